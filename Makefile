@@ -1,0 +1,38 @@
+# Entry points: `make run`, `make test`, `make test-asan`, `make bench`.
+# Each first installs missing Debian packages, then configures and builds incrementally.
+PRESET ?= release
+BUILD_DIR := build/$(PRESET)
+JOBS ?= $(shell nproc)
+SAN_ENV := $(if $(filter asan,$(PRESET)),ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0)
+XVFB := $(shell command -v xvfb-run >/dev/null 2>&1 && echo "xvfb-run -a -s '-screen 0 1280x1024x24'")
+
+.PHONY: deps configure build run test test-asan bench format clean
+
+deps:
+	@scripts/install-deps
+
+$(BUILD_DIR)/build.ninja: CMakeLists.txt CMakePresets.json
+	@cmake --preset $(PRESET) >/dev/null
+
+configure: deps $(BUILD_DIR)/build.ninja
+
+build: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS)
+
+run: build
+	@scripts/run-main-job $(BUILD_DIR)
+
+test: build
+	@cd $(BUILD_DIR) && $(SAN_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS) --timeout 900
+
+test-asan:
+	@$(MAKE) --no-print-directory test PRESET=asan
+
+bench: build
+	@scripts/run-benchmarks $(BUILD_DIR)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

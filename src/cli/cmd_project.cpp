@@ -1,0 +1,7 @@
+#include "cli/cli_common.h"
+
+namespace glkov::cli {
+
+void RegisterProjectCommands(CLI::App& /*app*/) {}
+
+}  // namespace glkov::cli

@@ -1,0 +1,75 @@
+#pragma once
+
+// The open scene project: pictures, sub-scene list, the working copy of the current sub-scene,
+// focal length, viewing window and camera. One instance, owned by whoever drives the program
+// (the main window, the command-line tool, a test) and passed by reference.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/image/fast_bmp.h"
+#include "core/model/types.h"
+
+namespace glkov {
+
+struct TProject {
+  // --- project-wide state ---
+  std::string ProjectFileName;  // full path of the open project file; empty when untitled
+  std::string ProjectDir;       // directory part of ProjectFileName with its trailing separator
+  bool Modified = false;
+  bool OriginalLoaded = false;
+  bool NewProjectStarted = false;
+
+  // Full file names of the three pictures (the file-name boxes of the picture pages).
+  std::string PictureFilename;
+  std::string MaskFilename;
+  std::string BackgroundFilename;
+
+  // The three pictures as loaded, and the current sub-scene cut out of each.
+  TFastBMP IOriginal, IMask, IBackground;
+  TFastBMP IOriginal_r, IMask_r, IBackground_r;
+  int PicWidth = 0;  // size of IOriginal_r
+  int PicHeight = 0;
+
+  // Entry 0 is the viewing window "Window", entries 1.. the sub-scenes.
+  std::vector<TMeshRegion> MeshRegions;
+  int CurrentRegion = -2;  // index of the sub-scene in the working copy; -2 for none
+
+  double FocalLength = 0;  // eye to picture plane, picture pixels; one value for the project
+
+  // The viewing window (the part of the picture an output frame shows), picture coordinates.
+  double ViewLeft = 0, ViewRight = 0, ViewTop = 0, ViewBottom = 0;
+  int ViewWidth = 0, ViewHeight = 0;
+
+  std::string CameraPathFile;  // full name of the camera path last loaded or saved; empty if new
+
+  double SceneScale = 0;  // picture pixels per scene unit; 0 before the first make
+  double EyeDistance = 1.0;
+  double EyeHeight = 0;
+  TCamera Camera;
+
+  // --- working copy of the current sub-scene ---
+  double InnerLeft = 0, InnerRight = 0, InnerBottom = 0, InnerTop = 0;
+  double VanishX = 0, VanishY = 0;
+  std::vector<TfgObj> fgObjs;  // fgObjCount() is its length
+  std::array<TBoard, 5> Boards;
+  bool PerspectiveDone = false;
+  int fgObjCount() const { return static_cast<int>(fgObjs.size()); }
+
+  // --- mesh editor state (not per sub-scene) ---
+  double GridDivisions = 8.0;
+  double GridOffsetX = 0;
+  double GridOffsetY = 0;
+
+  // --- object extraction ---
+  bool ObjectsExtracted = false;  // an extraction was accepted for the current mask
+  TFastBMP LabelImage;            // the last extraction's working image; empty when none
+
+  // --- view state ---
+  int Page = 0;                 // work page shown (0..5)
+  bool TransitionMode = false;  // the 3D view shows a transition board
+  bool SceneMade = false;
+};
+
+}  // namespace glkov

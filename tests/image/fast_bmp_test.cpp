@@ -1,0 +1,86 @@
+#include "core/image/fast_bmp.h"
+
+#include <gtest/gtest.h>
+
+#include "core/error.h"
+
+namespace glkov {
+namespace {
+
+// A picture whose pixel (x, y) is (blue x, green y, red x + y).
+TFastBMP Gradient(int w, int h) {
+  TFastBMP bmp(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = bmp.Pixel(x, y);
+      p[0] = static_cast<uint8_t>(x);
+      p[1] = static_cast<uint8_t>(y);
+      p[2] = static_cast<uint8_t>(x + y);
+    }
+  }
+  return bmp;
+}
+
+TEST(TFastBMP, RowsArePaddedByWidthModFour) {
+  for (int w : {1, 2, 3, 4, 5, 6, 7, 640}) {
+    TFastBMP bmp(w, 2);
+    EXPECT_EQ(bmp.RowStride(), static_cast<size_t>(3 * w + w % 4));
+    EXPECT_EQ(bmp.RowStride() % 4, 0u);
+    EXPECT_EQ(bmp.SizeBytes(), 2 * bmp.RowStride());
+  }
+}
+
+TEST(TFastBMP, CropCopiesAnInclusiveRectangleFromTheTop) {
+  const TFastBMP src = Gradient(10, 8);
+  TFastBMP out;
+  src.CropInto(out, 2, 3, 5, 7);
+  ASSERT_EQ(out.Width(), 4);
+  ASSERT_EQ(out.Height(), 5);
+  EXPECT_EQ(out.Pixel(0, 0)[0], 2);
+  EXPECT_EQ(out.Pixel(0, 0)[1], 3);
+  EXPECT_EQ(out.Pixel(3, 4)[0], 5);
+  EXPECT_EQ(out.Pixel(3, 4)[1], 7);
+}
+
+TEST(TFastBMP, CropAtThePictureEdges) {
+  const TFastBMP src = Gradient(7, 5);
+  TFastBMP whole;
+  src.CropInto(whole, 0, 0, 6, 4);
+  EXPECT_EQ(whole.PackedPixels(), src.PackedPixels());
+  TFastBMP corner;
+  src.CropInto(corner, 6, 4, 6, 4);
+  ASSERT_EQ(corner.Width(), 1);
+  EXPECT_EQ(corner.Pixel(0, 0)[2], 10);
+}
+
+TEST(TFastBMP, CropOutsideOrEmptyIsRefusedAndTargetKept) {
+  const TFastBMP src = Gradient(7, 5);
+  TFastBMP target = Gradient(3, 3);
+  EXPECT_THROW(src.CropInto(target, -1, 0, 3, 3), Error);
+  EXPECT_THROW(src.CropInto(target, 0, 0, 7, 4), Error);
+  EXPECT_THROW(src.CropInto(target, 0, 0, 6, 5), Error);
+  EXPECT_THROW(src.CropInto(target, 4, 0, 3, 4), Error);
+  EXPECT_EQ(target.Width(), 3);
+}
+
+TEST(TFastBMP, StretchDoublesAndHalves) {
+  const TFastBMP src = Gradient(4, 2);
+  TFastBMP big;
+  src.StretchInto(big, 8, 4);
+  EXPECT_EQ(big.Pixel(7, 3)[0], 3);
+  EXPECT_EQ(big.Pixel(6, 2)[1], 1);
+  TFastBMP small;
+  big.StretchInto(small, 4, 2);
+  EXPECT_EQ(small.PackedPixels(), src.PackedPixels());
+}
+
+TEST(TFastBMP, StretchRectReadsBlackOutsideThePicture) {
+  const TFastBMP src = Gradient(4, 4);
+  TFastBMP out(2, 2);
+  src.StretchRectInto(out, 3, 3, 2, 2);
+  EXPECT_EQ(out.Pixel(0, 0)[2], 6);
+  EXPECT_EQ(out.Pixel(1, 1)[2], 0);
+}
+
+}  // namespace
+}  // namespace glkov

@@ -1,0 +1,108 @@
+#include "core/util/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "core/error.h"
+#include "support/test_support.h"
+
+namespace glkov {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+size_t EntriesIn(const std::filesystem::path& dir) {
+  size_t n = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
+  return n;
+}
+
+TEST(AtomicFile, ReplacesTheTargetOnlyOnCommit) {
+  TempDir dir;
+  const auto target = dir / "a.txt";
+  WriteFile(target, "old");
+  {
+    AtomicFile file(target);
+    file.Write("new contents");
+    EXPECT_EQ(ReadFile(target), "old");
+    file.Commit();
+  }
+  EXPECT_EQ(ReadFile(target), "new contents");
+  EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+TEST(AtomicFile, AbandonedWriteLeavesOldFileAndNoStray) {
+  TempDir dir;
+  const auto target = dir / "a.txt";
+  WriteFile(target, "old");
+  {
+    AtomicFile file(target);
+    file.Write("half");
+  }
+  EXPECT_EQ(ReadFile(target), "old");
+  EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+TEST(AtomicFile, ReadOnlyFolderGivesAClearError) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+  TempDir dir;
+  const auto target = dir / "a.txt";
+  WriteFile(target, "old");
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
+                                               std::filesystem::perms::owner_exec);
+  try {
+    WriteFileAtomically(target, "new");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find(target.string()), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadFile(target), "old");
+}
+
+TEST(AtomicFile, MissingFolderNamesTheFile) {
+  TempDir dir;
+  const auto target = dir / "no" / "such" / "a.txt";
+  try {
+    WriteFileAtomically(target, "new");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    const std::string what = e.what();
+    EXPECT_NE(what.find(target.string()), std::string::npos) << what;
+    EXPECT_NE(what.find("No such file"), std::string::npos) << what;
+  }
+}
+
+TEST(AtomicFile, FileSizeLimitDuringWriteKeepsOldFile) {
+  TempDir dir;
+  const auto target = dir / "big.bin";
+  WriteFile(target, "previous");
+  // A child process with a small file size limit stands in for a file system that fills up.
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+      WriteFileAtomically(target, std::string(100000, 'x'));
+    } catch (const Error& e) {
+      const bool names_file = std::string(e.what()).find("big.bin") != std::string::npos;
+      ::_exit(names_file ? 42 : 1);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 42);
+  EXPECT_EQ(ReadFile(target), "previous");
+  EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+}  // namespace
+}  // namespace glkov
