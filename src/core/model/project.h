@@ -5,6 +5,7 @@
 // (the main window, the command-line tool, a test) and passed by reference.
 
 #include <array>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -71,5 +72,29 @@ struct TProject {
   bool TransitionMode = false;  // the 3D view shows a transition board
   bool SceneMade = false;
 };
+
+// Sets the default mesh, focal length (a 60 degree field of view), grid, camera and viewing
+// window for the current PicWidth x PicHeight.
+void ResetMeshDefaults(TProject& project);
+
+// Copies the working copy (mesh, objects, "Done", camera path name) into MeshRegions[index];
+// does nothing for an index outside the list.
+void StoreRegion(TProject& project, int index);
+
+// The reverse of StoreRegion: MeshRegions[index] becomes the working copy. Object fields that
+// the sub-scene does not keep (boards, textures) stay as the list held them.
+void LoadRegion(TProject& project, int index);
+
+// Centres a viewing window of w x h pixels in the current picture; no clamping.
+void SetViewWindowSize(TProject& project, int w, int h);
+
+// The smallest power of two from 16 that is at least the largest value, capped at 1024.
+int TextureSize(std::initializer_list<int> sizes);
+
+// Removes every foreground object of the working copy.
+void ClearObjects(TProject& project);
+
+// Every object's texture back to 32 x 32, not uploaded.
+void ResetObjectTextures(TProject& project);
 
 }  // namespace glkov
