@@ -518,6 +518,41 @@ TEST(BuildObjectTextures, AlphaFromTheMaskWhereTheLabelImageNamesTheObject) {
   }
 }
 
+// Labels beyond 255 continue in the green and blue bytes.
+TEST(BuildObjectTextures, LabelsBeyond255) {
+  TProject p = ObjectTextureProject();
+  p.fgObjs.resize(258, MakeObject("small", 290, 5, 295, 8, kFloor));
+  p.fgObjs[256] = MakeObject("Object 257", 20, 10, 40, 30, kFloor);  // the box of object 0
+  p.LabelImage.SetSize(300, 200);
+  for (int row = 0; row < 200; ++row) {
+    for (int x = 0; x < 300; ++x) p.LabelImage.Pixel(x, row)[1] = 1;  // 256 everywhere
+  }
+  BuildObjectTextures(p, false);
+  for (size_t i = 3; i < p.fgObjs[0].Texels.size(); i += 4) {
+    ASSERT_EQ(p.fgObjs[0].Texels[i], 0);
+  }
+  const std::vector<uint8_t>& t = p.fgObjs[256].Texels;
+  int x = 0, row = 0;
+  for (size_t i = 0; i < t.size(); i += 4) {
+    ASSERT_TRUE(DecodeTexel(&t[i], &x, &row));
+    ASSERT_EQ(t[i + 3], x);  // mask red = column
+  }
+}
+
+// A label image left from an extraction that is no longer accepted is not used.
+TEST(BuildObjectTextures, LabelImageIgnoredWhenNoExtractionIsAccepted) {
+  TProject p = ObjectTextureProject();
+  p.LabelImage.SetSize(300, 200);  // would give object 0 every pixel
+  p.ObjectsExtracted = false;
+  BuildObjectTextures(p, false);
+  int x = 0, row = 0;
+  const std::vector<uint8_t>& t = p.fgObjs[0].Texels;
+  for (size_t i = 0; i < t.size(); i += 4) {
+    ASSERT_TRUE(DecodeTexel(&t[i], &x, &row));
+    ASSERT_EQ(t[i + 3], 0);  // mask red (20..40) never equals index 0
+  }
+}
+
 TEST(BuildObjectTextures, WithoutLabelImageAlphaWhereTheMaskEqualsTheIndex) {
   TProject p = ObjectTextureProject();  // mask red = column
   p.fgObjs[1] = MakeObject("Object 2", 0, 20, 30, 50, kFloor);

@@ -262,9 +262,6 @@ void WarnSkipped(UiCallbacks& ui, const TfgObj& o, const std::string& why) {
   ui.Warning("Object '" + o.Name + "' is left out of the 3D scene: " + why);
 }
 
-// The label value that marks the pixels of object k in the label image.
-inline int ObjectLabel(const TProject& /*project*/, int k) { return k; }
-
 }  // namespace
 
 double ComputeSceneScale(const TProject& p) {
@@ -437,8 +434,10 @@ void BuildObjectTextures(TProject& project, bool negative) {
   const TFastBMP& original = project.IOriginal_r;
   const TFastBMP& mask = project.IMask_r;
   const TFastBMP& label = project.LabelImage;
-  const bool useLabel =
-      !label.Empty() && label.Width() == mask.Width() && label.Height() == mask.Height();
+  // The label image names the object of each pixel (red + 256 green + 65536 blue == index); it
+  // belongs to the accepted extraction of this mask.
+  const bool useLabel = project.ObjectsExtracted && !label.Empty() &&
+                        label.Width() == mask.Width() && label.Height() == mask.Height();
   const uint8_t flip = negative ? 255 : 0;
   const int picHeight = project.PicHeight;
   const double maxWidth = std::max(original.Width(), mask.Width()) + 1.0;
@@ -457,7 +456,7 @@ void BuildObjectTextures(TProject& project, bool negative) {
     o.TexWidth = o.TexHeight = t;
     o.TexUploaded = false;
     o.Texels.assign(tt * tt * 4, 0);
-    const int labelValue = ObjectLabel(project, static_cast<int>(k));
+    const int index = static_cast<int>(k);
 
     // Picture column of every texture column; -1 outside the picture.
     columns.assign(tt, -1);
@@ -486,8 +485,12 @@ void BuildObjectTextures(TProject& project, bool negative) {
         }
         if (mrow && col < mask.Width()) {
           const uint8_t red = mrow[3 * static_cast<size_t>(col) + 2];
-          const int region = lrow ? lrow[3 * static_cast<size_t>(col) + 2] : red;
-          out[3] = region == labelValue ? red : 0;
+          int region = red;
+          if (lrow) {
+            const uint8_t* l = lrow + 3 * static_cast<size_t>(col);
+            region = l[2] + 256 * l[1] + 65536 * l[0];
+          }
+          out[3] = region == index ? red : 0;
         }
       }
     }
