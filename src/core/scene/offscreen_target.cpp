@@ -261,7 +261,9 @@ OffscreenTarget::OffscreenTarget(int width, int height) : impl_(std::make_unique
         impl_->CreateFramebuffer(width, height);
         return;
       }
-      why = "no compatibility profile";
+      why = glGetString(GL_VERSION) == nullptr
+                ? "its context is not reached through the GL library this program calls"
+                : "no compatibility profile";
       impl_->DestroyContext();
     }
     tried += std::string(tried.empty() ? "" : ", ") + BackendText(backend) + ": " + why;
