@@ -20,7 +20,7 @@ struct AviCodecInfo {
 std::vector<AviCodecInfo> ListAviCodecs();
 
 struct AviWriterOptions {
-  int Width = 320;         // frame size in pixels
+  int Width = 320;  // frame size in pixels
   int Height = 240;
   int ColorCount = 65536;  // 16 (4-bit), 256 (8-bit) or 65536 (24-bit frames)
   int Rate = 15;           // frames per second (dwRate; dwScale is 1)

@@ -57,7 +57,8 @@ FrameDIBSizes GetFrameDIBSizes(int width, int height, int colorCount);
 const std::array<RgbQuad, 16>& StandardPalette16();
 const std::array<RgbQuad, 256>& FixedPalette256();
 
-// The palette of a bit count: 16 or 256 entries for 4 or 8 bits, empty otherwise.
+// The palette of a bit count: black and white for 1 bit, 16 or 256 entries for 4 or 8 bits,
+// empty otherwise.
 std::vector<RgbQuad> FramePalette(int bitCount);
 
 // Index of the palette entry nearest to the colour (least squared distance in RGB; the lowest
@@ -75,6 +76,10 @@ int NearestColorIndex256(uint8_t blue, uint8_t green, uint8_t red);
 // Throws glkov::Error as InitFrameInfoHeader.
 void GetFrameDIB(const TFastBMP& frame, int colorCount, BitmapInfoHeader& header,
                  std::vector<uint8_t>& bits);
+
+// The conversion of GetFrameDIB into a buffer of header.biSizeImage bytes, for a header made by
+// InitFrameInfoHeader of the frame's size.
+void ConvertFrameBits(const TFastBMP& frame, const BitmapInfoHeader& header, uint8_t* bits);
 
 // Replaces every pixel of the frame by its nearest colour of the palette of bitCount (4 or 8);
 // 24 leaves the frame as it is.

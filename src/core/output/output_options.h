@@ -8,12 +8,12 @@ namespace glkov {
 // The output options (advanced options and the export window's switches) with their defaults.
 struct TOutputOptions {
   // Advanced options.
-  int ColorDepthItem = 2;           // 0: 16 colours, 1: 256 colours, 2: true colour (24-bit)
-  bool MotionBlur = false;          // kept, has no effect on the output
-  int AccumulatedFrames = 9;        // 1 to 20, kept, has no effect on the output
-  bool Stereograph = false;         // red/blue anaglyph frames
-  std::string EyeSeparation = "10"; // picture pixels, as typed
-  int Smoothness = 0;               // camera path smoothness slider, 0 (curved) to 10 (zig-zag)
+  int ColorDepthItem = 2;            // 0: 16 colours, 1: 256 colours, 2: true colour (24-bit)
+  bool MotionBlur = false;           // kept, has no effect on the output
+  int AccumulatedFrames = 9;         // 1 to 20, kept, has no effect on the output
+  bool Stereograph = false;          // red/blue anaglyph frames
+  std::string EyeSeparation = "10";  // picture pixels, as typed
+  int Smoothness = 0;                // camera path smoothness slider, 0 (curved) to 10 (zig-zag)
   // The export window.
   bool GenMultiRegion = true;  // generate and connect all scenes
   bool Preview = false;        // quarter frame count and frame rate
@@ -39,10 +39,10 @@ int StreamRate(double fps, double master, int divisor);
 
 // What the export window shows about the movie to come.
 struct ExportInfoInput {
-  int KeyFrameCount = 0;        // of the current camera path
-  int FramesPerKey = 0;         // K
-  int FramesPerSecond = 0;      // F
-  double Master = 1.0;          // M
+  int KeyFrameCount = 0;    // of the current camera path
+  int FramesPerKey = 0;     // K
+  int FramesPerSecond = 0;  // F
+  double Master = 1.0;      // M
   int ColorCount = 65536;
   int Width = 320;
   int Height = 240;
