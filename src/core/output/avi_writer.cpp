@@ -48,9 +48,20 @@ bool IsHardwareEncoder(const AVCodec* c) {
   });
 }
 
+// Encoders known to write any frame size (some need even sizes) into an AVI file that common
+// players read. Many more encoders have an AVI tag but need special sizes, are slow to start or
+// are hardly ever read from an AVI file.
+constexpr const char* kAviEncoders[] = {"cinepak", "ffv1",       "ffvhuff",   "huffyuv",  "jpegls",
+                                        "libx264", "libx264rgb", "libxvid",   "magicyuv", "mjpeg",
+                                        "mpeg4",   "msmpeg4",    "msmpeg4v2", "msvideo1", "png",
+                                        "utvideo", "zlib",       "zmbv"};
+
 bool FitsAvi(const AVCodec* c) {
   if (!av_codec_is_encoder(c) || c->type != AVMEDIA_TYPE_VIDEO) return false;
-  if (c->id == AV_CODEC_ID_RAWVIDEO) return false;  // the uncompressed default covers it
+  if (std::none_of(std::begin(kAviEncoders), std::end(kAviEncoders),
+                   [&](const char* name) { return std::strcmp(name, c->name) == 0; })) {
+    return false;
+  }
   if (c->capabilities & AV_CODEC_CAP_EXPERIMENTAL) return false;
   if (IsHardwareEncoder(c)) return false;
   return avformat_query_codec(AviFormat(), c->id, FF_COMPLIANCE_NORMAL) == 1;
