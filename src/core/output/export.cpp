@@ -64,8 +64,8 @@ class FrameRenderer {
     Draw(project, camera, frame_);
     if (request_.Options.Stereograph) {
       TCamera shifted = camera;
-      shifted.CamPos = StereoShiftedEye(camera.CamPos, camera.CamDir, camera.CamUp,
-                                        eyeSeparation_, project.SceneScale);
+      shifted.CamPos = StereoShiftedEye(camera.CamPos, camera.CamDir, camera.CamUp, eyeSeparation_,
+                                        project.SceneScale);
       Draw(project, shifted, second_);
       CombineStereograph(frame_, second_);
       project.Camera = shifted;
@@ -246,8 +246,8 @@ std::vector<int> ExportScenes(const TProject& project, const ExportRequest& requ
   if (request.Options.GenMultiRegion) {
     for (int i = 1; i < count; ++i) scenes.push_back(i);
   } else {
-    const int k = request.SingleScene > 0 ? request.SingleScene
-                                          : std::max(project.CurrentRegion, 1);
+    const int k =
+        request.SingleScene > 0 ? request.SingleScene : std::max(project.CurrentRegion, 1);
     if (k >= count) throw Error("There is no sub-scene " + std::to_string(k) + ".");
     scenes.push_back(k);
   }
