@@ -425,9 +425,9 @@ CameraPath RoomFlyIn(const SyntheticRoom& room) {
     Vec3 dir;
   };
   const std::array<Step, 4> steps{{{0.0, 0.0, {0, 0, -1}},
-                                   {0.25, 0.15, {-0.1, -0.05, -1}},
-                                   {0.45, -0.15, {0.12, -0.08, -1}},
-                                   {0.6, 0.0, {0, -0.1, -1}}}};
+                                   {0.2, 0.15, {-0.1, -0.05, -1}},
+                                   {0.35, -0.15, {0.12, -0.08, -1}},
+                                   {0.5, 0.0, {0, -0.12, -1}}}};
   CameraPath path;
   for (const Step& s : steps) {
     CameraKey key;
