@@ -24,7 +24,7 @@ namespace {
 constexpr double kFloorEpsilon = 1e-6;  // picture pixels; absorbs rounding at the floor row
 constexpr int kMinExtent = 16;          // the extraction's default minimum size
 
-[[noreturn]] void Fail(const std::string& message) { throw Error("Synthetic room: " + message); }
+[[noreturn]] void Fail(const std::string& message) { throw Error("Sample project: " + message); }
 
 double FloorMod(double v, double period) { return v - period * std::floor(v / period); }
 
