@@ -35,7 +35,12 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(2, 100));
   app.add_option("--depth", depth, "With --photo: how far towards the rear wall the flight goes")
       ->check(CLI::Range(0.0, 0.95));
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int status = app.exit(e);
+    return status == 0 ? 0 : 2;  // wrong usage
+  }
 
   try {
     std::filesystem::create_directories(folder);

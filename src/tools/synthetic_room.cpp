@@ -24,7 +24,7 @@ namespace {
 constexpr double kFloorEpsilon = 1e-6;  // picture pixels; absorbs rounding at the floor row
 constexpr int kMinExtent = 16;          // the extraction's default minimum size
 
-[[noreturn]] void Fail(const std::string& message) { throw Error("Synthetic room: " + message); }
+[[noreturn]] void Fail(const std::string& message) { throw Error("Sample project: " + message); }
 
 double FloorMod(double v, double period) { return v - period * std::floor(v / period); }
 
@@ -283,8 +283,10 @@ RayHit CastRay(const SyntheticRoomOptions& o, const RoomGeometry& g, double px, 
 Rgb ShadeHit(const SyntheticRoomOptions& o, const RoomGeometry& g, const RayHit& hit) {
   const Vec3& p = hit.point;
   switch (hit.surface) {
+    // Shifted by half a square so that no edge runs along the bottom row (the picture plane),
+    // where every pixel centre would sit right on it.
     case Surface::kFloor: {  // a checker board of 60-pixel squares
-      const bool dark = ((Cell(p.x - o.VanishX, 60) + Cell(p.z, 60)) & 1) != 0;
+      const bool dark = ((Cell(p.x - o.VanishX, 60) + Cell(p.z + 30, 60)) & 1) != 0;
       return dark ? Rgb{90, 70, 50} : Rgb{210, 195, 160};
     }
     case Surface::kLeftWall: {  // bricks of 120 x 40 with light mortar
@@ -298,7 +300,9 @@ Rgb ShadeHit(const SyntheticRoomOptions& o, const RoomGeometry& g, const RayHit&
       return (Cell(-p.z, 100) & 1) ? Rgb{60, 90, 170} : Rgb{220, 225, 235};
     }
     case Surface::kCeiling: {  // a grid of 90-pixel squares
-      if (FloorMod(p.x - o.VanishX, 90) < 8 || FloorMod(p.z, 90) < 8) return {120, 115, 95};
+      if (FloorMod(p.x - o.VanishX, 90) < 8 || FloorMod(p.z, 90) < 8) {
+        return {120, 115, 95};
+      }
       return {240, 235, 200};
     }
     case Surface::kRearWall: {  // rings around its centre, lighter in the upper left quarter
@@ -421,9 +425,9 @@ CameraPath RoomFlyIn(const SyntheticRoom& room) {
     Vec3 dir;
   };
   const std::array<Step, 4> steps{{{0.0, 0.0, {0, 0, -1}},
-                                   {0.25, 0.15, {-0.1, -0.05, -1}},
-                                   {0.45, -0.15, {0.12, -0.08, -1}},
-                                   {0.6, 0.0, {0, -0.1, -1}}}};
+                                   {0.2, 0.15, {-0.1, -0.05, -1}},
+                                   {0.35, -0.15, {0.12, -0.08, -1}},
+                                   {0.5, 0.0, {0, -0.12, -1}}}};
   CameraPath path;
   for (const Step& s : steps) {
     CameraKey key;
