@@ -16,7 +16,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Tool) {
   StringGrid1->horizontalHeader()->hide();  // no fixed rows or columns
   StringGrid1->verticalHeader()->hide();
   StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  StringGrid1->horizontalHeader()->setDefaultSectionSize(110);
+  StringGrid1->horizontalHeader()->setDefaultSectionSize(140);
+  StringGrid1->setWordWrap(false);
+  StringGrid1->setTextElideMode(Qt::ElideNone);
   StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   for (int r = 0; r < 2; ++r)
@@ -24,7 +26,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Tool) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(StringGrid1);
-  const int w = 3 * 110 + 2 * StringGrid1->frameWidth();
+  const int w = 3 * 140 + 2 * StringGrid1->frameWidth();
   const int h =
       2 * StringGrid1->verticalHeader()->defaultSectionSize() + 2 * StringGrid1->frameWidth();
   resize(w, h);

@@ -121,7 +121,7 @@ TOutputAVIForm::TOutputAVIForm(TProject& project, TTimeline& timeline, TOutputOp
   AspectEdit = new QLineEdit(QStringLiteral("1"), sizeBox);
   AspectEdit->setObjectName(QStringLiteral("AspectEdit"));
   AspectEdit->setEnabled(false);
-  AspectEdit->setMaximumWidth(110);
+  AspectEdit->setMinimumWidth(130);
   auto* widthLabel = new QLabel(QStringLiteral("&Width"), sizeBox);
   widthLabel->setBuddy(WidthEdit);
   auto* heightLabel = new QLabel(QStringLiteral("x   &Height"), sizeBox);
@@ -207,6 +207,7 @@ void TOutputAVIForm::FormShow() {
   if (project_->PicHeight > 0) {
     AspectEdit->setText(QString::fromStdString(
         FormatG15(static_cast<double>(project_->PicWidth) / project_->PicHeight)));
+    AspectEdit->setCursorPosition(0);
   }
   WidthEdit->setValue(displayWidth_);
   HeightEdit->setValue(displayHeight_);
