@@ -449,23 +449,20 @@ TEST(SaveProject, FailedSaveLeavesTheOldFileByteForByte) {
   const auto target = dir / "room.kov";
   const std::string old = CrLf(OneRegionProjectLines());
   WriteFile(target, old);
-  // A child process with a small file size limit stands in for a full disk.
+  // The project is made before the fork (picture decoding may use threads); a child process
+  // with a small file size limit stands in for a full disk.
+  TProject p;
+  TTimeline t(p);
+  LoadOriginal(p, t, (dir / "room.bmp").string());
+  p.fgObjs.resize(500);
+  for (TfgObj& o : p.fgObjs) o.Name = "A long object name to fill the file";
+  p.Modified = true;
   const pid_t pid = ::fork();
   if (pid == 0) {
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit{2048, 2048};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    TProject p;
-    TTimeline t(p);
     int code = 1;
-    try {
-      LoadOriginal(p, t, (dir / "room.bmp").string());
-    } catch (...) {
-      ::_exit(3);
-    }
-    p.fgObjs.resize(500);
-    for (TfgObj& o : p.fgObjs) o.Name = "A long object name to fill the file";
-    p.Modified = true;
     try {
       SaveProject(p, target.string());
     } catch (const Error& e) {
