@@ -46,8 +46,8 @@ TEST(SaveCameraPathFile, WorkedExampleLine) {
   TProject p;
   p.MeshRegions.resize(3);
   p.CurrentRegion = 2;
-  TTimeline t(p);
   p.Camera = {{0, 0.75, 1}, {0, 0, -1}, {0, 1, 0}};
+  TTimeline t(p);
   t.RecordCurrentFrame();
   const std::string file = (dir / "walk.cam").string();
   SaveCameraPathFile(t, file);
@@ -118,7 +118,7 @@ TEST(CameraPathFile, RoundTripKeepsRatesFlagsAnd15Digits) {
   EXPECT_NE(ReadFile(file).find("1E-20"), std::string::npos);
   EXPECT_EQ(u.CurrentKey(), 1);
   EXPECT_EQ(u.Caption(), "Animation Path - [" + file + "]");
-  EXPECT_EQ(q.Camera, t.KeyFrames()[0].Camera());  // key 1 is recorded: the camera takes it
+  EXPECT_EQ(q.Camera, u.KeyFrames()[0].Camera());  // key 1 is recorded: the camera takes it
 }
 
 TEST(LoadCameraPathFile, TokensLeadingBlanksTrailingWordsAndLineFeeds) {
@@ -236,10 +236,10 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenPath{"count negative", 4, "-2", 0, "p.cam, line 5: the number of key frames"},
         BrokenPath{"count beyond the file", 4, "2000000", 0, "p.cam, line 5: the file ends"},
         BrokenPath{"value not a number", 6, "1 1 0.75 zero 0 0 -1 0 1 0", 0,
-                   "I/O error 106: p.cam, line 7"},
+                   "p.cam, line 7: key frame 2 \"zero\""},
         BrokenPath{"value not finite", 6, "1 1 0.75 inf 0 0 -1 0 1 0", 0, "I/O error 106"},
         BrokenPath{"flag not a number", 7, "yes 2 0.75 1 0 0 -1 0 1 0", 0,
-                   "I/O error 106: p.cam, line 8"},
+                   "p.cam, line 8: key frame 3 \"yes\""},
         BrokenPath{"key line short", 7, "0 2 0.75", 0, "the file ends before key frame 3"},
         BrokenPath{"ends after the header", -1, "", 1,
                    "p.cam, line 2: the file ends before the frames per second"},
