@@ -258,6 +258,26 @@ TEST(LoadCameraPathFile, PartlyReadFileKeepsTheNewPath) {
   EXPECT_EQ(p.CameraPathFile, (dir / "p.cam").string());
 }
 
+// The file cut after every byte: the load either succeeds or throws glkov::Error.
+TEST(LoadCameraPathFile, CutAtEveryByteIsHandled) {
+  TempDir dir;
+  const std::string whole = CrLf(ThreeKeyLines());
+  int loads = 0;
+  for (size_t n = 0; n <= whole.size(); ++n) {
+    WriteFile(dir / "cut.cam", whole.substr(0, n));
+    TProject p;
+    TTimeline t(p);
+    try {
+      LoadCameraPathFile(t, (dir / "cut.cam").string());
+      ++loads;
+    } catch (const Error&) {
+    }
+  }
+  // Only the cuts inside the last line's trailing fields and line end still hold three keys.
+  EXPECT_GE(loads, 3);
+  EXPECT_LT(loads, 30);
+}
+
 TEST(SaveCameraPathFile, FailedSaveLeavesTheOldFileAndNames) {
   TempDir dir;
   const auto target = dir / "walk.cam";

@@ -478,6 +478,45 @@ TEST(SaveProject, FailedSaveLeavesTheOldFileByteForByte) {
   EXPECT_EQ(ReadFile(target), old);
 }
 
+// Every line replaced by each kind of junk, and the file cut at every line: the load either
+// succeeds or throws glkov::Error; it never crashes or hangs.
+TEST(LoadProject, JunkInEveryLineIsHandled) {
+  TempDir dir;
+  WriteRoomPictures(dir, 64, 48);
+  const auto good = OneRegionProjectLines();
+  const std::vector<std::string> junk = {"",
+                                         " ",
+                                         "-1",
+                                         "0",
+                                         "2147483648",
+                                         "1e308 1e308",
+                                         "\xff\xfe\x80",
+                                         "nan",
+                                         "5 5 5 5 5 5 5 5 5 5"};
+  int errors = 0;
+  int loads = 0;
+  for (size_t i = 0; i <= good.size(); ++i) {
+    for (const std::string& j : junk) {
+      auto lines = good;
+      if (i < good.size()) {
+        lines[i] = j;
+      } else {
+        lines.resize(good.size() - 1);
+      }
+      Loaded l;
+      try {
+        LoadText(l, dir, CrLf(lines));
+        ++loads;
+      } catch (const Error&) {
+        ++errors;
+        EXPECT_EQ(l.project.ProjectFileName, "");
+      }
+    }
+  }
+  EXPECT_GT(errors, 0);
+  EXPECT_GT(loads, 0);
+}
+
 TEST(ProjectTitle, NameWithoutFolderAndExtension) {
   EXPECT_EQ(ProjectTitle("/home/u/My Room.kov"), "My Room");
   EXPECT_EQ(ProjectTitle("C:\\p\\a.b.kov"), "a.b");
