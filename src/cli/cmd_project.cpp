@@ -1,9 +1,12 @@
 // glkov-cli new / info: make a project from three pictures, or load one and print it.
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <numbers>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 #include "cli/cli_common.h"
 #include "core/animation/timeline.h"
@@ -35,18 +38,18 @@ struct InfoOptions {
 
 // The six mesh values of --mesh, or a usage error.
 std::array<double, 6> ParseMesh(const std::string& text) {
-  std::array<double, 6> v{};
+  std::vector<std::string> items;
   std::stringstream ss(text);
   std::string item;
-  size_t i = 0;
-  while (std::getline(ss, item, ',')) {
-    const auto d = ParseDouble(TrimLeadingBlanks(item));
-    if (i >= v.size() || !d) break;
-    v[i++] = *d;
+  while (std::getline(ss, item, ',')) items.push_back(item);
+  std::array<double, 6> v{};
+  bool ok = items.size() == v.size();
+  for (size_t i = 0; ok && i < v.size(); ++i) {
+    const auto d = ParseDouble(TrimLeadingBlanks(items[i]));
+    ok = d.has_value();
+    if (ok) v[i] = *d;
   }
-  if (i != v.size() || ss.good()) {
-    throw CLI::ValidationError("--mesh", "six numbers VX,VY,IL,IB,IR,IT are expected");
-  }
+  if (!ok) throw CLI::ValidationError("--mesh", "six numbers VX,VY,IL,IB,IR,IT are expected");
   return v;
 }
 

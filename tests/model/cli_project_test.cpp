@@ -65,6 +65,8 @@ TEST(CliNew, BadArgumentsAndMissingPictures) {
   };
   std::string out, err;
   EXPECT_EQ(RunCli(with({"--mesh", "1,2,3"}), &out, &err), 2);
+  EXPECT_EQ(RunCli(with({"--mesh", "1,2,3,4,5,6,7"}), &out, &err), 2);
+  EXPECT_EQ(RunCli(with({"--mesh", "1,2,3,4,5,x"}), &out, &err), 2);
   EXPECT_EQ(RunCli(with({"--fov", "180"}), &out, &err), 2);
   EXPECT_EQ(RunCli({"new", (dir / "room.bmp").string()}, &out, &err), 2);
   EXPECT_EQ(RunCli({"new", (dir / "none.bmp").string(), (dir / "roommask.bmp").string(),
