@@ -3,15 +3,10 @@
 #include <memory>
 
 #include "cli/cli_common.h"
-#include "core/error.h"
-#include "core/model/project.h"
-#include "core/objects/composite.h"
-
-#if __has_include("core/model/project_file.h")
 #include "core/animation/timeline.h"
+#include "core/model/project.h"
 #include "core/model/project_file.h"
-#define GLKOV_CLI_HAS_PROJECT_FILE 1
-#endif
+#include "core/objects/composite.h"
 
 namespace glkov::cli {
 namespace {
@@ -22,15 +17,11 @@ struct CompositeOptions {
 };
 
 void RunComposite(const CompositeOptions& opt) {
-#ifdef GLKOV_CLI_HAS_PROJECT_FILE
   CliCallbacks callbacks;
   TProject project;
   TTimeline timeline(project);
   LoadProject(project, timeline, opt.project, callbacks);
   SaveMaskedImage(project.IOriginal, project.IMask, project.IBackground, opt.output);
-#else
-  throw Error("Cannot read project \"" + opt.project + "\": project files are not supported.");
-#endif
 }
 
 }  // namespace
