@@ -212,8 +212,11 @@ TEST(RenderBox, TransitionDrawsOnlyTheFlatBoard) {
       t[2] = static_cast<uint8_t>(c.b);
     }
   }
+  for (int k = 1; k < 5; ++k) p.Boards[k].Texels.clear();  // a transition needs board 0 only
   p.TransitionMode = true;
   const TFastBMP frame = Draw(p, NoOutline());
+  EXPECT_TRUE(p.Boards[0].TexUploaded);
+  EXPECT_FALSE(p.Boards[1].TexUploaded);
   // Texture (0, 0) sits at corner 3 (bottom left), s runs to corner 2, t to corner 0.
   struct Case {
     double x, y;
