@@ -161,6 +161,10 @@ struct AviWriter::Impl {
 
   void Open() {
     const auto& o = options;
+    std::error_code ec;
+    if (std::filesystem::is_directory(fileName, ec)) {
+      Fail("Cannot create AVI file.", "\"" + fileName.string() + "\" is a folder");
+    }
     try {
       file = std::make_unique<AtomicFile>(fileName);
     } catch (const Error& e) {
