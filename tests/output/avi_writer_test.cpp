@@ -91,6 +91,32 @@ TEST_P(UncompressedMovie, DecodesToTheWrittenPixels) {
   o.Rate = 20;
   WriteMovie(file, o, 5);
 
+  // The stream format as stored: the frame header and the fixed palette.
+  const std::string bytes = testing::ReadFile(file);
+  const size_t strf = bytes.find("strf");
+  ASSERT_NE(strf, std::string::npos);
+  const auto u32 = [&](size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes.at(at + i));
+    return v;
+  };
+  const FrameDIBSizes sizes = GetFrameDIBSizes(c.width, c.height, c.colorCount);
+  EXPECT_EQ(u32(strf + 4), sizes.HeaderSize);
+  const size_t bih = strf + 8;
+  EXPECT_EQ(u32(bih), 40u);
+  EXPECT_EQ(u32(bih + 4), static_cast<uint32_t>(c.width));
+  EXPECT_EQ(u32(bih + 8), static_cast<uint32_t>(c.height));  // positive: rows bottom-up
+  EXPECT_EQ(u32(bih + 12) >> 16, static_cast<uint32_t>(c.bits));
+  EXPECT_EQ(u32(bih + 20), sizes.ImageSize);
+  EXPECT_EQ(u32(bih + 32), c.bits <= 8 ? 1u << c.bits : 0u);
+  const std::vector<RgbQuad> palette = FramePalette(c.bits);
+  for (size_t i = 0; i < palette.size(); ++i) {
+    const uint32_t q = u32(bih + 40 + 4 * i);
+    ASSERT_EQ(q & 0xFFFFFF, uint32_t{palette[i].rgbBlue} | uint32_t{palette[i].rgbGreen} << 8 |
+                                uint32_t{palette[i].rgbRed} << 16)
+        << i;
+  }
+
   const DecodedMovie m = DecodeMovie(file);
   EXPECT_EQ(m.Codec, "rawvideo");
   EXPECT_EQ(m.Width, c.width);
