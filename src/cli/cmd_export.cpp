@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "cli/cli_common.h"
+#include "core/error.h"
 #include "core/output/avi_writer.h"
 #include "core/output/output_options.h"
 
@@ -59,8 +60,7 @@ void RegisterExport(CLI::App& app) {
     }
     if (args->Project.empty()) throw CLI::RequiredError("PROJECT.kov");
     if (args->Output.empty()) throw CLI::RequiredError("-o");
-    std::cerr << "glkov-cli: export is not built yet\n";
-    std::exit(1);
+    throw Error("export is not built yet");
   });
 }
 
