@@ -13,6 +13,10 @@
 
 namespace glkov {
 
+std::string CameraPathLocation(const TProject& p, const std::string& name) {
+  return DirPart(name).empty() ? p.ProjectDir + name : name;
+}
+
 namespace {
 
 // a * b / c rounded to the nearest integer, halves away from zero.
@@ -20,12 +24,6 @@ int MulDiv(int a, int b, int c) {
   const int64_t num = int64_t{a} * b;
   const int64_t half = c / 2;
   return static_cast<int>(num >= 0 ? (num + half) / c : (num - half) / c);
-}
-
-// A camera path name of a sub-scene: a bare name lies in the project's folder, a name with a
-// folder (the timeline's full name after StoreRegion) is used as it is.
-std::string CameraPathLocation(const TProject& p, const std::string& name) {
-  return DirPart(name).empty() ? p.ProjectDir + name : name;
 }
 
 // Loads the path file into the timeline, or starts a new path when there is none. A file that

@@ -50,6 +50,10 @@ SceneListItem SceneTransitionItem(int j);
 std::string LoadingSceneText(int k);
 std::string LoadingTransitionText(int k);
 
+// Where a sub-scene's camera path file lies: a bare name in the project's folder, a name with a
+// folder (as the timeline keeps it) as it stands.
+std::string CameraPathLocation(const TProject& project, const std::string& name);
+
 // Empties the texel arrays of the plane boards and the objects.
 void FreeSceneTextures(TProject& project);
 
