@@ -946,6 +946,10 @@ void TMainForm::CreatePages() {
   pages_->addTab(CreateScenePage(), kPageCaptions[5]);
   layout->addWidget(pages_, 1);
   setCentralWidget(central);
+  // One height for every page's bottom panel, so the views fit every page alike.
+  int bottomHeight = 0;
+  for (QWidget* b : bottomPanel_) bottomHeight = std::max(bottomHeight, b->sizeHint().height());
+  for (QWidget* b : bottomPanel_) b->setFixedHeight(bottomHeight);
 
   // The page arrows travel to the shown page's bottom panel.
   auto arrow = [this](const QString& panel, const QString& button, QStyle::StandardPixmap icon,
@@ -1137,7 +1141,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
 
 void TMainForm::LayoutViews(int w, int h) {
   if (!project_.OriginalLoaded) return;
-  const int bottom = std::max(bottomPanel_[0]->height(), bottomPanel_[0]->sizeHint().height());
+  const int bottom = bottomPanel_[0]->minimumHeight();
   const int aw = pages_->widget(0)->width() - 2;
   const int ah = pages_->widget(0)->height() - bottom - 2;
   layout_ = glkov::LayoutViews(aw, ah, w, h);
