@@ -82,6 +82,7 @@ TMeshHandle::TMeshHandle(const QString& name, int tag, QWidget* parent)
   setObjectName(name);
   setFixedSize(7, tag == 6 ? 8 : 7);
   setCursor(Qt::PointingHandCursor);
+  setMouseTracking(true);
   setToolTip("Drag to Move");
   setStatusTip("Drag the Control Point to define the Perspective");
 }
