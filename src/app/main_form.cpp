@@ -20,7 +20,6 @@
 #include <QPainter>
 #include <QProcess>
 #include <QProgressBar>
-#include <QSettings>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -491,7 +490,7 @@ void TMainForm::CreateActions() {
     dialogs_.Exec(&about);
   });
   connect(ClearRecentAction, &QAction::triggered, this, [this] {
-    WriteRecentFiles({});
+    Run([] { WriteRecentFiles({}); });
     RefreshRecentMenu();
   });
   connect(RemoveObsoleteAction, &QAction::triggered, this, [this] {
@@ -501,7 +500,7 @@ void TMainForm::CreateActions() {
         list, [](const std::string& f) { return QFileInfo::exists(QString::fromStdString(f)); });
     QStringList files;
     for (const std::string& f : list) files << QString::fromStdString(f);
-    WriteRecentFiles(files);
+    Run([&] { WriteRecentFiles(files); });
     RefreshRecentMenu();
   });
 
@@ -1449,7 +1448,7 @@ void TMainForm::PushRecent(const QString& fileName) {
   PushRecentFile(list, QFileInfo(fileName).absoluteFilePath().toStdString());
   QStringList files;
   for (const std::string& f : list) files << QString::fromStdString(f);
-  WriteRecentFiles(files);
+  Run([&] { WriteRecentFiles(files); });
   RefreshRecentMenu();
 }
 
@@ -1622,32 +1621,34 @@ void TMainForm::closeEvent(QCloseEvent* e) {
 // Settings and file types
 
 void TMainForm::RestoreSettings() {
-  auto s = OpenIniSettings();
-  s->beginGroup("Setting");
-  RestorePlacement(*s, *this);
-  if (s->contains("ToolBarState"))
-    restoreState(QByteArray::fromBase64(s->value("ToolBarState").toByteArray()));
-  StickyAction->setChecked(s->value("StickyFormTB.Down", false).toBool());
-  s->endGroup();
-  for (TToolForm* f : allToolForms_) f->RestoreSettings(*s);
+  IniFile ini;
+  if (!Run([&] { ini = IniFile::Load(IniFileName().toStdString()); })) return;
+  RestorePlacement(ini, "Setting", *this);
+  const auto state = ini.Value("Setting", "ToolBarState");
+  if (state) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(*state)));
+  StickyAction->setChecked(ini.BoolValue("Setting", "StickyFormTB.Down", false));
+  for (TToolForm* f : allToolForms_) f->RestoreSettings(ini);
   lastPos_ = pos();
 }
 
 void TMainForm::StoreSettings() {
-  auto s = OpenIniSettings();
-  s->beginGroup("Setting");
-  StorePlacement(*s, *this);
-  s->setValue("ToolBarIcon.Top", toolBarIcon_->y());
-  s->setValue("ToolBarIcon.Left", toolBarIcon_->x());
-  s->setValue("ToolBarMenu.Left", toolBarMenu_->x());
-  s->setValue("ToolBarMenu.Top", toolBarMenu_->y());
-  s->setValue("StickyFormTB.Down", StickyAction->isChecked());
-  s->setValue("ToolBarState", saveState().toBase64());
-  s->endGroup();
-  for (TToolForm* f : allToolForms_) f->StoreSettings(*s);
-  s->sync();
-  if (s->status() != QSettings::NoError)
-    dialogs_.ShowError(this, "Cannot write the settings file " + s->fileName());
+  Run([&] {
+    const std::string name = IniFileName().toStdString();
+    IniFile ini;
+    try {
+      ini = IniFile::Load(name);  // keeps what other versions stored
+    } catch (const Error&) {
+    }
+    StorePlacement(ini, "Setting", *this);
+    ini.SetValue("Setting", "ToolBarIcon.Top", toolBarIcon_->y());
+    ini.SetValue("Setting", "ToolBarIcon.Left", toolBarIcon_->x());
+    ini.SetValue("Setting", "ToolBarMenu.Left", toolBarMenu_->x());
+    ini.SetValue("Setting", "ToolBarMenu.Top", toolBarMenu_->y());
+    ini.SetValue("Setting", "StickyFormTB.Down", StickyAction->isChecked());
+    ini.SetValue("Setting", "ToolBarState", saveState().toBase64().toStdString());
+    for (TToolForm* f : allToolForms_) f->StoreSettings(ini);
+    ini.Save(name);
+  });
 }
 
 void TMainForm::RegisterFileType(const QString& extension, const QString& className,

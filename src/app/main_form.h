@@ -18,7 +18,6 @@ class QCheckBox;
 class QComboBox;
 class QMenu;
 class QProgressBar;
-class QSettings;
 class QTabWidget;
 class QToolBar;
 class QToolButton;

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStandardPaths>
 
 namespace glkov::app {
@@ -22,28 +21,44 @@ QString SettingsFolder() {
   return user;
 }
 
-std::unique_ptr<QSettings> OpenIniSettings() {
-  return std::make_unique<QSettings>(SettingsFolder() + "/glKOV.INI", QSettings::IniFormat);
-}
+QString IniFileName() { return SettingsFolder() + "/glKOV.INI"; }
 
-std::unique_ptr<QSettings> OpenUserSettings() {
+QString UserSettingsFileName() {
   const QString over = qEnvironmentVariable("GLKOV_CONFIG_DIR");
-  if (!over.isEmpty())
-    return std::make_unique<QSettings>(over + "/user/glKOV.conf", QSettings::IniFormat);
-  return std::make_unique<QSettings>("glKOV", "glKOV");
+  QString dir =
+      over.isEmpty()
+          ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/glKOV"
+          : over + "/user";
+  QDir().mkpath(dir);
+  return dir + "/glKOV.conf";
 }
 
 QStringList ReadRecentFiles() {
-  QStringList files = OpenUserSettings()->value("MRU Items").toStringList();
-  files.removeAll(QString());
-  while (files.size() > 5) files.removeLast();
+  IniFile ini;
+  try {
+    ini = IniFile::Load(UserSettingsFileName().toStdString());
+  } catch (const std::exception&) {
+    return {};  // a damaged list is as good as an empty one
+  }
+  QStringList files;
+  for (int i = 1; i <= 5; ++i) {
+    const auto v = ini.Value("MRU Items", "Item" + std::to_string(i));
+    if (v && !v->empty()) files << QString::fromStdString(*v);
+  }
   return files;
 }
 
 void WriteRecentFiles(const QStringList& files) {
-  auto s = OpenUserSettings();
-  s->setValue("MRU Items", files);
-  s->sync();
+  const std::string name = UserSettingsFileName().toStdString();
+  IniFile ini;
+  try {
+    ini = IniFile::Load(name);
+  } catch (const std::exception&) {
+  }
+  ini.RemoveSection("MRU Items");
+  for (int i = 0; i < files.size() && i < 5; ++i)
+    ini.SetValue("MRU Items", "Item" + std::to_string(i + 1), files[i].toStdString());
+  ini.Save(name);
 }
 
 QString UserDataFolder() {

@@ -2,9 +2,8 @@
 
 #include <QString>
 #include <QStringList>
-#include <memory>
 
-class QSettings;
+#include "core/config/ini_file.h"
 
 namespace glkov::app {
 
@@ -12,14 +11,15 @@ namespace glkov::app {
 // writable, else the user's configuration folder.
 QString SettingsFolder();
 
-// glKOV.INI in that folder, in INI format.
-std::unique_ptr<QSettings> OpenIniSettings();
+// The full name of glKOV.INI in that folder.
+QString IniFileName();
 
-// The user's own settings (organisation and application "glKOV"); below GLKOV_CONFIG_DIR when
-// that is set, so tests never touch the real user's settings.
-std::unique_ptr<QSettings> OpenUserSettings();
+// The user's own settings file (the desktop's configuration folder, "glKOV/glKOV.conf"); below
+// GLKOV_CONFIG_DIR when that is set, so tests never touch the real user's settings.
+QString UserSettingsFileName();
 
-// The recent-projects list, newest first, under "MRU Items" in the user's settings.
+// The recent-projects list, newest first, under "MRU Items" in the user's settings. Reading
+// ignores a damaged file; writing throws glkov::Error naming the file.
 QStringList ReadRecentFiles();
 void WriteRecentFiles(const QStringList& files);
 

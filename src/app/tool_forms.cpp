@@ -10,9 +10,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdlib>
 
 namespace glkov::app {
 
@@ -30,38 +30,32 @@ void TToolForm::closeEvent(QCloseEvent* event) {
   emit Closed();
 }
 
-void TToolForm::RestoreSettings(QSettings& settings) {
-  settings.beginGroup(section_);
-  RestorePlacement(settings, *this);
-  settings.endGroup();
+void TToolForm::RestoreSettings(const IniFile& settings) {
+  RestorePlacement(settings, section_.toStdString(), *this);
 }
 
-void TToolForm::StoreSettings(QSettings& settings) const {
-  settings.beginGroup(section_);
-  StorePlacement(settings, *this);
-  settings.endGroup();
+void TToolForm::StoreSettings(IniFile& settings) const {
+  StorePlacement(settings, section_.toStdString(), *this);
 }
 
-void RestorePlacement(QSettings& s, QWidget& w) {
-  if (!s.contains("Width")) return;
-  const int left = s.value("Left", w.x()).toInt();
-  const int top = s.value("Top", w.y()).toInt();
-  const int width = s.value("Width", w.width()).toInt();
-  const int height = s.value("Height", w.height()).toInt();
-  if (width > 0 && height > 0 && width < 20000 && height < 20000) {
-    w.move(left, top);
-    w.resize(width, height);
-  }
-  if (s.value("State").toString() == "Maximized") w.setWindowState(Qt::WindowMaximized);
+void RestorePlacement(const IniFile& s, const std::string& section, QWidget& w) {
+  const int width = s.IntValue(section, "Width", -1);
+  const int height = s.IntValue(section, "Height", -1);
+  if (width <= 0 || height <= 0 || width > 20000 || height > 20000) return;
+  const int left = s.IntValue(section, "Left", w.x());
+  const int top = s.IntValue(section, "Top", w.y());
+  if (std::abs(left) < 100000 && std::abs(top) < 100000) w.move(left, top);
+  w.resize(width, height);
+  if (s.Value(section, "State", "") == "Maximized") w.setWindowState(Qt::WindowMaximized);
 }
 
-void StorePlacement(QSettings& s, const QWidget& w) {
+void StorePlacement(IniFile& s, const std::string& section, const QWidget& w) {
   const QRect g = w.isMaximized() ? w.normalGeometry() : w.geometry();
-  s.setValue("Left", g.x());
-  s.setValue("Top", g.y());
-  s.setValue("Width", g.width());
-  s.setValue("Height", g.height());
-  s.setValue("State", w.isMaximized() ? "Maximized" : "Normal");
+  s.SetValue(section, "Left", g.x());
+  s.SetValue(section, "Top", g.y());
+  s.SetValue(section, "Width", g.width());
+  s.SetValue(section, "Height", g.height());
+  s.SetValue(section, "State", std::string(w.isMaximized() ? "Maximized" : "Normal"));
 }
 
 TOptionForm::TOptionForm(QWidget* parent) : QDialog(parent) {

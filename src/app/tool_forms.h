@@ -4,7 +4,7 @@
 #include <QString>
 #include <QWidget>
 
-class QSettings;
+#include "core/config/ini_file.h"
 
 namespace glkov::app {
 
@@ -19,8 +19,8 @@ class TToolForm : public QWidget {
   const QString& Section() const { return section_; }
 
   // Reads and writes the placement (and, in subclasses, the stored control values).
-  virtual void RestoreSettings(QSettings& settings);
-  virtual void StoreSettings(QSettings& settings) const;
+  virtual void RestoreSettings(const IniFile& settings);
+  virtual void StoreSettings(IniFile& settings) const;
 
  signals:
   void Closed();
@@ -32,9 +32,9 @@ class TToolForm : public QWidget {
   QString section_;
 };
 
-// Reads and writes a window's placement in the current group of settings.
-void RestorePlacement(QSettings& settings, QWidget& window);
-void StorePlacement(QSettings& settings, const QWidget& window);
+// Reads and writes a window's placement in a section of the settings.
+void RestorePlacement(const IniFile& settings, const std::string& section, QWidget& window);
+void StorePlacement(IniFile& settings, const std::string& section, const QWidget& window);
 
 // The options window: file-type association and nothing else.
 class TOptionForm : public QDialog {

@@ -8,7 +8,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -447,21 +446,31 @@ TEST_F(MainFormTest, SettingsWrittenAndReadBack) {
     form->ToolForm(TMainForm::Inspector)->resize(300, 222);
     form->StoreSettings();
   }
-  const QString ini = QString::fromStdString((dir_ / "config" / "glKOV.INI").string());
-  ASSERT_TRUE(QFileInfo::exists(ini));
-  QSettings s(ini, QSettings::IniFormat);
-  EXPECT_EQ(s.value("Setting/StickyFormTB.Down").toBool(), true);
-  EXPECT_TRUE(s.contains("Setting/ToolBarIcon.Top"));
-  EXPECT_TRUE(s.contains("Setting/ToolBarMenu.Left"));
-  EXPECT_EQ(s.value("Setting/Width").toInt(), 900);
-  EXPECT_EQ(s.value("Object Inspector/Height").toInt(), 222);
+  const auto ini = dir_ / "config" / "glKOV.INI";
+  ASSERT_TRUE(std::filesystem::exists(ini));
+  const IniFile s = IniFile::Load(ini);
+  EXPECT_EQ(s.Value("Setting", "StickyFormTB.Down", ""), "1");
+  EXPECT_TRUE(s.Value("Setting", "ToolBarIcon.Top"));
+  EXPECT_TRUE(s.Value("Setting", "ToolBarMenu.Left"));
+  EXPECT_EQ(s.IntValue("Setting", "Width", 0), 900);
+  EXPECT_EQ(s.IntValue("Object Inspector", "Height", 0), 222);
+  const auto sections = s.Sections();
   for (const char* section : {"TCameraControlForm", "Object Extraction", "Advanced Options",
                               "TTextureForm", "TTimelineForm", "TNevigatorForm"})
-    EXPECT_TRUE(s.childGroups().contains(section)) << section;
+    EXPECT_NE(std::find(sections.begin(), sections.end(), section), sections.end()) << section;
   auto again = std::make_unique<TMainForm>(TMainForm::Options{}, Dialogs());
   EXPECT_TRUE(again->StickyAction->isChecked());
   EXPECT_EQ(again->width(), 900);
   EXPECT_EQ(again->ToolForm(TMainForm::Inspector)->size(), QSize(300, 222));
+}
+
+TEST_F(MainFormTest, DamagedSettingsFileIsReportedAndIgnored) {
+  std::filesystem::create_directories(dir_ / "config");
+  WriteFile(dir_ / "config" / "glKOV.INI", "[Setting]\nthis is not a setting\n");
+  auto form = MakeForm();
+  ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_TRUE(script.errors[0].contains("glKOV.INI"));
+  EXPECT_FALSE(form->StickyAction->isChecked());
 }
 
 TEST_F(MainFormTest, RecentFilesMenu) {
