@@ -473,6 +473,32 @@ TEST_F(MainFormTest, DamagedSettingsFileIsReportedAndIgnored) {
   EXPECT_FALSE(form->StickyAction->isChecked());
 }
 
+TEST_F(MainFormTest, StartupFileThatCannotBeOpened) {
+  const QString missing = QString::fromStdString((dir_ / "missing.kov").string());
+  auto form = MakeForm(missing);
+  form->show();
+  QApplication::processEvents();
+  ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_TRUE(script.errors[0].contains("missing.kov")) << script.errors[0].toStdString();
+  EXPECT_EQ(form->windowTitle(), "glKOV");
+  EXPECT_TRUE(app::ReadRecentFiles().isEmpty());  // a failed open is not remembered
+  // Only the first showing opens it.
+  form->hide();
+  form->show();
+  QApplication::processEvents();
+  EXPECT_EQ(script.errors.size(), 1);
+}
+
+TEST_F(MainFormTest, SplashWaitsTwoSeconds) {
+  app::TSplashForm splash(50);
+  EXPECT_FALSE(splash.CanClose());
+  EXPECT_TRUE(splash.windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return splash.CanClose(); }, 5000));
+  const QString out = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
+  if (!out.isEmpty()) splash.grab().save(out + "/splash.png");
+}
+
 TEST_F(MainFormTest, RecentFilesMenu) {
   auto form = MakeForm();
   app::WriteRecentFiles({"/a/1.kov", "/a/2.kov"});
