@@ -1,7 +1,156 @@
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <iomanip>
+#include <iostream>
+#include <optional>
+
 #include "cli/cli_common.h"
+#include "core/animation/timeline.h"
+#include "core/model/project.h"
+#include "core/model/project_file.h"
+#include "core/output/avi_writer.h"
+#include "core/output/export.h"
+#include "core/output/output_options.h"
+#include "core/util/text_format.h"
 
 namespace glkov::cli {
+namespace {
 
-void RegisterExport(CLI::App& /*app*/) {}
+// What the command line asks of an export; unset sizes take the viewing window's size.
+struct ExportArgs {
+  std::string Project;
+  std::string Output;
+  std::optional<int> Width;
+  std::optional<int> Height;
+  bool Preview = false;
+  std::optional<int> Scene;  // only this sub-scene; all sub-scenes when unset
+  int Colors = 24;           // 16, 256 or 24
+  bool Stereo = false;
+  std::string EyeSeparation = TOutputOptions{}.EyeSeparation;
+  int Smoothness = TOutputOptions{}.Smoothness;
+  std::optional<double> Master;  // the timeline's factor when unset
+  std::string Codec;
+  bool ListCodecs = false;
+};
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int /*signal*/) { interrupted = true; }
+
+// Ctrl+C asks to stop like the progress window's "Abort"; the question is answered Yes. A progress
+// line goes to standard error when it is a terminal.
+class CliExportCallbacks : public ExportCallbacks {
+ public:
+  CliExportCallbacks() : terminal_(::isatty(STDERR_FILENO) == 1) {}
+  ~CliExportCallbacks() override { EndLine(); }
+
+  bool AskYesNo(const std::string& /*question*/) override { return true; }
+  void Warning(const std::string& message) override {
+    EndLine();
+    std::cerr << "glkov-cli: warning: " << message << "\n";
+  }
+  void Progress(const std::string& stage, int percent) override {
+    if (!terminal_ || (stage == stage_ && percent == percent_)) return;
+    stage_ = stage;
+    percent_ = percent;
+    std::cerr << "\r" << stage << " " << std::setw(3) << percent << "%" << std::flush;
+    open_ = true;
+  }
+  bool AbortRequested() override { return interrupted; }
+  void ClearAbortRequest() override { interrupted = false; }
+
+  void EndLine() {
+    if (open_) std::cerr << "\n";
+    open_ = false;
+  }
+
+ private:
+  bool terminal_;
+  bool open_ = false;
+  std::string stage_;
+  int percent_ = -1;
+};
+
+void RunExport(const ExportArgs& args) {
+  CliCallbacks loadCallbacks;
+  TProject project;
+  TTimeline timeline(project);
+  LoadProject(project, timeline, args.Project, loadCallbacks);
+  if (args.Master) timeline.MFRFEdit = FormatG15(*args.Master);
+
+  ExportRequest request;
+  request.FileName = args.Output;
+  TOutputOptions& o = request.Options;
+  o.Width = args.Width.value_or(project.ViewWidth);
+  o.Height = args.Height.value_or(project.ViewHeight);
+  o.Preview = args.Preview;
+  o.GenMultiRegion = !args.Scene.has_value();
+  request.SingleScene = args.Scene.value_or(0);
+  o.ColorDepthItem = args.Colors == 16 ? 0 : args.Colors == 256 ? 1 : 2;
+  o.Stereograph = args.Stereo;
+  o.EyeSeparation = args.EyeSeparation;
+  o.Smoothness = args.Smoothness;
+  o.Codec = args.Codec;
+
+  CliExportCallbacks callbacks;
+  interrupted = false;
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  struct sigaction previous {};
+  ::sigaction(SIGINT, &action, &previous);
+  ExportResult result;
+  try {
+    result = ExportAnimation(project, timeline, request, callbacks);
+  } catch (...) {
+    ::sigaction(SIGINT, &previous, nullptr);
+    throw;
+  }
+  ::sigaction(SIGINT, &previous, nullptr);
+  callbacks.EndLine();
+  if (result.Aborted) {
+    std::cerr << "glkov-cli: Output Aborted\n";
+    std::exit(130);
+  }
+}
+
+void PrintCodecs() {
+  for (const auto& c : ListAviCodecs()) {
+    std::cout << std::left << std::setw(16) << c.Name << " " << c.LongName << "\n";
+  }
+}
+
+}  // namespace
+
+void RegisterExport(CLI::App& app) {
+  auto* cmd = app.add_subcommand("export", "Export the camera flights as an AVI movie");
+  auto args = std::make_shared<ExportArgs>();
+  cmd->add_option("PROJECT.kov", args->Project, "the project");
+  cmd->add_option("-o", args->Output, "the movie file to write");
+  cmd->add_option("--width", args->Width, "movie width in pixels")->check(CLI::PositiveNumber);
+  cmd->add_option("--height", args->Height, "movie height in pixels")->check(CLI::PositiveNumber);
+  cmd->add_flag("--preview", args->Preview, "quarter frame count and frame rate");
+  cmd->add_option("--scene", args->Scene, "export only this sub-scene")->check(CLI::PositiveNumber);
+  cmd->add_option("--colors", args->Colors, "colour depth: 16, 256 or 24 (bits)")
+      ->check(CLI::IsMember({16, 256, 24}));
+  cmd->add_flag("--stereo", args->Stereo, "red/blue stereograph frames");
+  cmd->add_option("--eye-sep", args->EyeSeparation, "eye separation in picture pixels");
+  cmd->add_option("--smoothness", args->Smoothness, "camera path smoothness 0 (curved) to 10")
+      ->check(CLI::Range(0, 10));
+  cmd->add_option("--master", args->Master, "master frame rate factor");
+  cmd->add_option("--codec", args->Codec, "encoder name (see --list-codecs); default uncompressed");
+  cmd->add_flag("--list-codecs", args->ListCodecs, "list the encoders for AVI movies and exit");
+  cmd->callback([args] {
+    if (args->ListCodecs) {
+      PrintCodecs();
+      return;
+    }
+    if (args->Project.empty()) throw CLI::RequiredError("PROJECT.kov");
+    if (args->Output.empty()) throw CLI::RequiredError("-o");
+    RunExport(*args);
+  });
+}
 
 }  // namespace glkov::cli

@@ -17,8 +17,7 @@ void TFastBMP::SetSize(int width, int height) {
 }
 
 void TFastBMP::CropInto(TFastBMP& target, int left, int top, int right, int bottom) const {
-  if (left > right || top > bottom || left < 0 || top < 0 || right >= width_ ||
-      bottom >= height_) {
+  if (left > right || top > bottom || left < 0 || top < 0 || right >= width_ || bottom >= height_) {
     throw Error("The rectangle (" + std::to_string(left) + ", " + std::to_string(top) + ")-(" +
                 std::to_string(right) + ", " + std::to_string(bottom) +
                 ") does not lie inside the " + std::to_string(width_) + " x " +

@@ -1,0 +1,262 @@
+#include "core/output/export.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+
+#include "core/animation/camera_path_file.h"
+#include "core/animation/interpolation.h"
+#include "core/animation/timeline.h"
+#include "core/error.h"
+#include "core/model/project.h"
+#include "core/output/avi_writer.h"
+#include "core/output/stereograph.h"
+#include "core/perspective/sub_scenes.h"
+#include "core/scene/offscreen_target.h"
+#include "core/scene/renderer.h"
+#include "core/scene/scene_builder.h"
+#include "core/util/text_format.h"
+
+namespace glkov {
+namespace {
+
+// Thrown out of the frame loops when the user confirms "Abort outputing?".
+struct ExportAborted {};
+
+std::string SceneName(const TProject& project, int i) {
+  return "\"" + project.MeshRegions[static_cast<size_t>(i)].Name + "\"";
+}
+
+// Reads a sub-scene's camera path into a timeline of its own. Empty when the sub-scene has no
+// path or its file cannot be read (the reason goes to callbacks.Warning when warn is set).
+std::optional<std::vector<TKeyFrame>> ReadPathKeys(const TProject& project, int i,
+                                                   UiCallbacks& callbacks, bool warn) {
+  const std::string& name = project.MeshRegions[static_cast<size_t>(i)].CameraPath;
+  if (name.empty()) return std::nullopt;
+  TProject scratch;
+  TTimeline timeline(scratch);
+  try {
+    UiCallbacks quiet;
+    LoadCameraPathFile(timeline, CameraPathLocation(project, name), quiet);
+  } catch (const Error& e) {
+    if (warn) callbacks.Warning(e.what());
+    return std::nullopt;
+  }
+  return timeline.KeyFrames();
+}
+
+// The movie frame of one rendering (or of the two renderings of a stereograph).
+class FrameRenderer {
+ public:
+  FrameRenderer(int width, int height, const ExportRequest& request)
+      : target_(width, height), request_(request) {
+    switches_ = request.Switches;
+    switches_.SeeVWClip = true;  // every movie frame shows exactly the viewing window
+    if (request.Options.Stereograph) eyeSeparation_ = EyeSeparationValue(request.Options);
+  }
+
+  void Upload(TProject& project) {
+    target_.MakeCurrent();
+    renderer_.UploadScene(project, request_.Switches.Quality);
+  }
+
+  const TFastBMP& Render(TProject& project, const TCamera& camera) {
+    Draw(project, camera, frame_);
+    if (request_.Options.Stereograph) {
+      TCamera shifted = camera;
+      shifted.CamPos = StereoShiftedEye(camera.CamPos, camera.CamDir, camera.CamUp, eyeSeparation_,
+                                        project.SceneScale);
+      Draw(project, shifted, second_);
+      CombineStereograph(frame_, second_);
+      project.Camera = shifted;
+    }
+    return frame_;
+  }
+
+  TFastBMP& Frame() { return frame_; }
+
+ private:
+  void Draw(TProject& project, const TCamera& camera, TFastBMP& into) {
+    project.Camera = camera;
+    renderer_.GLDraw(project, camera, switches_, target_.Width(), target_.Height());
+    target_.ReadFrame(into);
+  }
+
+  OffscreenTarget target_;
+  SceneRenderer renderer_;
+  const ExportRequest& request_;
+  RenderSwitches switches_;
+  double eyeSeparation_ = 0;
+  TFastBMP frame_;
+  TFastBMP second_;
+};
+
+class Exporter {
+ public:
+  Exporter(TProject& project, TTimeline& timeline, const ExportRequest& request,
+           ExportCallbacks& callbacks)
+      : project_(project), timeline_(timeline), request_(request), callbacks_(callbacks) {}
+
+  ExportResult Run() {
+    const TOutputOptions& o = request_.Options;
+    divisor_ = o.Preview ? 4 : 1;
+    master_ = timeline_.MasterFrameRateFactor();
+    fps_ = timeline_.FPS;
+    fpk_ = timeline_.FPK;
+    trans_ = timeline_.Trans;
+    smoothness_ = SmoothnessOf(o);
+    scenes_ = ExportScenes(project_, request_);
+    CheckSomethingToExport();
+    if (o.Stereograph) EyeSeparationValue(o);  // a bad number stops the export before any file
+
+    AviWriterOptions writerOptions;
+    writerOptions.Width = o.Width;
+    writerOptions.Height = o.Height;
+    writerOptions.ColorCount = ColorCountOfItem(o.ColorDepthItem);
+    writerOptions.Rate = StreamRate(fps_, master_, divisor_);
+    writerOptions.Codec = o.Codec;
+    AviWriter writer(request_.FileName, writerOptions);
+    writer_ = &writer;
+    FrameRenderer renderer(o.Width, o.Height, request_);
+    renderer_ = &renderer;
+
+    ExportResult result;
+    try {
+      for (size_t s = 0; s < scenes_.size(); ++s) ExportSubScene(scenes_[s]);
+    } catch (const ExportAborted&) {
+      writer.Abandon();
+      result.Aborted = true;
+      result.Frames = frames_;
+      return result;
+    }
+    writer.Finish();
+    result.Frames = frames_;
+    return result;
+  }
+
+ private:
+  void CheckSomethingToExport() {
+    for (int i : scenes_) {
+      const auto keys = ReadPathKeys(project_, i, callbacks_, false);
+      if (keys && keys->size() >= 2 && (*keys)[0].Recorded) return;
+    }
+    throw Error(
+        "Nothing to export: no sub-scene has a camera path with at least two key frames whose "
+        "first key frame is recorded.");
+  }
+
+  void ExportSubScene(int i) {
+    const TMeshRegion& region = project_.MeshRegions[static_cast<size_t>(i)];
+    if (region.CameraPath.empty()) return;  // no frames and no transition
+    const auto keys = ReadPathKeys(project_, i, callbacks_, true);
+    if (keys && !keys->empty() && (*keys)[0].Recorded) {
+      const int frames = RoundHalfEven(fpk_ * master_ / divisor_);
+      if (keys->size() < 2) {
+        callbacks_.Warning("Sub-scene " + SceneName(project_, i) +
+                           " is skipped: its camera path has fewer than two key frames.");
+      } else if (frames < 1) {
+        callbacks_.Warning("Sub-scene " + SceneName(project_, i) +
+                           " is skipped: its camera path gives no frames between its keys.");
+      } else {
+        RenderFlight(i);
+      }
+    }
+    if (request_.Options.GenMultiRegion) Transition(i, i + 1);
+  }
+
+  void RenderFlight(int i) {
+    EnterSubScene(project_, timeline_, i, callbacks_);
+    MakeScene(project_, {request_.Extraction, request_.Switches.Negative}, callbacks_);
+    renderer_->Upload(project_);
+
+    const std::vector<TKeyFrame> keys = timeline_.KeyFrames();
+    const std::vector<int> segments =
+        SegmentFrameCounts(static_cast<int>(keys.size()), fpk_, master_, request_.Options.Preview);
+    int64_t total = 0;
+    for (int n : segments) total += n;
+    const std::string caption = "Rendering Scene " + std::to_string(i) + "/" +
+                                std::to_string(project_.MeshRegions.size() - 1);
+    callbacks_.Progress(caption, 0);
+    for (int64_t f = 0; f <= total; ++f) {
+      callbacks_.PumpEvents();
+      if (callbacks_.AbortRequested()) {
+        callbacks_.ClearAbortRequest();
+        if (callbacks_.AskYesNo("Abort outputing?")) throw ExportAborted{};
+      }
+      const TCamera camera = InterpolateCamera(f, keys, segments, smoothness_);
+      Write(renderer_->Render(project_, camera));
+      callbacks_.Progress(caption, RoundHalfEven(static_cast<double>(f) * 100 / total));
+    }
+  }
+
+  // A pan across the original picture from the centre of sub-scene i to that of sub-scene j.
+  void Transition(int i, int j) {
+    if (j >= static_cast<int>(project_.MeshRegions.size())) return;
+    const int n = RoundHalfEven(trans_ * master_ / divisor_);
+    const std::string caption = "Changing Scene " + std::to_string(i) + "->" + std::to_string(j);
+    callbacks_.Progress(caption, 0);
+    if (n <= 0) return;
+    const TMeshRegion& window = project_.MeshRegions[0];
+    const TMeshRegion& a = project_.MeshRegions[static_cast<size_t>(i)];
+    const TMeshRegion& b = project_.MeshRegions[static_cast<size_t>(j)];
+    const int w = std::max(window.Right - window.Left, 1);
+    const int h = std::max(window.Bottom - window.Top, 1);
+    const int x0 = (a.Left + a.Right - w) / 2;
+    const int y0 = (a.Top + a.Bottom - h) / 2;
+    const double dx = ((b.Left + b.Right) / 2.0 - (a.Left + a.Right) / 2.0) / n;
+    const double dy = ((b.Top + b.Bottom) / 2.0 - (a.Top + a.Bottom) / 2.0) / n;
+    TFastBMP& frame = renderer_->Frame();
+    frame.SetSize(request_.Options.Width, request_.Options.Height);
+    for (int k = 1; k <= n; ++k) {
+      project_.IOriginal.StretchRectInto(frame, RoundHalfEven(k * dx) + x0,
+                                         RoundHalfEven(k * dy) + y0, w, h);
+      Write(frame);
+      callbacks_.Progress(caption, RoundHalfEven(k * 100.0 / n));
+      callbacks_.PumpEvents();
+    }
+  }
+
+  void Write(const TFastBMP& frame) {
+    callbacks_.FrameDone(frame);
+    writer_->AddFrame(frame);
+    ++frames_;
+  }
+
+  TProject& project_;
+  TTimeline& timeline_;
+  const ExportRequest& request_;
+  ExportCallbacks& callbacks_;
+  AviWriter* writer_ = nullptr;
+  FrameRenderer* renderer_ = nullptr;
+  std::vector<int> scenes_;
+  int divisor_ = 1;
+  double master_ = 1.0;
+  int fps_ = 20;
+  int fpk_ = 60;
+  int trans_ = 40;
+  double smoothness_ = 0;
+  int64_t frames_ = 0;
+};
+
+}  // namespace
+
+std::vector<int> ExportScenes(const TProject& project, const ExportRequest& request) {
+  const int count = static_cast<int>(project.MeshRegions.size());
+  std::vector<int> scenes;
+  if (request.Options.GenMultiRegion) {
+    for (int i = 1; i < count; ++i) scenes.push_back(i);
+  } else {
+    const int k =
+        request.SingleScene > 0 ? request.SingleScene : std::max(project.CurrentRegion, 1);
+    if (k >= count) throw Error("There is no sub-scene " + std::to_string(k) + ".");
+    scenes.push_back(k);
+  }
+  return scenes;
+}
+
+ExportResult ExportAnimation(TProject& project, TTimeline& timeline, const ExportRequest& request,
+                             ExportCallbacks& callbacks) {
+  return Exporter(project, timeline, request, callbacks).Run();
+}
+
+}  // namespace glkov

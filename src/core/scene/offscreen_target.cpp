@@ -1,0 +1,330 @@
+#include "core/scene/offscreen_target.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#ifdef GLKOV_HAVE_OSMESA
+#include <GL/osmesa.h>
+#endif
+
+#include "core/error.h"
+#include "core/scene/renderer.h"
+
+namespace glkov {
+namespace {
+
+enum class Backend { EglSurfaceless, EglDevice, EglDefault, OSMesa };
+
+const char* BackendText(Backend b) {
+  switch (b) {
+    case Backend::EglSurfaceless:
+      return "EGL surfaceless";
+    case Backend::EglDevice:
+      return "EGL device";
+    case Backend::EglDefault:
+      return "EGL default display";
+    case Backend::OSMesa:
+      return "OSMesa";
+  }
+  return "";
+}
+
+// An initialised EGL display of one platform, kept for the life of the process: eglTerminate
+// would end every context on it, also those of other targets.
+EGLDisplay InitialisedDisplay(Backend backend) {
+  EGLDisplay display = EGL_NO_DISPLAY;
+  if (backend == Backend::EglSurfaceless) {
+    display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  } else if (backend == Backend::EglDevice) {
+    auto queryDevices =
+        reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
+    EGLDeviceEXT device = nullptr;
+    EGLint count = 0;
+    if (queryDevices != nullptr && queryDevices(1, &device, &count) == EGL_TRUE && count > 0) {
+      display = eglGetPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, device, nullptr);
+    }
+  } else {
+    display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+  }
+  if (display == EGL_NO_DISPLAY) return EGL_NO_DISPLAY;
+  EGLint major = 0, minor = 0;
+  if (eglInitialize(display, &major, &minor) != EGL_TRUE) return EGL_NO_DISPLAY;
+  return display;
+}
+
+struct EglContext {
+  EGLDisplay display = EGL_NO_DISPLAY;
+  EGLContext context = EGL_NO_CONTEXT;
+};
+
+// A compatibility-profile desktop GL context on the display, current with no surface.
+bool CreateEglContext(Backend backend, EglContext& out, std::string& why) {
+  EGLDisplay display = InitialisedDisplay(backend);
+  if (display == EGL_NO_DISPLAY) {
+    why = "no display";
+    return false;
+  }
+  if (eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) {
+    why = "no desktop OpenGL";
+    return false;
+  }
+  const EGLint configAttribs[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE,
+                                  EGL_PBUFFER_BIT, EGL_NONE};
+  EGLConfig config = nullptr;
+  EGLint count = 0;
+  if (eglChooseConfig(display, configAttribs, &config, 1, &count) != EGL_TRUE || count < 1) {
+    config = nullptr;  // EGL_KHR_no_config_context: the framebuffer object is the target anyway
+  }
+  const EGLint compatibility[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                  EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+  EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, compatibility);
+  if (context == EGL_NO_CONTEXT) {
+    context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+  }
+  if (context == EGL_NO_CONTEXT) {
+    why = "no context";
+    return false;
+  }
+  if (eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context) != EGL_TRUE) {
+    eglDestroyContext(display, context);
+    why = "cannot make the context current";
+    return false;
+  }
+  out.display = display;
+  out.context = context;
+  return true;
+}
+
+// Fixed-function calls need a compatibility context (or a pre-3.1 one).
+bool HasFixedFunction() {
+  const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  if (version == nullptr) return false;
+  if (std::atoi(version) < 3) return true;
+  GLint mask = 0;
+  glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &mask);
+  return (mask & GL_CONTEXT_COMPATIBILITY_PROFILE_BIT) != 0 || glGetError() != GL_NO_ERROR;
+}
+
+}  // namespace
+
+struct OffscreenTarget::Impl {
+  Backend backend = Backend::EglSurfaceless;
+  EglContext egl;
+#ifdef GLKOV_HAVE_OSMESA
+  OSMesaContext osmesa = nullptr;
+  std::vector<uint8_t>
+      osmesaBuffer;  // OSMesa needs a buffer to be current; drawing goes to the FBO
+#endif
+  GLuint fbo = 0;
+  GLuint colour = 0;
+  GLuint depth = 0;
+  int width = 0;
+  int height = 0;
+
+  bool TryBackend(Backend b, std::string& why) {
+    backend = b;
+    if (b == Backend::OSMesa) {
+#ifdef GLKOV_HAVE_OSMESA
+      const int attribs[] = {OSMESA_FORMAT,
+                             OSMESA_RGBA,
+                             OSMESA_DEPTH_BITS,
+                             0,
+                             OSMESA_STENCIL_BITS,
+                             0,
+                             OSMESA_PROFILE,
+                             OSMESA_COMPAT_PROFILE,
+                             0};
+      osmesa = OSMesaCreateContextAttribs(attribs, nullptr);
+      if (osmesa == nullptr) {
+        why = "no context";
+        return false;
+      }
+      osmesaBuffer.assign(4 * 16 * 16, 0);
+      if (OSMesaMakeCurrent(osmesa, osmesaBuffer.data(), GL_UNSIGNED_BYTE, 16, 16) != GL_TRUE) {
+        OSMesaDestroyContext(osmesa);
+        osmesa = nullptr;
+        why = "cannot make the context current";
+        return false;
+      }
+      return true;
+#else
+      why = "not built in";
+      return false;
+#endif
+    }
+    return CreateEglContext(b, egl, why);
+  }
+
+  void MakeContextCurrent() {
+#ifdef GLKOV_HAVE_OSMESA
+    if (osmesa != nullptr) {
+      OSMesaMakeCurrent(osmesa, osmesaBuffer.data(), GL_UNSIGNED_BYTE, 16, 16);
+      return;
+    }
+#endif
+    eglMakeCurrent(egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, egl.context);
+  }
+
+  void DestroyContext() {
+#ifdef GLKOV_HAVE_OSMESA
+    if (osmesa != nullptr) {
+      OSMesaDestroyContext(osmesa);
+      osmesa = nullptr;
+    }
+#endif
+    if (egl.context != EGL_NO_CONTEXT) {
+      eglMakeCurrent(egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+      eglDestroyContext(egl.display, egl.context);
+      egl.context = EGL_NO_CONTEXT;
+    }
+  }
+
+  void DeleteFramebuffer() {
+    if (fbo != 0) glDeleteFramebuffers(1, &fbo);
+    if (colour != 0) glDeleteRenderbuffers(1, &colour);
+    if (depth != 0) glDeleteRenderbuffers(1, &depth);
+    fbo = colour = depth = 0;
+  }
+
+  void CreateFramebuffer(int w, int h) {
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
+    GLint maxViewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, maxViewport);
+    if (w > maxSize || h > maxSize || w > maxViewport[0] || h > maxViewport[1]) {
+      throw Error("Cannot render a frame of " + std::to_string(w) + " x " + std::to_string(h) +
+                  " pixels: this OpenGL allows at most " + std::to_string(maxSize) +
+                  " pixels a side.");
+    }
+    DeleteFramebuffer();
+    glGenFramebuffers(1, &fbo);
+    glGenRenderbuffers(1, &colour);
+    glGenRenderbuffers(1, &depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, w, h);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE || glGetError() != GL_NO_ERROR) {
+      DeleteFramebuffer();
+      throw Error("Cannot create an off-screen frame of " + std::to_string(w) + " x " +
+                  std::to_string(h) + " pixels.");
+    }
+    width = w;
+    height = h;
+    glViewport(0, 0, w, h);
+  }
+
+  void ReadPixels(TFastBMP& frame) {
+    if (frame.Width() != width || frame.Height() != height) frame.SetSize(width, height);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    // TFastBMP rows are padded to a multiple of four bytes, which is GL's pack alignment 4.
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, frame.Bits());
+  }
+};
+
+OffscreenTarget::OffscreenTarget(int width, int height) : impl_(std::make_unique<Impl>()) {
+  if (width <= 0 || height <= 0) {
+    throw Error("Cannot render a frame of " + std::to_string(width) + " x " +
+                std::to_string(height) + " pixels.");
+  }
+  std::vector<std::pair<Backend, const char*>> order = {
+      {Backend::EglSurfaceless, "egl-surfaceless"},
+      {Backend::EglDevice, "egl-device"},
+      {Backend::EglDefault, "egl-default"},
+      {Backend::OSMesa, "osmesa"}};
+  if (const char* forced = std::getenv("GLKOV_GL_BACKEND"); forced != nullptr && *forced) {
+    std::erase_if(order, [&](const auto& entry) { return std::strcmp(entry.second, forced) != 0; });
+    if (order.empty()) {
+      throw Error(std::string("Unknown OpenGL back end \"") + forced +
+                  "\" (GLKOV_GL_BACKEND: egl-surfaceless, egl-device, egl-default, osmesa).");
+    }
+  }
+  std::string tried;
+  for (const auto& [backend, name] : order) {
+    std::string why;
+    if (impl_->TryBackend(backend, why)) {
+      if (HasFixedFunction()) {
+        impl_->CreateFramebuffer(width, height);
+        return;
+      }
+      why = glGetString(GL_VERSION) == nullptr
+                ? "its context is not reached through the GL library this program calls"
+                : "no compatibility profile";
+      impl_->DestroyContext();
+    }
+    tried += std::string(tried.empty() ? "" : ", ") + BackendText(backend) + ": " + why;
+  }
+  throw Error("Cannot create an off-screen OpenGL context (" + tried + ").");
+}
+
+OffscreenTarget::~OffscreenTarget() {
+  impl_->MakeContextCurrent();
+  impl_->DeleteFramebuffer();
+  impl_->DestroyContext();
+}
+
+void OffscreenTarget::MakeCurrent() {
+  impl_->MakeContextCurrent();
+  glBindFramebuffer(GL_FRAMEBUFFER, impl_->fbo);
+}
+
+void OffscreenTarget::Resize(int width, int height) {
+  if (width <= 0 || height <= 0) {
+    throw Error("Cannot render a frame of " + std::to_string(width) + " x " +
+                std::to_string(height) + " pixels.");
+  }
+  if (width == impl_->width && height == impl_->height) return;
+  MakeCurrent();
+  impl_->CreateFramebuffer(width, height);
+}
+
+int OffscreenTarget::Width() const { return impl_->width; }
+int OffscreenTarget::Height() const { return impl_->height; }
+std::string OffscreenTarget::BackendName() const { return BackendText(impl_->backend); }
+
+void OffscreenTarget::ReadFrameBottomUp(TFastBMP& frame) { impl_->ReadPixels(frame); }
+
+void OffscreenTarget::ReadFrame(TFastBMP& frame) {
+  impl_->ReadPixels(frame);
+  const size_t stride = frame.RowStride();
+  std::vector<uint8_t> swap(stride);
+  for (int top = 0, bottom = frame.Height() - 1; top < bottom; ++top, --bottom) {
+    std::memcpy(swap.data(), frame.Row(top), stride);
+    std::memcpy(frame.Row(top), frame.Row(bottom), stride);
+    std::memcpy(frame.Row(bottom), swap.data(), stride);
+  }
+}
+
+TFastBMP RenderFrame(TProject& project, const TCamera& camera, const RenderFrameOptions& options) {
+  if (!project.SceneMade) throw Error("No 3D scene has been made.");
+  if (!ProjectionValues(project, options.Switches)) {
+    throw Error(options.Switches.SeeVWClip ? "Cannot render: the viewing window is empty."
+                                           : "Cannot render: the scene has no valid projection.");
+  }
+  const int width = options.Width > 0 ? options.Width : project.PicWidth;
+  const int height = options.Height > 0 ? options.Height : project.PicHeight;
+  OffscreenTarget target(width, height);
+  SceneRenderer renderer;
+  renderer.UploadScene(project, options.Switches.Quality);
+  renderer.GLDraw(project, camera, options.Switches, width, height);
+  TFastBMP frame;
+  target.ReadFrame(frame);
+  renderer.ReleaseTextures();
+  return frame;
+}
+
+}  // namespace glkov

@@ -1,0 +1,66 @@
+#pragma once
+
+// An OpenGL context with a framebuffer object that needs no display server: EGL on the Mesa
+// surfaceless platform, falling back to an EGL device, the default EGL display and OSMesa.
+// Make one per export (or per one-off render) and draw every frame into it.
+
+#include <memory>
+#include <string>
+
+#include "core/image/fast_bmp.h"
+#include "core/model/project.h"
+#include "core/model/types.h"
+
+namespace glkov {
+
+class OffscreenTarget {
+ public:
+  // Creates a compatibility-profile context and an RGBA8 + depth framebuffer of width x height
+  // pixels and makes it current. The environment variable GLKOV_GL_BACKEND ("egl-surfaceless",
+  // "egl-device", "egl-default", "osmesa") forces one back end. Throws glkov::Error when the
+  // size is not positive or too large, or when no context can be made.
+  OffscreenTarget(int width, int height);
+  ~OffscreenTarget();
+  OffscreenTarget(const OffscreenTarget&) = delete;
+  OffscreenTarget& operator=(const OffscreenTarget&) = delete;
+
+  // Makes this target's context and framebuffer current again (after another context was).
+  void MakeCurrent();
+
+  // New framebuffer size; the context and its textures stay. Throws like the constructor.
+  void Resize(int width, int height);
+
+  int Width() const;
+  int Height() const;
+
+  // "EGL surfaceless", "EGL device", "EGL default display" or "OSMesa".
+  std::string BackendName() const;
+
+  // Waits for the drawing to finish and reads the frame into `frame` (resized to the target),
+  // top row first as TFastBMP keeps it.
+  void ReadFrame(TFastBMP& frame);
+
+  // The same without turning the rows: row 0 of `frame` is the bottom row of the picture (what
+  // glReadPixels gives; a writer that takes bottom-up rows saves a copy).
+  void ReadFrameBottomUp(TFastBMP& frame);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// A one-off frame: size 0 takes the picture's size (PicWidth x PicHeight).
+struct RenderFrameOptions {
+  int Width = 0;
+  int Height = 0;
+  RenderSwitches
+      Switches;  // Quality, UseVW, SeeVWClip ("Negative Output" acts when texels are built)
+};
+
+// Renders one frame of a project whose scene is made, seen from `camera`, in a fresh off-screen
+// target (texture names are written into the project's boards and objects). Throws glkov::Error
+// when no scene is made, the frustum is degenerate or no context can be made.
+TFastBMP RenderFrame(TProject& project, const TCamera& camera,
+                     const RenderFrameOptions& options = {});
+
+}  // namespace glkov

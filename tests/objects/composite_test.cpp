@@ -1,0 +1,112 @@
+#include "core/objects/composite.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/error.h"
+#include "core/image/picture_file.h"
+#include "support/test_support.h"
+
+namespace glkov {
+namespace {
+
+TFastBMP Filled(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
+  TFastBMP p(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      p.Pixel(x, y)[0] = b;
+      p.Pixel(x, y)[1] = g;
+      p.Pixel(x, y)[2] = r;
+    }
+  return p;
+}
+
+TEST(MulDiv255, RoundsToNearest) {
+  EXPECT_EQ(MulDiv255(200, 128), 100);  // 100.39
+  EXPECT_EQ(MulDiv255(100, 128), 50);   // 50.196
+  EXPECT_EQ(MulDiv255(255, 127), 127);
+  EXPECT_EQ(MulDiv255(1, 128), 1);  // 0.502
+  EXPECT_EQ(MulDiv255(1, 127), 0);  // 0.498
+  for (int a = 0; a < 256; ++a)
+    for (int b = 0; b < 256; ++b)
+      ASSERT_EQ(MulDiv255(a, b), static_cast<int>(std::floor(a * b / 255.0 + 0.5))) << a << b;
+}
+
+TEST(ComposeMaskedImage, WorkedPixel) {
+  const TFastBMP o = Filled(2, 1, 200, 100, 0);
+  const TFastBMP m = Filled(2, 1, 0, 0, 128);
+  const TFastBMP b = Filled(2, 1, 0, 0, 255);
+  const TFastBMP out = ComposeMaskedImage(o, m, b);
+  EXPECT_EQ(out.Pixel(1, 0)[0], 100);
+  EXPECT_EQ(out.Pixel(1, 0)[1], 50);
+  EXPECT_EQ(out.Pixel(1, 0)[2], 127);
+}
+
+TEST(ComposeMaskedImage, OnlyTheRedByteWeighsAndInputsStayUnchanged) {
+  TFastBMP o = Filled(3, 2, 10, 20, 30);
+  TFastBMP m(3, 2);
+  m.Pixel(0, 0)[0] = m.Pixel(0, 0)[1] = 255;  // red 0: background
+  m.Pixel(1, 0)[2] = 255;                     // red 255: original
+  m.Pixel(2, 1)[2] = 1;
+  TFastBMP b = Filled(3, 2, 250, 240, 230);
+  const auto before = o.PackedPixels();
+  const TFastBMP out = ComposeMaskedImage(o, m, b);
+  EXPECT_EQ(out.Pixel(0, 0)[0], 250);
+  EXPECT_EQ(out.Pixel(1, 0)[2], 30);
+  EXPECT_EQ(out.Pixel(2, 1)[0], 249);  // 0.04 + 249.02
+  EXPECT_EQ(o.PackedPixels(), before);
+  EXPECT_EQ(out.Width(), 3);
+}
+
+TEST(ComposeMaskedImage, NeverOverflowsAByte) {
+  TFastBMP o(256, 3), m(256, 3), b(256, 3);
+  for (int x = 0; x < 256; ++x) {
+    for (int y = 0; y < 3; ++y) {
+      m.Pixel(x, y)[2] = static_cast<uint8_t>(x);
+      o.Pixel(x, y)[0] = o.Pixel(x, y)[1] = o.Pixel(x, y)[2] = static_cast<uint8_t>(255 - y);
+      b.Pixel(x, y)[0] = b.Pixel(x, y)[1] = b.Pixel(x, y)[2] = 255;
+    }
+  }
+  const TFastBMP out = ComposeMaskedImage(o, m, b);
+  for (int x = 0; x < 256; ++x) {
+    for (int y = 0; y < 3; ++y) {
+      const int expect = MulDiv255(255 - y, x) + MulDiv255(255, 255 - x);
+      ASSERT_LE(expect, 255);
+      EXPECT_EQ(out.Pixel(x, y)[0], expect);
+    }
+  }
+}
+
+TEST(ComposeMaskedImage, DifferentSizesAreRefused) {
+  const TFastBMP a(4, 3), c(4, 2);
+  try {
+    ComposeMaskedImage(a, c, a);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(),
+                 "The original, mask and background pictures must have the same size "
+                 "(original 4 x 3, mask 4 x 2, background 4 x 3).");
+  }
+  EXPECT_THROW(ComposeMaskedImage(a, a, TFastBMP(3, 3)), Error);
+  EXPECT_THROW(ComposeMaskedImage(TFastBMP(), a, a), Error);
+}
+
+TEST(SaveMaskedImage, WritesABmpAndLeavesNoFileOnFailure) {
+  testing::TempDir dir;
+  const TFastBMP o = Filled(5, 4, 200, 100, 0);
+  const TFastBMP m = Filled(5, 4, 0, 0, 128);
+  const TFastBMP b = Filled(5, 4, 0, 0, 255);
+  const std::string out = (dir / "out.bmp").string();
+  SaveMaskedImage(o, m, b, out);
+  TFastBMP back;
+  LoadPictureFile(out, back);
+  ASSERT_EQ(back.Width(), 5);
+  EXPECT_EQ(back.Pixel(4, 3)[2], 127);
+  EXPECT_THROW(SaveMaskedImage(o, m, TFastBMP(5, 5), (dir / "bad.bmp").string()), Error);
+  EXPECT_FALSE(std::filesystem::exists(dir / "bad.bmp"));
+  EXPECT_THROW(SaveMaskedImage(o, m, b, (dir / "missing" / "x.bmp").string()), Error);
+}
+
+}  // namespace
+}  // namespace glkov

@@ -1,0 +1,318 @@
+#include "core/output/avi_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+
+#include "core/error.h"
+#include "core/output/frame_dib.h"
+#include "output/decode_movie.h"
+#include "support/test_support.h"
+
+namespace glkov {
+namespace {
+
+using testing::DecodedMovie;
+using testing::DecodeMovie;
+using testing::TempDir;
+
+// A frame that differs in every pixel and from frame to frame; smooth enough for lossy codecs.
+TFastBMP TestFrame(int w, int h, int index) {
+  TFastBMP bmp(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = bmp.Pixel(x, y);
+      p[0] = static_cast<uint8_t>(x * 255 / std::max(1, w - 1));
+      p[1] = static_cast<uint8_t>(y * 255 / std::max(1, h - 1));
+      p[2] = static_cast<uint8_t>((40 * index + (x + y) / 4) % 256);
+    }
+  }
+  return bmp;
+}
+
+void WriteMovie(const std::filesystem::path& file, const AviWriterOptions& o, int frames) {
+  AviWriter writer(file, o);
+  for (int i = 0; i < frames; ++i) writer.AddFrame(TestFrame(o.Width, o.Height, i));
+  EXPECT_EQ(writer.FramesWritten(), frames);
+  writer.Finish();
+}
+
+double MeanAbsDiff(const TFastBMP& a, const TFastBMP& b) {
+  double sum = 0;
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < 3 * a.Width(); ++x) sum += std::abs(a.Row(y)[x] - b.Row(y)[x]);
+  }
+  return sum / (3.0 * a.Width() * a.Height());
+}
+
+std::set<std::string> FilesIn(const std::filesystem::path& dir) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    names.insert(e.path().filename().string());
+  }
+  return names;
+}
+
+template <typename F>
+std::string ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+struct DepthCase {
+  int colorCount;
+  int bits;
+  int width;
+  int height;
+};
+
+class UncompressedMovie : public ::testing::TestWithParam<DepthCase> {};
+
+TEST_P(UncompressedMovie, DecodesToTheWrittenPixels) {
+  const DepthCase c = GetParam();
+  TempDir dir;
+  const auto file = dir / "movie.avi";
+  AviWriterOptions o;
+  o.Width = c.width;
+  o.Height = c.height;
+  o.ColorCount = c.colorCount;
+  o.Rate = 20;
+  WriteMovie(file, o, 5);
+
+  const DecodedMovie m = DecodeMovie(file);
+  EXPECT_EQ(m.Codec, "rawvideo");
+  EXPECT_EQ(m.Width, c.width);
+  EXPECT_EQ(m.Height, c.height);
+  EXPECT_EQ(m.TimeBase.num, 1);
+  EXPECT_EQ(m.TimeBase.den, 20);
+  EXPECT_EQ(m.BitsPerCodedSample, c.bits);
+  EXPECT_EQ(m.StreamFrames, 5);
+  EXPECT_EQ(m.KeyFrames, 5);
+  ASSERT_EQ(m.Frames.size(), 5u);
+  for (int i : {0, 2, 4}) {
+    TFastBMP expected = TestFrame(c.width, c.height, i);
+    ReduceFrameColors(expected, c.bits);
+    ASSERT_EQ(m.Frames[i].PackedPixels(), expected.PackedPixels()) << "frame " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, UncompressedMovie,
+                         ::testing::Values(DepthCase{65536, 24, 64, 48},
+                                           DepthCase{65536, 24, 33, 7},  // padded rows
+                                           DepthCase{256, 8, 64, 48}, DepthCase{256, 8, 31, 5},
+                                           DepthCase{16, 4, 64, 48}, DepthCase{16, 4, 33, 9}));
+
+TEST(AviCodecs, ListHasTheCommonEncoders) {
+  std::set<std::string> names;
+  for (const auto& c : ListAviCodecs()) {
+    EXPECT_FALSE(c.Name.empty());
+    names.insert(c.Name);
+  }
+  EXPECT_TRUE(names.count("mjpeg"));
+  EXPECT_TRUE(names.count("ffv1"));
+  EXPECT_TRUE(names.count("mpeg4"));
+  EXPECT_TRUE(names.count("huffyuv"));
+  EXPECT_FALSE(names.count("rawvideo"));
+}
+
+class CompressedMovie : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(CompressedMovie, DecodesBack) {
+  const std::string codec = GetParam();
+  static const std::set<std::string> kLossless = {
+      "ffv1", "ffvhuff", "huffyuv", "utvideo", "magicyuv", "png", "zlib", "zmbv", "jpegls"};
+  TempDir dir;
+  for (int colorCount : {65536, 256}) {
+    const auto file = dir / ("movie-" + std::to_string(colorCount) + ".avi");
+    AviWriterOptions o;
+    o.Width = 64;
+    o.Height = 48;
+    o.ColorCount = colorCount;
+    o.Rate = 25;
+    o.Codec = codec;
+    WriteMovie(file, o, 4);
+    const DecodedMovie m = DecodeMovie(file);
+    EXPECT_EQ(m.Width, 64);
+    EXPECT_EQ(m.Height, 48);
+    EXPECT_EQ(m.TimeBase.num, 1);
+    EXPECT_EQ(m.TimeBase.den, 25);
+    EXPECT_EQ(m.KeyFrames, 4);
+    ASSERT_EQ(m.Frames.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+      TFastBMP expected = TestFrame(64, 48, i);
+      ReduceFrameColors(expected, colorCount == 256 ? 8 : 24);
+      const double diff = MeanAbsDiff(m.Frames[i], expected);
+      if (kLossless.count(codec) && codec != "jpegls") {
+        // Lossless in RGB, or through 4:4:4 / 4:2:x YUV which rounds a little.
+        EXPECT_LT(diff, 3.0) << codec << " frame " << i;
+      } else {
+        EXPECT_LT(diff, 12.0) << codec << " frame " << i;
+      }
+    }
+  }
+}
+
+std::vector<std::string> CodecNames() {
+  std::vector<std::string> names;
+  for (const auto& c : ListAviCodecs()) names.push_back(c.Name);
+  return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Encoders, CompressedMovie, ::testing::ValuesIn(CodecNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           std::string n = info.param;
+                           for (char& ch : n) {
+                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           }
+                           return n;
+                         });
+
+TEST(AviWriter, LosslessCodecsKeepPixelsExactly) {
+  for (const std::string codec : {"ffv1", "huffyuv", "png"}) {
+    TempDir dir;
+    const auto file = dir / "movie.avi";
+    AviWriterOptions o;
+    o.Width = 40;
+    o.Height = 30;
+    o.Rate = 10;
+    o.Codec = codec;
+    WriteMovie(file, o, 3);
+    const DecodedMovie m = DecodeMovie(file);
+    ASSERT_EQ(m.Frames.size(), 3u) << codec;
+    EXPECT_EQ(m.Frames[1].PackedPixels(), TestFrame(40, 30, 1).PackedPixels()) << codec;
+  }
+}
+
+TEST(AviWriter, AbandonLeavesNoFileAndKeepsTheOldOne) {
+  TempDir dir;
+  const auto file = dir / "movie.avi";
+  AviWriterOptions o;
+  o.Width = 32;
+  o.Height = 16;
+  {
+    AviWriter writer(file, o);
+    writer.AddFrame(TestFrame(32, 16, 0));
+  }  // destroyed without Finish: an abort
+  EXPECT_TRUE(FilesIn(dir.path()).empty());
+
+  testing::WriteFile(file, "old movie");
+  {
+    AviWriter writer(file, o);
+    writer.AddFrame(TestFrame(32, 16, 0));
+    EXPECT_EQ(testing::ReadFile(file), "old movie");  // still there while writing
+    writer.Abandon();
+  }
+  EXPECT_EQ(testing::ReadFile(file), "old movie");
+  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"movie.avi"});
+
+  {
+    AviWriter writer(file, o);
+    writer.AddFrame(TestFrame(32, 16, 0));
+    EXPECT_EQ(testing::ReadFile(file), "old movie");
+    writer.Finish();
+  }
+  EXPECT_EQ(DecodeMovie(file).Frames.size(), 1u);
+  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"movie.avi"});
+}
+
+TEST(AviWriter, ErrorsCarryTheProgramsMessages) {
+  TempDir dir;
+  AviWriterOptions o;
+  o.Width = 32;
+  o.Height = 16;
+  EXPECT_EQ(ErrorOf([&] {
+              AviWriter w(dir / "no-such-folder" / "m.avi", o);
+            }).rfind("Cannot create AVI file. (", 0),
+            0u);
+  AviWriterOptions bad = o;
+  bad.Rate = 0;
+  EXPECT_EQ(ErrorOf([&] { AviWriter w(dir / "m.avi", bad); }).rfind("Cannot create AVI stream.", 0),
+            0u);
+  bad = o;
+  bad.Width = 0;
+  EXPECT_EQ(ErrorOf([&] { AviWriter w(dir / "m.avi", bad); }).rfind("Cannot create AVI stream.", 0),
+            0u);
+  bad = o;
+  bad.ColorCount = 17;
+  EXPECT_EQ(ErrorOf([&] { AviWriter w(dir / "m.avi", bad); }).rfind("Cannot create AVI stream.", 0),
+            0u);
+  bad = o;
+  bad.Codec = "no-such-encoder";
+  EXPECT_EQ(
+      ErrorOf([&] { AviWriter w(dir / "m.avi", bad); }).rfind("cannot make compressed stream", 0),
+      0u);
+  bad.Codec = "aac";  // an encoder, but not of pictures
+  EXPECT_EQ(
+      ErrorOf([&] { AviWriter w(dir / "m.avi", bad); }).rfind("cannot make compressed stream", 0),
+      0u);
+  EXPECT_TRUE(FilesIn(dir.path()).empty());
+
+  AviWriter writer(dir / "m.avi", o);
+  EXPECT_EQ(ErrorOf([&] { writer.AddFrame(TestFrame(31, 16, 0)); }).rfind("Add Frame Error", 0),
+            0u);
+  // After a failed frame the movie is not finished into a file.
+  EXPECT_EQ(ErrorOf([&] { writer.Finish(); }).rfind("Add Frame Error", 0), 0u);
+  EXPECT_TRUE(FilesIn(dir.path()).empty());
+}
+
+TEST(AviWriter, OddSizesEitherWorkOrFailClearly) {
+  TempDir dir;
+  for (const auto& c : ListAviCodecs()) {
+    AviWriterOptions o;
+    o.Width = 33;
+    o.Height = 17;
+    o.Codec = c.Name;
+    const auto file = dir / (c.Name + ".avi");
+    try {
+      WriteMovie(file, o, 2);
+      EXPECT_EQ(DecodeMovie(file).Frames.size(), 2u) << c.Name;
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("cannot make compressed stream", 0), 0u)
+          << c.Name << ": " << e.what();
+    }
+  }
+}
+
+TEST(AviWriter, RateAndSizeInTheHeaders) {
+  TempDir dir;
+  const auto file = dir / "movie.avi";
+  AviWriterOptions o;
+  o.Width = 320;
+  o.Height = 240;
+  o.Rate = 5;
+  WriteMovie(file, o, 2);
+  const DecodedMovie m = DecodeMovie(file);
+  EXPECT_EQ(m.FrameRate.num, 5);
+  EXPECT_EQ(m.FrameRate.den, 1);
+  // Header plus two raw frames and the index.
+  EXPECT_GT(std::filesystem::file_size(file), 2u * 320 * 240 * 3);
+}
+
+// A movie over 1 GiB (1920 x 1080 x 3 bytes x 180 frames) becomes an OpenDML file. It writes
+// 1.1 GB, so it runs only when GLKOV_LARGE_TESTS is set.
+TEST(AviWriter, LargeMovieIsOpenDml) {
+  if (!std::getenv("GLKOV_LARGE_TESTS")) GTEST_SKIP() << "set GLKOV_LARGE_TESTS to run";
+  TempDir dir;
+  const auto file = dir / "large.avi";
+  AviWriterOptions o;
+  o.Width = 1920;
+  o.Height = 1080;
+  o.Rate = 25;
+  WriteMovie(file, o, 180);
+  EXPECT_GT(std::filesystem::file_size(file), 1u << 30);
+  std::string head(65536, '\0');
+  std::ifstream(file, std::ios::binary).read(head.data(), static_cast<std::streamsize>(head.size()));
+  EXPECT_NE(head.find("odml"), std::string::npos);
+  const DecodedMovie m = DecodeMovie(file);
+  EXPECT_EQ(m.Frames.size(), 180u);
+}
+
+}  // namespace
+}  // namespace glkov

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "core/output/avi_writer.h"
+#include "support/test_support.h"
+
+namespace glkov {
+namespace {
+
+using testing::RunCli;
+using testing::TempDir;
+
+TEST(CliAviInfo, PrintsTheInformationLines) {
+  TempDir dir;
+  const auto file = dir / "movie.avi";
+  AviWriterOptions o;
+  o.Width = 48;
+  o.Height = 32;
+  o.Rate = 20;
+  AviWriter w(file, o);
+  for (int i = 0; i < 3; ++i) w.AddFrame(TFastBMP(48, 32));
+  w.Finish();
+  std::string out, err;
+  ASSERT_EQ(RunCli({"avi-info", file.string()}, &out, &err), 0) << err;
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(out.rfind("File information\n================\ndwMaxBytesPerSec ", 0), 0u) << out;
+  EXPECT_NE(out.find("\nfccType 1935960438\n"), std::string::npos);
+  EXPECT_NE(out.find("\ndwRate 20\n"), std::string::npos);
+  EXPECT_NE(out.find("\ndwLength 3\n"), std::string::npos);
+  EXPECT_NE(out.find("\nFrame : (0, 0)-(48, 32)\n"), std::string::npos);
+  EXPECT_EQ(out.find("Audio Stream"), std::string::npos);
+}
+
+TEST(CliAviInfo, ErrorsAndUsage) {
+  TempDir dir;
+  std::string out, err;
+  EXPECT_EQ(RunCli({"avi-info", (dir / "missing.avi").string()}, &out, &err), 1);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(err.rfind("glkov-cli: ", 0), 0u);
+  EXPECT_NE(err.find("missing.avi"), std::string::npos);
+  testing::WriteFile(dir / "bad.avi", "RIFF\x04\0\0\0WAVE");
+  EXPECT_EQ(RunCli({"avi-info", (dir / "bad.avi").string()}, &out, &err), 1);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(RunCli({"avi-info"}, &out, &err), 2);
+}
+
+TEST(CliExport, ListsCodecs) {
+  std::string out, err;
+  ASSERT_EQ(RunCli({"export", "--list-codecs"}, &out, &err), 0) << err;
+  EXPECT_NE(out.find("mjpeg "), std::string::npos);
+  EXPECT_NE(out.find("ffv1 "), std::string::npos);
+  size_t lines = 0;
+  for (const auto& c : ListAviCodecs()) {
+    EXPECT_NE(out.find(c.Name + " "), std::string::npos) << c.Name;
+    ++lines;
+  }
+  EXPECT_EQ(static_cast<size_t>(std::count(out.begin(), out.end(), '\n')), lines);
+}
+
+TEST(CliExport, OptionsAreCheckedBeforeTheExport) {
+  std::string out, err;
+  EXPECT_EQ(RunCli({"export"}, &out, &err), 2);
+  EXPECT_EQ(RunCli({"export", "p.kov"}, &out, &err), 2);
+  EXPECT_EQ(RunCli({"export", "p.kov", "-o", "m.avi", "--colors", "15"}, &out, &err), 2);
+  EXPECT_EQ(RunCli({"export", "p.kov", "-o", "m.avi", "--smoothness", "11"}, &out, &err), 2);
+  EXPECT_EQ(RunCli({"export",    "p.kov", "-o",           "m.avi", "--colors", "256", "--stereo",
+                    "--eye-sep", "5",     "--smoothness", "3",     "--master", "1.5", "--preview",
+                    "--scene",   "2",     "--width",      "64",    "--height", "48",  "--codec",
+                    "mjpeg"},
+                   &out, &err),
+            1);
+  EXPECT_EQ(err, "glkov-cli: export is not built yet\n");
+  EXPECT_EQ(out, "");
+}
+
+}  // namespace
+}  // namespace glkov

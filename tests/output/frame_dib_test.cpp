@@ -1,0 +1,215 @@
+#include "core/output/frame_dib.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/error.h"
+
+namespace glkov {
+namespace {
+
+TFastBMP Solid(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
+  TFastBMP bmp(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = bmp.Pixel(x, y);
+      p[0] = b;
+      p[1] = g;
+      p[2] = r;
+    }
+  }
+  return bmp;
+}
+
+void SetPixel(TFastBMP& bmp, int x, int y, uint8_t b, uint8_t g, uint8_t r) {
+  uint8_t* p = bmp.Pixel(x, y);
+  p[0] = b;
+  p[1] = g;
+  p[2] = r;
+}
+
+struct HeaderCase {
+  int colorCount;
+  int width;
+  int height;
+  int bitCount;
+  uint32_t headerSize;
+  uint32_t imageSize;
+  uint32_t clrUsed;
+};
+
+class FrameHeader : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(FrameHeader, SizesAndFields) {
+  const HeaderCase c = GetParam();
+  const BitmapInfoHeader h = InitFrameInfoHeader(c.width, c.height, c.colorCount);
+  EXPECT_EQ(h.biSize, 40u);
+  EXPECT_EQ(h.biWidth, c.width);
+  EXPECT_EQ(h.biHeight, c.height);
+  EXPECT_EQ(h.biPlanes, 1);
+  EXPECT_EQ(h.biBitCount, c.bitCount);
+  EXPECT_EQ(h.biCompression, 0u);
+  EXPECT_EQ(h.biSizeImage, c.imageSize);
+  EXPECT_EQ(h.biClrUsed, c.clrUsed);
+  EXPECT_EQ(h.biClrImportant, 0u);
+  const FrameDIBSizes s = GetFrameDIBSizes(c.width, c.height, c.colorCount);
+  EXPECT_EQ(s.HeaderSize, c.headerSize);
+  EXPECT_EQ(s.ImageSize, c.imageSize);
+}
+
+INSTANTIATE_TEST_SUITE_P(ColourCounts, FrameHeader,
+                         ::testing::Values(
+                             // 24 bits: 320 x 3 = 960 bytes a row, no colour table.
+                             HeaderCase{65536, 320, 240, 24, 40, 960 * 240, 0},
+                             HeaderCase{0, 320, 240, 24, 40, 960 * 240, 0},
+                             // A row of 3 pixels is 9 bytes, padded to 12.
+                             HeaderCase{65536, 3, 2, 24, 40, 24, 0},
+                             // 8 bits: 256 table entries of 4 bytes.
+                             HeaderCase{256, 320, 240, 8, 40 + 1024, 320 * 240, 256},
+                             HeaderCase{256, 5, 3, 8, 40 + 1024, 8 * 3, 256},
+                             // 4 bits: 16 entries; 5 pixels = 3 bytes, padded to 4.
+                             HeaderCase{16, 320, 240, 4, 40 + 64, 160 * 240, 16},
+                             HeaderCase{16, 5, 3, 4, 40 + 64, 4 * 3, 16},
+                             // 1 bit: 2 entries.
+                             HeaderCase{2, 33, 2, 1, 40 + 8, 8 * 2, 2}));
+
+TEST(FrameHeader, RejectsBadInput) {
+  EXPECT_THROW(InitFrameInfoHeader(0, 10, 65536), Error);
+  EXPECT_THROW(InitFrameInfoHeader(10, -1, 65536), Error);
+  EXPECT_THROW(InitFrameInfoHeader(10, 10, 17), Error);
+  // The image size does not fit 32 bits.
+  EXPECT_THROW(InitFrameInfoHeader(100000, 100000, 65536), Error);
+  EXPECT_THROW(InitFrameInfoHeader(1 << 30, 1, 65536), Error);
+  EXPECT_NO_THROW(InitFrameInfoHeader(10000, 10000, 65536));
+}
+
+TEST(FixedPalettes, StandardColoursAndLayout) {
+  const auto& p16 = StandardPalette16();
+  EXPECT_EQ(p16[0], (RgbQuad{0, 0, 0, 0}));
+  EXPECT_EQ(p16[1], (RgbQuad{0, 0, 128, 0}));  // maroon: red 128
+  EXPECT_EQ(p16[7], (RgbQuad{192, 192, 192, 0}));
+  EXPECT_EQ(p16[9], (RgbQuad{0, 0, 255, 0}));   // red
+  EXPECT_EQ(p16[12], (RgbQuad{255, 0, 0, 0}));  // blue
+  EXPECT_EQ(p16[15], (RgbQuad{255, 255, 255, 0}));
+  const auto& p256 = FixedPalette256();
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(p256[i], p16[i]);
+  EXPECT_EQ(p256[16 + 36 * 1 + 6 * 2 + 3], (RgbQuad{153, 102, 51, 0}));  // r 51, g 102, b 153
+  EXPECT_EQ(p256[232], (RgbQuad{8, 8, 8, 0}));
+  EXPECT_EQ(p256[255], (RgbQuad{238, 238, 238, 0}));
+  EXPECT_EQ(FramePalette(4).size(), 16u);
+  EXPECT_EQ(FramePalette(8).size(), 256u);
+  EXPECT_EQ(FramePalette(1).size(), 2u);
+  EXPECT_TRUE(FramePalette(24).empty());
+}
+
+TEST(NearestColour, WorkedExamples) {
+  // blue, green, red arguments
+  EXPECT_EQ(NearestColorIndex16(0, 0, 250), 9);      // almost red
+  EXPECT_EQ(NearestColorIndex16(200, 190, 185), 7);  // silver
+  EXPECT_EQ(NearestColorIndex16(100, 120, 130), 8);  // grey
+  EXPECT_EQ(NearestColorIndex16(0, 0, 0), 0);
+  EXPECT_EQ(NearestColorIndex16(255, 255, 255), 15);
+  EXPECT_EQ(NearestColorIndex16(150, 0, 0), 4);  // navy
+  EXPECT_EQ(NearestColorIndex256(0, 0, 0), 0);   // black of the 16 before the cube's
+  EXPECT_EQ(NearestColorIndex256(255, 255, 255), 15);
+  EXPECT_EQ(NearestColorIndex256(150, 100, 50), 16 + 36 * 1 + 6 * 2 + 3);
+  EXPECT_EQ(NearestColorIndex256(20, 19, 17), 232 + 1);  // grey 18
+  EXPECT_EQ(NearestColorIndex256(128, 128, 128), 8);     // the standard grey itself
+}
+
+TEST(NearestColour, FastSearchMatchesFullSearch) {
+  const std::vector<RgbQuad> p16 = FramePalette(4);
+  const std::vector<RgbQuad> p256 = FramePalette(8);
+  std::mt19937 rng(7);
+  for (int i = 0; i < 200000; ++i) {
+    const auto v = rng();
+    const auto b = static_cast<uint8_t>(v);
+    const auto g = static_cast<uint8_t>(v >> 8);
+    const auto r = static_cast<uint8_t>(v >> 16);
+    ASSERT_EQ(NearestColorIndex16(b, g, r), NearestColorIndex(p16, b, g, r));
+    ASSERT_EQ(NearestColorIndex256(b, g, r), NearestColorIndex(p256, b, g, r))
+        << int(b) << " " << int(g) << " " << int(r);
+  }
+  // Greys and near-greys, where the ramp, the cube and the standard colours compete.
+  for (int v = 0; v < 256; ++v) {
+    for (int d = -3; d <= 3; ++d) {
+      const auto b = static_cast<uint8_t>(std::clamp(v + d, 0, 255));
+      const auto g = static_cast<uint8_t>(v);
+      const auto r = static_cast<uint8_t>(std::clamp(v - d, 0, 255));
+      ASSERT_EQ(NearestColorIndex256(b, g, r), NearestColorIndex(p256, b, g, r)) << v << " " << d;
+    }
+  }
+}
+
+TEST(GetFrameDIB, TwentyFourBitRowsBottomUpAndPadded) {
+  TFastBMP frame(3, 2);
+  SetPixel(frame, 0, 0, 1, 2, 3);  // top row
+  SetPixel(frame, 2, 1, 7, 8, 9);  // bottom row, right
+  BitmapInfoHeader h;
+  std::vector<uint8_t> bits(100, 0xEE);
+  GetFrameDIB(frame, 65536, h, bits);
+  ASSERT_EQ(bits.size(), 24u);
+  // Row 0 of the DIB is the bottom row.
+  const std::vector<uint8_t> expected = {0, 0, 0, 0, 0, 0, 7, 8, 9, 0, 0, 0,
+                                         1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(bits, expected);
+}
+
+TEST(GetFrameDIB, EightBitIndices) {
+  TFastBMP frame = Solid(5, 2, 0, 0, 0);
+  SetPixel(frame, 1, 0, 255, 255, 255);  // top row: white
+  SetPixel(frame, 4, 1, 150, 100, 50);   // bottom row: cube entry 67
+  BitmapInfoHeader h;
+  std::vector<uint8_t> bits;
+  GetFrameDIB(frame, 256, h, bits);
+  EXPECT_EQ(h.biBitCount, 8);
+  ASSERT_EQ(bits.size(), 16u);
+  const std::vector<uint8_t> expected = {0, 0, 0, 0, 67, 0, 0, 0, 0, 15, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(bits, expected);
+}
+
+TEST(GetFrameDIB, FourBitPixelsHighNibbleFirst) {
+  TFastBMP frame = Solid(5, 1, 0, 0, 0);
+  SetPixel(frame, 0, 0, 0, 0, 255);      // red 9
+  SetPixel(frame, 1, 0, 255, 0, 0);      // blue 12
+  SetPixel(frame, 2, 0, 255, 255, 255);  // white 15
+  SetPixel(frame, 4, 0, 0, 255, 255);    // yellow 11
+  BitmapInfoHeader h;
+  std::vector<uint8_t> bits;
+  GetFrameDIB(frame, 16, h, bits);
+  EXPECT_EQ(h.biBitCount, 4);
+  const std::vector<uint8_t> expected = {0x9C, 0xF0, 0xB0, 0x00};
+  EXPECT_EQ(bits, expected);
+}
+
+TEST(ReduceFrameColors, PaletteColoursOnly) {
+  TFastBMP frame(16, 16);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      SetPixel(frame, x, y, static_cast<uint8_t>(16 * x), static_cast<uint8_t>(16 * y),
+               static_cast<uint8_t>(x * y));
+    }
+  }
+  for (int bits : {4, 8}) {
+    TFastBMP reduced = frame;
+    ReduceFrameColors(reduced, bits);
+    const std::vector<RgbQuad> palette = FramePalette(bits);
+    for (int y = 0; y < 16; ++y) {
+      for (int x = 0; x < 16; ++x) {
+        const uint8_t* s = frame.Pixel(x, y);
+        const RgbQuad& q = palette[NearestColorIndex(palette, s[0], s[1], s[2])];
+        const uint8_t* p = reduced.Pixel(x, y);
+        ASSERT_EQ(p[0], q.rgbBlue);
+        ASSERT_EQ(p[1], q.rgbGreen);
+        ASSERT_EQ(p[2], q.rgbRed);
+      }
+    }
+  }
+  TFastBMP same = frame;
+  ReduceFrameColors(same, 24);
+  EXPECT_EQ(same.PackedPixels(), frame.PackedPixels());
+}
+
+}  // namespace
+}  // namespace glkov

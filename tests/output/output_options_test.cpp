@@ -1,0 +1,109 @@
+#include "core/output/output_options.h"
+
+#include <gtest/gtest.h>
+
+#include "core/error.h"
+
+namespace glkov {
+namespace {
+
+TEST(OutputOptions, Defaults) {
+  const TOutputOptions o;
+  EXPECT_EQ(o.ColorDepthItem, 2);
+  EXPECT_EQ(ColorCountOfItem(o.ColorDepthItem), 65536);
+  EXPECT_FALSE(o.Stereograph);
+  EXPECT_EQ(o.EyeSeparation, "10");
+  EXPECT_EQ(o.Smoothness, 0);
+  EXPECT_EQ(o.AccumulatedFrames, 9);
+  EXPECT_FALSE(o.MotionBlur);
+  EXPECT_TRUE(o.GenMultiRegion);
+  EXPECT_FALSE(o.Preview);
+  EXPECT_TRUE(o.LoadPlayer);
+  EXPECT_EQ(o.Width, 320);
+  EXPECT_EQ(o.Height, 240);
+  EXPECT_EQ(o.Codec, "");
+}
+
+TEST(OutputOptions, ColourItems) {
+  EXPECT_EQ(ColorCountOfItem(0), 16);
+  EXPECT_EQ(ColorCountOfItem(1), 256);
+  EXPECT_EQ(ColorCountOfItem(2), 65536);
+  EXPECT_THROW(ColorCountOfItem(3), Error);
+  EXPECT_THROW(ColorCountOfItem(-1), Error);
+}
+
+TEST(OutputOptions, EyeSeparationAndSmoothness) {
+  TOutputOptions o;
+  EXPECT_DOUBLE_EQ(EyeSeparationValue(o), 10.0);
+  o.EyeSeparation = "2.5";
+  EXPECT_DOUBLE_EQ(EyeSeparationValue(o), 2.5);
+  o.EyeSeparation = "0";
+  EXPECT_DOUBLE_EQ(EyeSeparationValue(o), 0.0);
+  o.EyeSeparation = "ten";
+  try {
+    EyeSeparationValue(o);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "'ten' is not a valid floating point value");
+  }
+  o.EyeSeparation = "";
+  EXPECT_THROW(EyeSeparationValue(o), Error);
+  o.Smoothness = 10;
+  EXPECT_DOUBLE_EQ(SmoothnessOf(o), 1.0);
+  o.Smoothness = 3;
+  EXPECT_DOUBLE_EQ(SmoothnessOf(o), 0.3);
+}
+
+TEST(OutputOptions, StreamRate) {
+  EXPECT_EQ(StreamRate(20, 1.0, 1), 20);
+  EXPECT_EQ(StreamRate(20, 1.0, 4), 5);   // preview
+  EXPECT_EQ(StreamRate(20, 1.5, 1), 30);  // master factor
+  EXPECT_EQ(StreamRate(10, 1.0, 4), 2);   // 2.5 rounds to even
+  EXPECT_EQ(StreamRate(14, 1.0, 4), 4);   // 3.5 rounds to even
+}
+
+TEST(ExportInfo, WorkedExample) {
+  // Three keys, 60 frames a key at 20 frames/s: 6 s, 121 frames of 320 x 240 x 3 bytes.
+  ExportInfoInput in;
+  in.KeyFrameCount = 3;
+  in.FramesPerKey = 60;
+  in.FramesPerSecond = 20;
+  in.Master = 1.0;
+  in.ColorCount = 65536;
+  in.Width = 320;
+  in.Height = 240;
+  const std::vector<std::string> expected = {"Data Size =27MB", "Movie Length =6.0000 Seconds",
+                                             "Frame per Second =20", "No of Key Frames =3",
+                                             "Color Depth = 65536 colors"};
+  EXPECT_EQ(ExportInfoLines(in), expected);
+}
+
+TEST(ExportInfo, DepthMasterAndShortPaths) {
+  ExportInfoInput in;
+  in.KeyFrameCount = 2;
+  in.FramesPerKey = 30;
+  in.FramesPerSecond = 25;
+  in.Master = 1.5;  // 45 frames a key: 46 frames
+  in.ColorCount = 256;
+  in.Width = 1024;
+  in.Height = 1024;
+  auto lines = ExportInfoLines(in);
+  EXPECT_EQ(lines[0], "Data Size =46MB");
+  EXPECT_EQ(lines[1], "Movie Length =1.2000 Seconds");
+  EXPECT_EQ(lines[2], "Frame per Second =38");  // 37.5 rounds to even
+  EXPECT_EQ(lines[4], "Color Depth = 256 colors");
+  in.ColorCount = 16;
+  EXPECT_EQ(ExportInfoLines(in)[0], "Data Size =23MB");
+  // No keys, or no rate: no length and no data instead of a negative or infinite one.
+  in.KeyFrameCount = 0;
+  lines = ExportInfoLines(in);
+  EXPECT_EQ(lines[0], "Data Size =0MB");
+  EXPECT_EQ(lines[1], "Movie Length =0.0000 Seconds");
+  EXPECT_EQ(lines[3], "No of Key Frames =0");
+  in.KeyFrameCount = 4;
+  in.FramesPerSecond = 0;
+  EXPECT_EQ(ExportInfoLines(in)[1], "Movie Length =0.0000 Seconds");
+}
+
+}  // namespace
+}  // namespace glkov

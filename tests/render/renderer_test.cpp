@@ -1,0 +1,359 @@
+// Frames of a hand-built box drawn off screen and checked pixel by pixel against a ray caster.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+#include "core/error.h"
+#include "core/scene/offscreen_target.h"
+#include "core/scene/renderer.h"
+#include "render/box_scene.h"
+
+namespace glkov {
+namespace {
+
+using testing::BoxCamera;
+using testing::BoxObject;
+using testing::CompareWithRayCaster;
+using testing::MakeBoxProject;
+using testing::PictureWindow;
+using testing::PixelAt;
+using testing::Rgb;
+
+// Draws one frame of the project into a target of width x height.
+TFastBMP Draw(TProject& p, const RenderSwitches& sw, int width = testing::kBoxWidth,
+              int height = testing::kBoxHeight, int quality = 0) {
+  OffscreenTarget target(width, height);
+  SceneRenderer renderer;
+  renderer.UploadScene(p, quality);
+  renderer.GLDraw(p, BoxCamera(p), sw, width, height);
+  TFastBMP frame;
+  target.ReadFrame(frame);
+  return frame;
+}
+
+// The frame pixel (column, row from the top) that looks through picture point (x, y).
+std::pair<int, int> FramePixelOf(double x, double y, const PictureWindow& w, int width,
+                                 int height) {
+  const int c = static_cast<int>((x - w.x0) / ((w.x1 - w.x0) / width));
+  const int r = height - 1 - static_cast<int>((y - w.y0) / ((w.y1 - w.y0) / height));
+  return {c, r};
+}
+
+RenderSwitches NoOutline() {
+  RenderSwitches sw;
+  sw.UseVW = false;
+  return sw;
+}
+
+TEST(ProjectionValues, WorkedExampleOfTheBox) {
+  const TProject p = MakeBoxProject(16);
+  // k = 10 * SceneScale 100 * EyeDistance 2 = 2000.
+  const auto whole = ProjectionValues(p, RenderSwitches{});
+  ASSERT_TRUE(whole.has_value());
+  EXPECT_DOUBLE_EQ(whole->Left, -100.0 / 2000);
+  EXPECT_DOUBLE_EQ(whole->Right, 99.0 / 2000);
+  EXPECT_DOUBLE_EQ(whole->Bottom, -60.0 / 2000);
+  EXPECT_DOUBLE_EQ(whole->Top, 89.0 / 2000);
+  RenderSwitches clip;
+  clip.SeeVWClip = true;
+  const auto window = ProjectionValues(p, clip);
+  ASSERT_TRUE(window.has_value());
+  EXPECT_DOUBLE_EQ(window->Left, -60.0 / 2000);
+  EXPECT_DOUBLE_EQ(window->Right, 60.0 / 2000);
+  EXPECT_DOUBLE_EQ(window->Bottom, -30.0 / 2000);
+  EXPECT_DOUBLE_EQ(window->Top, 60.0 / 2000);
+}
+
+TEST(ProjectionValues, DegenerateCasesGiveNone) {
+  RenderSwitches clip;
+  clip.SeeVWClip = true;
+  TProject p = MakeBoxProject(16);
+  p.SceneScale = 0;
+  EXPECT_FALSE(ProjectionValues(p, {}).has_value());
+  p = MakeBoxProject(16);
+  p.EyeDistance = -1;
+  EXPECT_FALSE(ProjectionValues(p, {}).has_value());
+  p = MakeBoxProject(16);
+  p.ViewRight = p.ViewLeft;
+  EXPECT_FALSE(ProjectionValues(p, clip).has_value());
+  EXPECT_TRUE(ProjectionValues(p, {}).has_value());  // the whole picture is still fine
+  p.PicWidth = 1;
+  EXPECT_FALSE(ProjectionValues(p, {}).has_value());
+}
+
+TEST(TextureFilter, QualityChoosesNearestOrLinear) {
+  EXPECT_EQ(TextureFilterFor(0), static_cast<unsigned>(GL_NEAREST));
+  EXPECT_EQ(TextureFilterFor(1), static_cast<unsigned>(GL_LINEAR));
+}
+
+TEST(RenderBox, EveryPlaneLandsWhereThePictureSays) {
+  TProject p = MakeBoxProject();
+  const TFastBMP frame = Draw(p, NoOutline());
+  const auto result = CompareWithRayCaster(p, frame, {}, 1, "box_default_camera");
+  EXPECT_EQ(result.mismatched, 0) << "of " << result.compared;
+  EXPECT_GT(result.compared, 0.6 * testing::kBoxWidth * testing::kBoxHeight);
+}
+
+TEST(RenderBox, WorkedPixelsShowTheirPlane) {
+  TProject p = MakeBoxProject();
+  const TFastBMP frame = Draw(p, NoOutline());
+  struct Case {
+    const char* plane;
+    double x, y;  // picture point
+    int red;
+  };
+  const Case cases[] = {{"rear wall centre", 100, 67, 40},  {"floor, bottom row", 100, 1, 200},
+                        {"right wall", 197, 70, 160},       {"left wall", 2, 70, 120},
+                        {"ceiling, top row", 100, 148, 80}, {"rear wall corner", 52, 32, 40}};
+  for (const Case& c : cases) {
+    const auto [col, row] = FramePixelOf(c.x, c.y, {}, frame.Width(), frame.Height());
+    EXPECT_EQ(PixelAt(frame, col, row).r, c.red) << c.plane;
+  }
+}
+
+TEST(RenderBox, ViewportCoversTheWholeFrame) {
+  TProject p = MakeBoxProject(64);
+  const TFastBMP frame = Draw(p, NoOutline());
+  // The box fills the view, so no pixel may stay black, least of all the last row and column.
+  int black = 0;
+  for (int r = 0; r < frame.Height(); ++r) {
+    for (int c = 0; c < frame.Width(); ++c) black += PixelAt(frame, c, r) == Rgb{};
+  }
+  EXPECT_EQ(black, 0);
+}
+
+TEST(RenderBox, TexelColoursAreDrawnAsTheyAre) {
+  // Plain texels show the picture's own colours; texels built as negatives show the negative.
+  TProject plain = MakeBoxProject(64);
+  TProject negative = MakeBoxProject(64, true);
+  const TFastBMP a = Draw(plain, NoOutline());
+  const TFastBMP b = Draw(negative, NoOutline());
+  const Rgb centre = PixelAt(a, 100, 80);
+  EXPECT_EQ(centre.r, 40);  // rear wall, not 255 - 40
+  int wrong = 0;
+  for (int r = 0; r < a.Height(); ++r) {
+    for (int c = 0; c < a.Width(); ++c) {
+      const Rgb x = PixelAt(a, c, r), y = PixelAt(b, c, r);
+      wrong += x.r + y.r != 255 || x.g + y.g != 255 || x.b + y.b != 255;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST(RenderBox, ViewingWindowFrustumShowsOnlyTheWindow) {
+  TProject p = MakeBoxProject();
+  RenderSwitches sw;
+  sw.SeeVWClip = true;  // the outline is not drawn then, even with UseVW
+  const TFastBMP frame = Draw(p, sw, 120, 90);
+  const PictureWindow window{p.ViewLeft, p.ViewRight, p.ViewBottom, p.ViewTop};
+  const auto result = CompareWithRayCaster(p, frame, window, 1, "box_view_window");
+  EXPECT_EQ(result.mismatched, 0) << "of " << result.compared;
+  EXPECT_GT(result.compared, 0.6 * 120 * 90);
+  // The window's bottom corners (40, 30) and (160, 30) lie just above the floor's seams.
+  EXPECT_EQ(PixelAt(frame, 0, 89).r, 120);
+  EXPECT_EQ(PixelAt(frame, 119, 89).r, 160);
+}
+
+int CountWhite(const TFastBMP& frame) {
+  int n = 0;
+  for (int r = 0; r < frame.Height(); ++r) {
+    for (int c = 0; c < frame.Width(); ++c) n += PixelAt(frame, c, r) == Rgb{255, 255, 255};
+  }
+  return n;
+}
+
+TEST(RenderBox, ViewingWindowOutline) {
+  TProject p = MakeBoxProject(64);
+  const TFastBMP with = Draw(p, RenderSwitches{});
+  // Left edge x = 40, top y = 120: every row between them has a white pixel near column 40.
+  const PictureWindow whole;
+  const auto [left, top] = FramePixelOf(p.ViewLeft, p.ViewTop, whole, 200, 150);
+  const auto [right, bottom] = FramePixelOf(p.ViewRight, p.ViewBottom, whole, 200, 150);
+  for (int r = top + 1; r < bottom; ++r) {
+    bool white = false;
+    for (int c = left - 1; c <= left + 1; ++c) white |= PixelAt(with, c, r) == Rgb{255, 255, 255};
+    EXPECT_TRUE(white) << "row " << r;
+  }
+  for (int c = left + 1; c < right; ++c) {
+    bool white = false;
+    for (int r = top - 1; r <= top + 1; ++r) white |= PixelAt(with, c, r) == Rgb{255, 255, 255};
+    EXPECT_TRUE(white) << "column " << c;
+  }
+  // About the outline's length in pixels (2 x (120 + 90) picture pixels), nothing else white.
+  EXPECT_NEAR(CountWhite(with), 2 * (121 + 91), 20);
+  EXPECT_EQ(CountWhite(Draw(p, NoOutline())), 0);
+  RenderSwitches preview;
+  preview.SeeVWClip = true;
+  EXPECT_EQ(CountWhite(Draw(p, preview, 120, 90)), 0);
+}
+
+TEST(RenderBox, TransitionDrawsOnlyTheFlatBoard) {
+  TProject p = MakeBoxProject(16);
+  testing::AddBoxObjects(p, {{-0.2, 0.2, 0, 0.5, -1, {0, 0, 200}, 255}});
+  constexpr int T = 32;
+  TBoard& b = p.Boards[0];
+  // Picture rectangle 50..150 x 30..120 on the picture plane; Z far away, which must not count.
+  b.X = {-0.5, 0.5, 0.5, -0.5};
+  b.Y = {1.2, 1.2, 0.3, 0.3};
+  b.Z = {-5, -5, -5, -5};
+  b.TexWidth = b.TexHeight = T;
+  b.Texels.assign(T * T * 3, 0);
+  // Quadrant colours by texel row j and column i.
+  auto quadrant = [](bool upperRows, bool rightColumns) {
+    return Rgb{upperRows ? 200 : 60, rightColumns ? 180 : 30, 90};
+  };
+  for (int j = 0; j < T; ++j) {
+    for (int i = 0; i < T; ++i) {
+      const Rgb c = quadrant(j >= T / 2, i >= T / 2);
+      uint8_t* t = &b.Texels[(j * T + i) * 3];
+      t[0] = static_cast<uint8_t>(c.r), t[1] = static_cast<uint8_t>(c.g),
+      t[2] = static_cast<uint8_t>(c.b);
+    }
+  }
+  p.TransitionMode = true;
+  const TFastBMP frame = Draw(p, NoOutline());
+  // Texture (0, 0) sits at corner 3 (bottom left), s runs to corner 2, t to corner 0.
+  struct Case {
+    double x, y;
+    Rgb want;
+  };
+  const Case cases[] = {{75, 52, quadrant(false, false)},
+                        {125, 52, quadrant(false, true)},
+                        {75, 98, quadrant(true, false)},
+                        {125, 98, quadrant(true, true)},
+                        {20, 75, Rgb{}},
+                        {180, 140, Rgb{}},
+                        {100, 10, Rgb{}}};
+  for (const Case& c : cases) {
+    const auto [col, row] = FramePixelOf(c.x, c.y, {}, frame.Width(), frame.Height());
+    EXPECT_EQ(PixelAt(frame, col, row), c.want) << "picture point " << c.x << ", " << c.y;
+  }
+}
+
+TEST(RenderBox, QualityNearestKeepsTexelsLinearBlendsThem) {
+  TProject p = MakeBoxProject(16);
+  // A 16 x 16 checker of two colours on the rear wall, magnified about six times.
+  TBoard& rear = p.Boards[4];
+  for (int j = 0; j < 16; ++j) {
+    for (int i = 0; i < 16; ++i) {
+      const uint8_t v = (i + j) % 2 ? 220 : 20;
+      uint8_t* t = &rear.Texels[(j * 16 + i) * 3];
+      t[0] = t[1] = t[2] = v;
+    }
+  }
+  OffscreenTarget target(200, 150);
+  SceneRenderer renderer;
+  renderer.UploadScene(p, 0);
+  EXPECT_EQ(renderer.TextureFilter(), static_cast<unsigned>(GL_NEAREST));
+  auto levels = [&] {
+    renderer.GLDraw(p, BoxCamera(p), NoOutline(), 200, 150);
+    TFastBMP frame;
+    target.ReadFrame(frame);
+    std::set<int> seen;
+    for (int r = 50; r < 100; ++r) {  // inside the rear wall (picture 50..150 x 30..105)
+      for (int c = 60; c < 140; ++c) seen.insert(PixelAt(frame, c, r).g);
+    }
+    return seen;
+  };
+  EXPECT_EQ(levels(), (std::set<int>{20, 220}));
+  EXPECT_FALSE(renderer.SetQuality(p, 0));  // the same quality changes nothing
+  EXPECT_TRUE(renderer.SetQuality(p, 1));
+  EXPECT_EQ(renderer.TextureFilter(), static_cast<unsigned>(GL_LINEAR));
+  EXPECT_GT(levels().size(), 20u);
+  EXPECT_TRUE(renderer.SetQuality(p, 0));
+  EXPECT_EQ(levels().size(), 2u);
+}
+
+TEST(RenderBox, UploadNamesEveryTextureOnce) {
+  TProject p = MakeBoxProject(16);
+  testing::AddBoxObjects(
+      p, {{-0.2, 0.2, 0, 0.5, -1, {0, 0, 200}, 255}, {0.3, 0.6, 0, 0.5, -0.5, {0, 200, 0}, 255}},
+      16);
+  OffscreenTarget target(16, 16);
+  SceneRenderer renderer;
+  renderer.UploadScene(p, 1);
+  std::set<unsigned> names;
+  for (const TBoard& b : p.Boards) {
+    EXPECT_TRUE(b.TexUploaded);
+    names.insert(b.TexName);
+  }
+  for (const TfgObj& o : p.fgObjs) {
+    EXPECT_TRUE(o.TexUploaded);
+    names.insert(o.TexName);
+  }
+  EXPECT_EQ(names.size(), 7u);
+  EXPECT_EQ(names.count(0), 0u);
+  EXPECT_EQ(renderer.PreviewQuality(), 1);
+}
+
+TEST(RenderBox, TexelsNotMatchingTheSizeAreRefused) {
+  TProject p = MakeBoxProject(16);
+  p.Boards[2].Texels.pop_back();
+  OffscreenTarget target(16, 16);
+  SceneRenderer renderer;
+  try {
+    renderer.UploadScene(p, 0);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("Left Wall"), std::string::npos) << e.what();
+  }
+  p = MakeBoxProject(16);
+  testing::AddBoxObjects(p, {{-0.2, 0.2, 0, 0.5, -1, {0, 0, 200}, 255}}, 16);
+  p.fgObjs[0].TexWidth = 32;
+  EXPECT_THROW(renderer.UploadScene(p, 0), Error);
+}
+
+// Two overlapping boards: a far opaque blue one and a near half-transparent red one.
+const std::vector<BoxObject> kOverlapping = {{-0.5, 0.3, 0, 1.0, -1.0, {0, 0, 230}, 255},
+                                             {-0.3, 0.5, 0, 1.0, -0.5, {230, 0, 0}, 128}};
+
+TEST(RenderObjects, BlendedFarToNearInDrawOrder) {
+  TProject p = MakeBoxProject();
+  testing::AddBoxObjects(p, kOverlapping);
+  const TFastBMP frame = Draw(p, NoOutline());
+  const auto result = CompareWithRayCaster(p, frame, {}, 2, "objects_far_to_near", kOverlapping);
+  EXPECT_EQ(result.mismatched, 0) << "of " << result.compared;
+  // Where both overlap (picture point (100, 60) lies in both opaque parts) red half over blue.
+  const auto [c, r] = FramePixelOf(100, 60, {}, frame.Width(), frame.Height());
+  const Rgb mix = PixelAt(frame, c, r);
+  EXPECT_NEAR(mix.r, 115, 2);
+  EXPECT_EQ(mix.g, 0);
+  EXPECT_NEAR(mix.b, 115, 2);
+}
+
+TEST(RenderObjects, DrawOrderDecidesTheResult) {
+  // Near board first: the far board fails the depth test behind it and is not seen there.
+  TProject p = MakeBoxProject();
+  testing::AddBoxObjects(p, kOverlapping);
+  p.fgObjs[0].DrawOrder = 1;
+  p.fgObjs[1].DrawOrder = 0;
+  const TFastBMP frame = Draw(p, NoOutline());
+  const auto result = CompareWithRayCaster(p, frame, {}, 2, "objects_near_first", kOverlapping);
+  EXPECT_EQ(result.mismatched, 0) << "of " << result.compared;
+  const auto [c, r] = FramePixelOf(100, 60, {}, frame.Width(), frame.Height());
+  EXPECT_EQ(PixelAt(frame, c, r).b, testing::CastBoxRay(p, 100, 60).b / 2);
+}
+
+TEST(RenderObjects, OrderEntriesOutsideTheListDrawNothing) {
+  TProject p = MakeBoxProject();
+  testing::AddBoxObjects(p, kOverlapping);
+  p.fgObjs[0].DrawOrder = 7;
+  p.fgObjs[1].DrawOrder = -1;
+  const TFastBMP frame = Draw(p, NoOutline());
+  const auto result = CompareWithRayCaster(p, frame, {}, 1, "objects_bad_order");
+  EXPECT_EQ(result.mismatched, 0);
+}
+
+TEST(RenderBox, DegenerateFrustumGivesABlackFrame) {
+  TProject p = MakeBoxProject(16);
+  p.SceneScale = 0;
+  const TFastBMP frame = Draw(p, NoOutline(), 32, 24);
+  for (int r = 0; r < frame.Height(); ++r) {
+    for (int c = 0; c < frame.Width(); ++c) ASSERT_EQ(PixelAt(frame, c, r), Rgb{});
+  }
+}
+
+}  // namespace
+}  // namespace glkov

@@ -1,0 +1,635 @@
+#include "core/scene/scene_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/error.h"
+#include "scene/scene_fixtures.h"
+
+namespace glkov {
+namespace {
+
+using testing::AllFinite;
+using testing::DecodeTexel;
+using testing::MakeObject;
+using testing::MakeRoomProject;
+using testing::MeshSpec;
+using testing::RecordingCallbacks;
+
+// The projection of a scene point onto the picture, written out independently of the builder.
+struct PicturePoint {
+  double x;
+  double y;
+};
+PicturePoint Project(const TProject& p, double X, double Y, double Z) {
+  const double q = p.EyeDistance / (p.EyeDistance - Z);
+  return {q * X * p.SceneScale + p.VanishX, (Y - p.EyeHeight) * q * p.SceneScale + p.VanishY};
+}
+
+TEST(BuildScene, WorkedExampleRoom300x200) {
+  TProject p = MakeRoomProject();
+  const RearCorners r = BuildScene(p, false);
+  EXPECT_NEAR(p.SceneScale, 214.5, 1e-12);
+  EXPECT_NEAR(p.EyeDistance, 1.21212, 1e-5);
+  EXPECT_NEAR(p.EyeHeight, 0.461538, 1e-6);
+  EXPECT_NEAR(r.Dr, 3, 1e-12);
+  EXPECT_NEAR(r.XL, -0.699301, 1e-6);
+  EXPECT_NEAR(r.XR, 0.699301, 1e-6);
+  EXPECT_NEAR(r.Zr, -2.424242, 1e-6);
+  EXPECT_NEAR(r.Yc, 0.923077, 1e-6);
+
+  const TBoard& floor = p.Boards[0];
+  EXPECT_EQ(floor.PX, (std::array<int, 4>{100, 200, 300, 0}));
+  EXPECT_EQ(floor.PY, (std::array<int, 4>{66, 66, 0, 0}));
+  EXPECT_NEAR(floor.Z[2], 0, 1e-12);  // on the picture plane, D = 1
+  EXPECT_NEAR(floor.Z[3], 0, 1e-12);
+  EXPECT_EQ(floor.X[2], r.XR);  // the edge runs parallel to the z axis
+  EXPECT_EQ(floor.Y[2], 0);
+  EXPECT_EQ(floor.TexWidth, 512);
+  EXPECT_EQ(floor.TexHeight, 512);
+
+  const TBoard& right = p.Boards[1];
+  EXPECT_EQ(right.PX, (std::array<int, 4>{200, 200, 299, 299}));
+  EXPECT_EQ(right.PY, (std::array<int, 4>{66, 132, 197, 1}));
+  const double d = r.XR / ((299 - 150) / 214.5);
+  EXPECT_NEAR(d, 1.006711, 1e-6);
+  EXPECT_NEAR(right.Z[2], -0.008135, 1e-6);
+  EXPECT_NEAR(right.Z[3], -0.008135, 1e-6);
+  EXPECT_EQ(right.TexWidth, 256);
+
+  const TBoard& left = p.Boards[2];
+  EXPECT_EQ(left.PX, (std::array<int, 4>{100, 100, 0, 0}));
+  EXPECT_EQ(left.PY, (std::array<int, 4>{132, 66, 0, 198}));
+  EXPECT_NEAR(left.Z[2], 0, 1e-12);
+  EXPECT_EQ(left.TexWidth, 256);
+
+  const TBoard& ceiling = p.Boards[3];
+  EXPECT_EQ(ceiling.PX, (std::array<int, 4>{200, 100, -2, 302}));
+  EXPECT_EQ(ceiling.PY, (std::array<int, 4>{132, 132, 199, 199}));
+  EXPECT_EQ(ceiling.TexWidth, 512);
+
+  const TBoard& rear = p.Boards[4];
+  EXPECT_EQ(rear.X, (std::array<double, 4>{r.XL, r.XR, r.XR, r.XL}));
+  EXPECT_EQ(rear.Y, (std::array<double, 4>{0, 0, r.Yc, r.Yc}));
+  EXPECT_EQ(rear.Z, (std::array<double, 4>{r.Zr, r.Zr, r.Zr, r.Zr}));
+  EXPECT_EQ(rear.TexWidth, 128);
+  for (const TBoard& b : p.Boards) {
+    EXPECT_EQ(b.TexWidth, b.TexHeight);
+    EXPECT_EQ(b.Texels.size(), static_cast<size_t>(b.TexWidth * b.TexWidth * 3));
+    EXPECT_FALSE(b.TexUploaded);
+  }
+}
+
+// Meshes of different shapes: symmetric, off-centre, fractional, tall and wide pictures.
+const MeshSpec kMeshes[] = {
+    {},
+    {640, 480, 213, 426, 160, 320, 319.5, 240, 554},
+    {400, 300, 120.25, 310.5, 90.75, 240.5, 180.3, 150.6, 300},
+    {200, 500, 40, 120, 150, 330, 70.5, 260, 180},
+    {1000, 250, 600, 900, 60, 200, 777, 120, 1200},
+};
+
+// Every built corner projects back onto its picture point. Rear corners land on the inner
+// rectangle (within half a pixel of the rounded corner). An outer corner takes its depth from its
+// rounded column, so it lands on that column exactly and on the radial through its rear corner;
+// along the edge it may miss the rounded picture point by the rounding of the radial, which grows
+// with the distance from the vanishing point (hence the tolerance from the radial's slope).
+TEST(BuildScene, CornersProjectBackOntoTheirPicturePoints) {
+  for (const MeshSpec& m : kMeshes) {
+    SCOPED_TRACE(::testing::Message()
+                 << m.width << "x" << m.height << " V " << m.VanishX << "," << m.VanishY);
+    TProject p = MakeRoomProject(m);
+    BuildScene(p, false);
+    const std::array<double, 4> innerX = {m.InnerLeft, m.InnerRight, m.InnerRight, m.InnerLeft};
+    const std::array<double, 4> innerY = {m.InnerBottom, m.InnerBottom, m.InnerTop, m.InnerTop};
+    const TBoard& rear = p.Boards[4];
+    for (size_t c = 0; c < 4; ++c) {
+      const PicturePoint pt = Project(p, rear.X[c], rear.Y[c], rear.Z[c]);
+      EXPECT_NEAR(pt.x, innerX[c], 1e-9);
+      EXPECT_NEAR(pt.y, innerY[c], 1e-9);
+      EXPECT_LE(std::fabs(pt.x - rear.PX[c]), 0.5);
+      EXPECT_LE(std::fabs(pt.y - rear.PY[c]), 0.5);
+    }
+    for (size_t b = 0; b < 4; ++b) {
+      const TBoard& board = p.Boards[b];
+      for (size_t c = 0; c < 2; ++c) {
+        const PicturePoint pt = Project(p, board.X[c], board.Y[c], board.Z[c]);
+        EXPECT_LE(std::fabs(pt.x - board.PX[c]), 0.5) << "board " << b << " corner " << c;
+        EXPECT_LE(std::fabs(pt.y - board.PY[c]), 0.5) << "board " << b << " corner " << c;
+      }
+      for (size_t c = 2; c < 4; ++c) {
+        SCOPED_TRACE(::testing::Message() << "board " << b << " corner " << c);
+        const size_t through = c == 2 ? 1 : 0;  // the rear corner on the same radial
+        const PicturePoint pt = Project(p, board.X[c], board.Y[c], board.Z[c]);
+        const PicturePoint rc = Project(p, board.X[through], board.Y[through], board.Z[through]);
+        EXPECT_NEAR(pt.x, board.PX[c], 1e-6);
+        const double cross =
+            (rc.x - m.VanishX) * (pt.y - m.VanishY) - (rc.y - m.VanishY) * (pt.x - m.VanishX);
+        EXPECT_NEAR(cross / std::hypot(pt.x - m.VanishX, pt.y - m.VanishY), 0, 1e-6);
+        const double dx = std::fabs(board.PX[through] - m.VanishX);
+        const double dy = std::fabs(board.PY[through] - m.VanishY);
+        const double reach = std::max(std::fabs(board.PX[c] - m.VanishX) / dx,
+                                      std::fabs(board.PY[c] - m.VanishY) / dy);
+        const double slope = std::max(dx / dy, dy / dx);
+        EXPECT_NEAR(pt.y, board.PY[c], 1 + reach * (1 + slope));
+      }
+    }
+    // Outer corners leave the picture at the edge of their plane.
+    EXPECT_EQ(p.Boards[0].PY[2], 0);
+    EXPECT_EQ(p.Boards[1].PX[2], m.width - 1);
+    EXPECT_EQ(p.Boards[2].PX[3], 0);
+    EXPECT_EQ(p.Boards[3].PY[3], m.height - 1);
+    EXPECT_TRUE(AllFinite(p));
+  }
+}
+
+TEST(BuildScene, PlaneTexelsShowTheBackgroundWhereTheyProject) {
+  for (const MeshSpec& m : kMeshes) {
+    TProject p = MakeRoomProject(m);
+    BuildScene(p, false);
+    int sampled = 0;
+    for (const TBoard& board : p.Boards) {
+      const int t = board.TexWidth;
+      for (int j = 0; j < t; j += 7) {
+        for (int i = 0; i < t; i += 5) {
+          const double a = double(i) / (t - 1), b = double(j) / (t - 1);
+          const double X =
+              board.X[2] + a * (board.X[1] - board.X[2]) + b * (board.X[3] - board.X[2]);
+          const double Y =
+              board.Y[2] + a * (board.Y[1] - board.Y[2]) + b * (board.Y[3] - board.Y[2]);
+          const double Z =
+              board.Z[2] + a * (board.Z[1] - board.Z[2]) + b * (board.Z[3] - board.Z[2]);
+          const PicturePoint pt = Project(p, X, Y, Z);
+          const double row = m.height - 1 - pt.y;
+          const uint8_t* texel = &board.Texels[static_cast<size_t>(j * t + i) * 3];
+          int x = 0, r = 0;
+          if (DecodeTexel(texel, &x, &r)) {
+            ++sampled;
+            EXPECT_NEAR(x, pt.x, 0.5 + 1e-6);
+            EXPECT_NEAR(r, row, 0.5 + 1e-6);
+          } else {
+            // Black only where the point falls outside the picture.
+            EXPECT_TRUE(pt.x < 0.5 || pt.x > m.width - 1.5 || row < 0.5 || row > m.height - 1.5)
+                << pt.x << "," << row;
+          }
+        }
+      }
+    }
+    EXPECT_GT(sampled, 1000);
+  }
+}
+
+TEST(BuildScene, TextureOrientationOfTheWorkedExample) {
+  TProject p = MakeRoomProject();
+  BuildScene(p, false);
+  int x = 0, row = 0;
+  // Rear wall: texel (0, 0) is corner 2 (top right of the inner rectangle, picture (200, 132)),
+  // the last texel corner 0 (bottom left, picture (100, 66)).
+  const TBoard& rear = p.Boards[4];
+  ASSERT_TRUE(DecodeTexel(&rear.Texels[0], &x, &row));
+  EXPECT_EQ(x, 200);
+  EXPECT_EQ(row, 199 - 132);
+  ASSERT_TRUE(DecodeTexel(&rear.Texels[(128 * 128 - 1) * 3], &x, &row));
+  EXPECT_EQ(x, 100);
+  EXPECT_EQ(row, 199 - 66);
+  // Floor: texel (0, 0) is corner 2 at picture (300, 0), one column beyond the picture: black.
+  const TBoard& floor = p.Boards[0];
+  EXPECT_FALSE(DecodeTexel(&floor.Texels[0], &x, &row));
+  EXPECT_EQ(floor.Texels[0] | floor.Texels[1] | floor.Texels[2], 0);
+  // Floor: first column of the last row is corner 3 at picture (0, 0), the bottom-left pixel.
+  ASSERT_TRUE(DecodeTexel(&floor.Texels[(511 * 512) * 3], &x, &row));
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(row, 199);
+}
+
+TEST(BuildScene, NegativeTexelsAreInvertedAndOutsideStaysBlack) {
+  TProject plain = MakeRoomProject();
+  TProject negative = MakeRoomProject();
+  BuildScene(plain, false);
+  BuildScene(negative, true);
+  for (size_t b = 0; b < 5; ++b) {
+    const std::vector<uint8_t>& a = plain.Boards[b].Texels;
+    const std::vector<uint8_t>& n = negative.Boards[b].Texels;
+    ASSERT_EQ(a.size(), n.size());
+    for (size_t i = 0; i < a.size(); i += 3) {
+      const bool outside = a[i] == 0 && a[i + 1] == 0 && a[i + 2] == 0;
+      for (size_t c = 0; c < 3; ++c) {
+        EXPECT_EQ(n[i + c], outside ? 0 : 255 - a[i + c]) << "board " << b << " byte " << i;
+      }
+    }
+  }
+}
+
+TEST(BuildScene, TextureSizeLimits) {
+  // A plane whose front edge spans fewer than 17 pixels: 16; wider than 1024: 1024.
+  TProject tiny = MakeRoomProject({14, 12, 5, 9, 4, 8, 7, 6, 12});
+  BuildScene(tiny, false);
+  for (const TBoard& b : tiny.Boards) EXPECT_EQ(b.TexWidth, 16);
+
+  TProject wide = MakeRoomProject({2400, 300, 800, 1600, 100, 200, 1200, 150, 2000});
+  BuildScene(wide, false);
+  EXPECT_EQ(wide.Boards[0].TexWidth, 1024);
+  EXPECT_EQ(wide.Boards[3].TexWidth, 1024);
+  EXPECT_EQ(wide.Boards[4].TexWidth, 1024);  // rear wall 800 pixels wide
+}
+
+TEST(ComputeSceneScale, MeanOverAllEntriesIncludingTheWindow) {
+  TProject p = MakeRoomProject();
+  EXPECT_DOUBLE_EQ(ComputeSceneScale(p), 214.5);
+  TMeshRegion second = p.MeshRegions[1];
+  second.Left = 50;
+  second.Right = 149;  // |Left - Right| - VanishX < VanishX: the maximum is VanishX
+  second.VanishX = 30;
+  second.VanishY = 400;
+  p.MeshRegions.push_back(second);
+  EXPECT_DOUBLE_EQ(ComputeSceneScale(p), (279 + 150 + 400) / 3.0);
+}
+
+struct DegenerateCase {
+  const char* what;
+  MeshSpec mesh;
+  const char* message;  // a part of the message
+};
+
+const DegenerateCase kDegenerate[] = {
+    {"vanishing point at the rear wall's bottom",
+     {300, 200, 100, 200, 99, 132, 150, 99, 260},
+     "rear wall"},
+    {"vanishing point below the rear wall",
+     {300, 200, 100, 200, 66, 132, 150, 50, 260},
+     "rear wall"},
+    {"rear wall on the bottom row", {300, 200, 100, 200, 0, 132, 150, 99, 260}, "rear wall"},
+    {"rear wall below the picture", {300, 200, 100, 200, -20, 132, 150, 99, 260}, "rear wall"},
+    {"vanishing point on the bottom row", {300, 200, 100, 200, 0, 132, 150, 0, 260}, "rear wall"},
+    {"bottom corners rounded onto the horizon",
+     {300, 200, 100, 200, 98.6, 132, 150, 99, 260},
+     "bottom-right corner of the inner rectangle lies at the height of the vanishing point"},
+    {"top edge at the horizon",
+     {300, 200, 100, 200, 66, 99, 150, 99, 260},
+     "top-left corner of the inner rectangle lies at the height of the vanishing point, so the "
+     "Ceiling"},
+    {"right edge in the vanishing point's column",
+     {300, 200, 100, 150, 66, 132, 150, 99, 260},
+     "column of the vanishing point"},
+    {"left edge in the vanishing point's column",
+     {300, 200, 150, 200, 66, 132, 150, 99, 260},
+     "column of the vanishing point"},
+    {"vanishing point on the left column",
+     {300, 200, -10, 200, 66, 132, 0, 99, 260},
+     "column of the vanishing point, so the Left Wall"},
+    {"radial nearly parallel to the bottom row",
+     {300, 200, 100, 200, 98.6, 132, 150, 99 + 1e-12, 260},
+     "nearly parallel"},
+    {"no focal length", {300, 200, 100, 200, 66, 132, 150, 99, 0}, "focal length"},
+    {"negative focal length", {300, 200, 100, 200, 66, 132, 150, 99, -5}, "focal length"},
+};
+
+TEST(BuildScene, DegenerateMeshesAreRefusedWithAMessageAndChangeNothing) {
+  for (const DegenerateCase& c : kDegenerate) {
+    SCOPED_TRACE(c.what);
+    TProject p = MakeRoomProject(c.mesh);
+    p.fgObjs.push_back(MakeObject("Object 1", 120, 10, 140, 40, kFloor));
+    const TProject before = p;
+    try {
+      MakeScene(p);
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find("Cannot make the 3D scene: "), std::string::npos);
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(p.SceneScale, before.SceneScale);
+    EXPECT_EQ(p.EyeDistance, before.EyeDistance);
+    EXPECT_EQ(p.Boards[0].TexWidth, 0);
+    EXPECT_TRUE(p.Boards[0].Texels.empty());
+    EXPECT_FALSE(p.SceneMade);
+    EXPECT_TRUE(AllFinite(p));
+  }
+}
+
+TEST(BuildScene, RefusesProjectsWithoutSubScenesOrPicture) {
+  TProject noRegions = MakeRoomProject();
+  noRegions.MeshRegions.clear();
+  EXPECT_THROW(BuildScene(noRegions, false), Error);
+  TProject noPicture = MakeRoomProject();
+  noPicture.PicWidth = noPicture.PicHeight = 0;
+  EXPECT_THROW(BuildScene(noPicture, false), Error);
+  TProject zeroScale = MakeRoomProject();
+  for (TMeshRegion& r : zeroScale.MeshRegions) r = TMeshRegion{};
+  EXPECT_THROW(BuildScene(zeroScale, false), Error);
+}
+
+TEST(BuildObjectBoards, FloorObjectOnTheBottomRowStandsOnThePicturePlane) {
+  TProject p = MakeRoomProject();
+  p.fgObjs = {MakeObject("Object 1", 20, 0, 60, 80, kFloor)};
+  const RearCorners r = BuildScene(p, false);
+  BuildObjectBoards(p, r);
+  const TfgObj& o = p.fgObjs[0];
+  for (double z : o.Z) EXPECT_NEAR(z, 0, 1e-12);
+  EXPECT_EQ(o.Y[0], 0);
+  EXPECT_EQ(o.Y[1], 0);
+  EXPECT_NEAR(o.X[0], (20 - 150) / 214.5, 1e-12);
+  EXPECT_NEAR(o.Y[2], p.EyeHeight + (80 - 99) / 214.5, 1e-12);
+}
+
+// Every object board stands upright at one depth and projects exactly onto its picture box.
+TEST(BuildObjectBoards, ObjectCornersProjectOntoTheirBoxes) {
+  for (const MeshSpec& m : kMeshes) {
+    TProject p = MakeRoomProject(m);
+    const int w = m.width, h = m.height;
+    p.fgObjs = {
+        MakeObject("floor", w / 10, h / 20, w / 5, h / 4, kFloor),
+        MakeObject("ceiling", w / 3, h / 2 + h / 5, w / 2, h - h / 20, kCeiling),
+        MakeObject("left", w / 50, h / 3, w / 12, h / 2, kLeftWall),
+        MakeObject("right", w - w / 8, h / 3, w - w / 50, h / 2, kRightWall),
+        MakeObject("rear", static_cast<int>(m.InnerLeft) + 2, static_cast<int>(m.InnerBottom) + 2,
+                   static_cast<int>(m.InnerLeft) + 12, static_cast<int>(m.InnerBottom) + 20,
+                   kRearWall),
+    };
+    const RearCorners r = BuildScene(p, false);
+    RecordingCallbacks ui;
+    BuildObjectBoards(p, r, ui);
+    EXPECT_TRUE(ui.warnings.empty());
+    for (const TfgObj& o : p.fgObjs) {
+      SCOPED_TRACE(o.Name);
+      const std::array<int, 4> px = {o.X1, o.X2, o.X2, o.X1};
+      const std::array<int, 4> py = {o.Y1, o.Y1, o.Y2, o.Y2};
+      for (size_t c = 0; c < 4; ++c) {
+        EXPECT_EQ(o.Z[c], o.Z[0]);
+        const PicturePoint pt = Project(p, o.X[c], o.Y[c], o.Z[c]);
+        EXPECT_NEAR(pt.x, px[c], 1e-6);
+        EXPECT_NEAR(pt.y, py[c], 1e-6);
+      }
+    }
+    EXPECT_EQ(p.fgObjs[0].Y[0], 0);     // on the floor
+    EXPECT_EQ(p.fgObjs[1].Y[2], r.Yc);  // under the ceiling
+    EXPECT_EQ(p.fgObjs[2].X[0], r.XL);  // against the left wall
+    EXPECT_EQ(p.fgObjs[3].X[1], r.XR);  // against the right wall
+    // Flat on the rear wall, one picture pixel in front of it.
+    EXPECT_NEAR(p.fgObjs[4].Z[0], r.Zr + 1 / p.SceneScale, 1e-9);
+    EXPECT_TRUE(AllFinite(p));
+  }
+}
+
+TEST(BuildObjectBoards, ObjectsThatCannotBePlacedAreSkippedWithAWarning) {
+  TProject p = MakeRoomProject();  // vanishing point (150, 99)
+  p.fgObjs = {
+      MakeObject("good", 20, 10, 60, 80, kFloor),
+      MakeObject("floor at horizon", 20, 99, 60, 120, kFloor),
+      MakeObject("ceiling at horizon", 20, 50, 60, 99, kCeiling),
+      MakeObject("left at vanishing column", 150, 50, 160, 90, kLeftWall),
+      MakeObject("right at vanishing column", 140, 50, 150, 90, kRightWall),
+      MakeObject("no plane", 20, 10, 60, 80, 0),
+      MakeObject("bad plane", 20, 10, 60, 80, 9),
+  };
+  RecordingCallbacks ui;
+  MakeScene(p, {}, ui);
+  ASSERT_EQ(ui.warnings.size(), 6u);
+  EXPECT_EQ(ui.warnings[0],
+            "Object 'floor at horizon' is left out of the 3D scene: its bottom edge lies at the "
+            "height of the vanishing point.");
+  EXPECT_NE(ui.warnings[1].find("'ceiling at horizon'"), std::string::npos);
+  EXPECT_NE(ui.warnings[2].find("left edge lies in the column"), std::string::npos);
+  EXPECT_NE(ui.warnings[3].find("right edge lies in the column"), std::string::npos);
+  EXPECT_NE(ui.warnings[4].find("no plane (Parent 0)"), std::string::npos);
+  EXPECT_NE(ui.warnings[5].find("(Parent 9)"), std::string::npos);
+  EXPECT_EQ(p.fgObjCount(), 7);  // the records stay
+  EXPECT_GT(p.fgObjs[0].Z[0], -10);
+  EXPECT_LT(p.fgObjs[0].Z[0], 0);
+  for (size_t i = 1; i < p.fgObjs.size(); ++i) {
+    EXPECT_EQ(p.fgObjs[i].X, (std::array<double, 4>{}));  // collapsed: nothing to draw
+    EXPECT_EQ(p.fgObjs[i].Z, (std::array<double, 4>{}));
+  }
+  EXPECT_TRUE(AllFinite(p));
+  EXPECT_TRUE(p.SceneMade);
+}
+
+TEST(GrowPlaneBoards, EveryPlaneGrowsOnePixelOutward) {
+  TProject p = MakeRoomProject();
+  const RearCorners r = BuildScene(p, false);
+  const std::array<TBoard, 5> before = p.Boards;
+  BuildObjectBoards(p, r);
+  const double g = 1 / 214.5;
+  const auto delta = [&](size_t b, const std::array<double, 4> TBoard::*axis) {
+    std::array<double, 4> d{};
+    for (size_t c = 0; c < 4; ++c) d[c] = (p.Boards[b].*axis)[c] - (before[b].*axis)[c];
+    return d;
+  };
+  const auto expect = [&](std::array<double, 4> got, std::array<double, 4> want) {
+    for (size_t c = 0; c < 4; ++c) EXPECT_NEAR(got[c], want[c], 1e-12) << "corner " << c;
+  };
+  for (size_t b = 0; b < 4; ++b) expect(delta(b, &TBoard::Z), {-g, -g, g, g});
+  expect(delta(0, &TBoard::X), {-g, g, g, -g});
+  expect(delta(0, &TBoard::Y), {0, 0, 0, 0});
+  expect(delta(1, &TBoard::Y), {-g, g, g, -g});
+  expect(delta(1, &TBoard::X), {0, 0, 0, 0});
+  expect(delta(2, &TBoard::Y), {g, -g, -g, g});
+  expect(delta(3, &TBoard::X), {g, -g, -g, g});
+  expect(delta(4, &TBoard::X), {-g, g, g, -g});
+  expect(delta(4, &TBoard::Y), {-g, -g, g, g});
+  expect(delta(4, &TBoard::Z), {0, 0, 0, 0});
+  for (size_t b = 0; b < 5; ++b) EXPECT_EQ(p.Boards[b].Texels, before[b].Texels);
+}
+
+TEST(SortObjectsByDepth, FarToNearAndEqualDepthsKeepTheirOrder) {
+  TProject p = MakeRoomProject();
+  p.fgObjs = {
+      MakeObject("near", 10, 5, 20, 30, kFloor),    MakeObject("far A", 30, 60, 40, 90, kFloor),
+      MakeObject("middle", 50, 30, 60, 50, kFloor), MakeObject("far B", 70, 60, 80, 90, kFloor),
+      MakeObject("far C", 90, 60, 95, 70, kFloor),
+  };
+  MakeScene(p);
+  std::vector<std::string> order;
+  for (const TfgObj& o : p.fgObjs) order.push_back(p.fgObjs[static_cast<size_t>(o.DrawOrder)].Name);
+  EXPECT_EQ(order, (std::vector<std::string>{"far A", "far B", "far C", "middle", "near"}));
+}
+
+TEST(SortObjectsByDepth, NoObjectsAndOneObject) {
+  TProject p = MakeRoomProject();
+  SortObjectsByDepth(p);
+  p.fgObjs = {MakeObject("only", 10, 5, 20, 30, kFloor)};
+  p.fgObjs[0].DrawOrder = 7;
+  SortObjectsByDepth(p);
+  EXPECT_EQ(p.fgObjs[0].DrawOrder, 0);
+}
+
+// The mask and label image of two objects: object 0 is a filled box, object 1 overlaps it.
+TProject ObjectTextureProject() {
+  TProject p = MakeRoomProject();
+  p.fgObjs = {MakeObject("Object 1", 20, 10, 40, 30, kFloor),
+              MakeObject("Object 2", 30, 20, 60, 50, kFloor)};
+  for (int row = 0; row < 200; ++row) {
+    for (int x = 0; x < 300; ++x) p.IMask_r.Pixel(x, row)[2] = static_cast<uint8_t>(x);
+  }
+  return p;
+}
+
+TEST(BuildObjectTextures, ColoursFromTheOriginalAndRowZeroIsTheBottomRow) {
+  TProject p = ObjectTextureProject();
+  BuildObjectTextures(p, false);
+  const TfgObj& o = p.fgObjs[0];
+  ASSERT_EQ(o.TexWidth, 32);  // 20 x 20 pixels
+  ASSERT_EQ(o.Texels.size(), 32u * 32 * 4);
+  int x = 0, row = 0;
+  ASSERT_TRUE(DecodeTexel(&o.Texels[0], &x, &row));
+  EXPECT_EQ(x, 20);
+  EXPECT_EQ(row, 199 - 10);
+  ASSERT_TRUE(DecodeTexel(&o.Texels[(31 * 32 + 31) * 4], &x, &row));
+  EXPECT_EQ(x, 40);
+  EXPECT_EQ(row, 199 - 30);
+  // Texel (j, i) reads row Round(-20 j / 31 + 189) and column Round(20 i / 31 + 20).
+  for (int j = 0; j < 32; ++j) {
+    for (int i = 0; i < 32; ++i) {
+      ASSERT_TRUE(DecodeTexel(&o.Texels[static_cast<size_t>(j * 32 + i) * 4], &x, &row));
+      EXPECT_EQ(x, static_cast<int>(std::nearbyint(20.0 * i / 31 + 20)));
+      EXPECT_EQ(row, static_cast<int>(std::nearbyint(-20.0 * j / 31 + 189)));
+    }
+  }
+  TProject negative = ObjectTextureProject();
+  BuildObjectTextures(negative, true);
+  for (size_t i = 0; i < o.Texels.size(); ++i) {
+    if (i % 4 == 3) {
+      EXPECT_EQ(negative.fgObjs[0].Texels[i], o.Texels[i]);  // alpha is not a colour
+    } else {
+      EXPECT_EQ(negative.fgObjs[0].Texels[i], 255 - o.Texels[i]);
+    }
+  }
+}
+
+TEST(BuildObjectTextures, AlphaFromTheMaskWhereTheLabelImageNamesTheObject) {
+  TProject p = ObjectTextureProject();
+  p.LabelImage.SetSize(300, 200);  // all red 0: every pixel belongs to object 0
+  for (int row = 0; row < 200; ++row) p.LabelImage.Pixel(35, row)[2] = 1;  // column 35: object 1
+  BuildObjectTextures(p, false);
+  const TfgObj& o = p.fgObjs[0];
+  int x = 0, row = 0;
+  for (int j = 0; j < 32; ++j) {
+    for (int i = 0; i < 32; ++i) {
+      const uint8_t* t = &o.Texels[static_cast<size_t>(j * 32 + i) * 4];
+      ASSERT_TRUE(DecodeTexel(t, &x, &row));
+      EXPECT_EQ(t[3], x == 35 ? 0 : x) << "column " << x;
+    }
+  }
+  const TfgObj& o2 = p.fgObjs[1];
+  for (int i = 0; i < o2.TexWidth; ++i) {
+    const uint8_t* t = &o2.Texels[static_cast<size_t>(i) * 4];
+    ASSERT_TRUE(DecodeTexel(t, &x, &row));
+    EXPECT_EQ(t[3], x == 35 ? 35 : 0) << "column " << x;
+  }
+}
+
+// Labels beyond 255 continue in the green and blue bytes.
+TEST(BuildObjectTextures, LabelsBeyond255) {
+  TProject p = ObjectTextureProject();
+  p.fgObjs.resize(258, MakeObject("small", 290, 5, 295, 8, kFloor));
+  p.fgObjs[256] = MakeObject("Object 257", 20, 10, 40, 30, kFloor);  // the box of object 0
+  p.LabelImage.SetSize(300, 200);
+  for (int row = 0; row < 200; ++row) {
+    for (int x = 0; x < 300; ++x) p.LabelImage.Pixel(x, row)[1] = 1;  // 256 everywhere
+  }
+  BuildObjectTextures(p, false);
+  for (size_t i = 3; i < p.fgObjs[0].Texels.size(); i += 4) {
+    ASSERT_EQ(p.fgObjs[0].Texels[i], 0);
+  }
+  const std::vector<uint8_t>& t = p.fgObjs[256].Texels;
+  int x = 0, row = 0;
+  for (size_t i = 0; i < t.size(); i += 4) {
+    ASSERT_TRUE(DecodeTexel(&t[i], &x, &row));
+    ASSERT_EQ(t[i + 3], x);  // mask red = column
+  }
+}
+
+// A label image left from an extraction that is no longer accepted is not used.
+TEST(BuildObjectTextures, LabelImageIgnoredWhenNoExtractionIsAccepted) {
+  TProject p = ObjectTextureProject();
+  p.LabelImage.SetSize(300, 200);  // would give object 0 every pixel
+  p.ObjectsExtracted = false;
+  BuildObjectTextures(p, false);
+  int x = 0, row = 0;
+  const std::vector<uint8_t>& t = p.fgObjs[0].Texels;
+  for (size_t i = 0; i < t.size(); i += 4) {
+    ASSERT_TRUE(DecodeTexel(&t[i], &x, &row));
+    ASSERT_EQ(t[i + 3], 0);  // mask red (20..40) never equals index 0
+  }
+}
+
+TEST(BuildObjectTextures, WithoutLabelImageAlphaWhereTheMaskEqualsTheIndex) {
+  TProject p = ObjectTextureProject();  // mask red = column
+  p.fgObjs[1] = MakeObject("Object 2", 0, 20, 30, 50, kFloor);
+  BuildObjectTextures(p, false);
+  const TfgObj& o = p.fgObjs[1];
+  int x = 0, row = 0;
+  for (int i = 0; i < o.TexWidth; ++i) {
+    const uint8_t* t = &o.Texels[static_cast<size_t>(i) * 4];
+    ASSERT_TRUE(DecodeTexel(t, &x, &row));
+    EXPECT_EQ(t[3], x == 1 ? 1 : 0);
+  }
+}
+
+TEST(BuildObjectTextures, BoxesReachingOutsideThePictureReadOnlyInside) {
+  TProject p = MakeRoomProject();
+  p.fgObjs = {MakeObject("outside", -50, 250, 350, -40, kFloor),
+              MakeObject("far away", -2000000000, 2000000000, 2000000000, -2000000000, kFloor)};
+  BuildObjectTextures(p, false);
+  EXPECT_EQ(p.fgObjs[0].TexWidth, 512);
+  EXPECT_EQ(p.fgObjs[1].TexWidth, 1024);
+  int inside = 0, x = 0, row = 0;
+  for (size_t i = 0; i < p.fgObjs[0].Texels.size(); i += 4) {
+    if (DecodeTexel(&p.fgObjs[0].Texels[i], &x, &row)) ++inside;
+  }
+  EXPECT_GT(inside, 0);
+  EXPECT_LT(inside, 512 * 512);
+}
+
+TEST(MakeScene, BuildsEverythingAndPutsTheCameraAtTheEye) {
+  TProject p = MakeRoomProject();
+  p.fgObjs = {MakeObject("Object 1", 20, 10, 60, 80, kFloor)};
+  p.TransitionMode = true;
+  const RearCorners r = MakeScene(p);
+  EXPECT_NEAR(r.Zr, -2.424242, 1e-6);
+  EXPECT_TRUE(p.SceneMade);
+  EXPECT_FALSE(p.TransitionMode);
+  EXPECT_EQ(p.Camera.CamPos, (Vec3{0, p.EyeHeight, p.EyeDistance}));
+  EXPECT_EQ(p.Camera.CamDir, (Vec3{0, 0, -1}));
+  EXPECT_EQ(p.Camera.CamUp, (Vec3{0, 1, 0}));
+  EXPECT_EQ(p.fgObjs[0].TexWidth, 128);
+  EXPECT_EQ(p.fgObjs[0].DrawOrder, 0);
+  // Seams grown: the floor's rear corners one pixel behind the rear wall.
+  EXPECT_NEAR(p.Boards[0].Z[0], r.Zr - 1 / 214.5, 1e-12);
+}
+
+TEST(BuildPictureBoard, WholePictureFlatAtZeroWithTopRowFirst) {
+  TProject p = MakeRoomProject();
+  p.IOriginal.SetSize(600, 400);
+  testing::FillPositionPattern(p.IOriginal);
+  p.SceneScale = 200;
+  BuildPictureBoard(p, false);
+  const TBoard& b = p.Boards[0];
+  EXPECT_EQ(b.X, (std::array<double, 4>{0, 3, 3, 0}));
+  EXPECT_EQ(b.Y, (std::array<double, 4>{0, 0, 2, 2}));
+  EXPECT_EQ(b.Z, (std::array<double, 4>{0, 0, 0, 0}));
+  EXPECT_EQ(b.TexWidth, 1024);
+  EXPECT_EQ(b.TexHeight, 1024);
+  int x = 0, row = 0;
+  ASSERT_TRUE(DecodeTexel(&b.Texels[0], &x, &row));
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(row, 0);
+  ASSERT_TRUE(DecodeTexel(&b.Texels[(1023 * 1024 + 1023) * 3], &x, &row));
+  EXPECT_EQ(x, 599);
+  EXPECT_EQ(row, 399);
+  BuildPictureBoard(p, true);
+  EXPECT_EQ(p.Boards[0].Texels[0], 255 - 0);  // red of column 0
+}
+
+TEST(BuildPictureBoard, BeforeTheFirstMakeTheScaleComesFromTheSubScenes) {
+  TProject p = MakeRoomProject();
+  EXPECT_EQ(p.SceneScale, 0);
+  BuildPictureBoard(p, false);
+  EXPECT_DOUBLE_EQ(p.SceneScale, 214.5);
+  EXPECT_DOUBLE_EQ(p.EyeDistance, 260 / 214.5);
+  EXPECT_DOUBLE_EQ(p.Boards[0].X[1], 300 / 214.5);
+  EXPECT_TRUE(AllFinite(p));
+}
+
+}  // namespace
+}  // namespace glkov
