@@ -41,6 +41,10 @@
 #include "core/config/file_type.h"
 #include "core/config/recent_files.h"
 #include "core/error.h"
+#include "core/model/picture_import.h"
+#include "core/model/project_file.h"
+#include "core/perspective/mesh.h"
+#include "core/perspective/sub_scenes.h"
 #include "core/util/text_format.h"
 
 namespace glkov::app {
@@ -760,8 +764,10 @@ QWidget* TMainForm::CreateMeshPage() {
     SetPanelText(2, QString(" W: %1 H: %2 ").arg(project_.PicWidth).arg(project_.PicHeight));
     if (!meshMouseDown_ || !meshImage_->isEnabled()) return;
     const QPoint p = e->position().toPoint();
-    DragMeshGrid(project_, p.x() - lastMouse_.x(), p.y() - lastMouse_.y(),
-                 e->modifiers() & Qt::ShiftModifier, e->buttons() & Qt::RightButton);
+    const MeshDragMode mode = (e->modifiers() & Qt::ShiftModifier) ? MeshDragMode::GridOffset
+                              : (e->buttons() & Qt::RightButton)   ? MeshDragMode::FocalLength
+                                                                   : MeshDragMode::GridDivisions;
+    ApplyMeshDrag(project_, mode, p.x() - lastMouse_.x(), p.y() - lastMouse_.y());
     DrawMesh();
     lastMouse_ = p;
   });
@@ -1164,20 +1170,24 @@ void TMainForm::DrawMesh() {
   const TFastBMP* backdrop = backdrops[std::clamp(meshBackdrop_, 1, 3) - 1];
   if (meshImage_->Picture() != backdrop || (backdrop && backdrop->Empty()))
     meshImage_->SetPicture(backdrop);
-  meshImage_->SetMesh(MeshDrawing(project_, true), layout_.FitScale, project_.PicHeight);
+  meshImage_->SetMesh(glkov::DrawMesh(
+      project_,
+      {.FitScale = layout_.FitScale, .EditView = true, .HasBackdrop = !backdrop->Empty()}));
   if (project_.PerspectiveDone || objImage_->Picture() != &project_.IMask_r) {
     if (objImage_->Picture() != &project_.IMask_r) objImage_->SetPicture(&project_.IMask_r);
-    objImage_->SetMesh(MeshDrawing(project_, false), layout_.FitScale, project_.PicHeight);
+    objImage_->SetMesh(glkov::DrawMesh(project_, {.FitScale = layout_.FitScale,
+                                                  .EditView = false,
+                                                  .HasBackdrop = !project_.IMask_r.Empty()}));
   }
 }
 
 void TMainForm::PlaceHandles() {
   const int h = handles_[0]->width() / 2;
   for (TMeshHandle* handle : handles_) {
-    double x = 0, y = 0;
-    HandlePoint(project_, handle->Tag(), x, y);
-    handle->move(PictureToDisplayX(x, layout_.FitScale) - h,
-                 PictureToDisplayY(y, project_.PicHeight, layout_.FitScale) - h);
+    const std::optional<PointD> point = HandlePoint(project_, handle->Tag());
+    if (!point) continue;
+    const DisplayPoint d = PictureToDisplay(*point, layout_.FitScale, project_.PicHeight);
+    handle->move(d.X - h, d.Y - h);
     handle->raise();
   }
 }
@@ -1203,8 +1213,7 @@ void TMainForm::HandleMoved(TMeshHandle* handle, QPoint pos) {
   centre.setX(std::clamp(centre.x(), 0, std::max(0, layout_.DisplayWidth - 1)));
   centre.setY(std::clamp(centre.y(), 0, std::max(0, layout_.DisplayHeight - 1)));
   handle->move(centre - QPoint(h, h));
-  SetHandlePoint(project_, handle->Tag(), DisplayToPictureX(centre.x(), layout_.FitScale),
-                 DisplayToPictureY(centre.y(), layout_.DisplayHeight, layout_.FitScale));
+  MoveHandle(project_, handle->Tag(), centre.x(), centre.y(), layout_.FitScale);
   PlaceHandles();
   DrawMesh();
 }
@@ -1293,17 +1302,13 @@ void TMainForm::DefaultMeshButtonClick() {
 
 void TMainForm::TBSetFOVClick() {
   if (!project_.OriginalLoaded) return;
-  const QString current = QString::fromStdString(FormatG15(FieldOfView(project_)));
+  const QString current =
+      QString::fromStdString(FormatG15(FieldOfView(project_.FocalLength, project_.PicWidth)));
   const auto answer = dialogs_.InputText(this, "Input Field of view", "FOV( in degree)", current);
   const QString text = answer.value_or(current);
   Run([&] {
     const TMeshState before = CurrentMeshState();
-    const std::optional<double> parsed = ParseDouble(text.trimmed().toStdString());
-    if (!parsed) throw Error("'" + text.toStdString() + "' is not a valid floating point value");
-    const double degrees = *parsed;
-    if (!(degrees > 0 && degrees < 180))
-      throw Error("The field of view must lie between 0 and 180 degrees");
-    SetFieldOfView(project_, degrees);
+    SetFieldOfView(project_, text.toStdString());
     DrawMesh();
     if (!(before == CurrentMeshState())) PushMeshEdit("Field of View", before);
   });
@@ -1330,7 +1335,7 @@ bool TMainForm::CloseProject() {
   if (project_.Modified && !AskSaveProject()) return false;
   ShowWorkArea(false);
   const bool started = newProjectStarted_;
-  CloseProjectModel(project_);
+  glkov::CloseProject(project_, timeline_);
   newProjectStarted_ = started;
   undo_->clear();
   for (TFileNameEdit* e : fileEdit_) e->clear();
@@ -1400,14 +1405,14 @@ bool TMainForm::OpenProjectFile(const QString& fileName) {
   TStatusCallbacks callbacks(gauge_, panels_[4]);
   const bool ok = Run([&] {
     TBusy busy(panels_[4], "Loading scene ");
-    LoadProjectFile(project_, fileName.toStdString(), callbacks);
+    LoadProject(project_, timeline_, fileName.toStdString(), callbacks);
   });
   AfterProjectChanged();
   if (!ok) return false;
   project_.ProjectFileName = fileName.toStdString();
   project_.ProjectDir = QFileInfo(fileName).absolutePath().toStdString() + "/";
   project_.Modified = false;
-  SetTitle(QFileInfo(fileName).completeBaseName());
+  SetTitle(QString::fromStdString(ProjectTitle(fileName.toStdString())));
   PushRecent(fileName);
   return true;
 }
@@ -1416,7 +1421,7 @@ bool TMainForm::SaveProject() {
   if (project_.ProjectFileName.empty()) return SaveProjectAs();
   const bool ok = Run([&] {
     TBusy busy(panels_[4], "Saving project...");
-    SaveProjectFile(project_, project_.ProjectFileName);
+    glkov::SaveProject(project_, project_.ProjectFileName);
   });
   if (ok) project_.Modified = false;
   return ok;
@@ -1432,7 +1437,7 @@ bool TMainForm::SaveProjectAs() {
   if (QFileInfo(file).suffix().isEmpty()) file += ".kov";
   const bool ok = Run([&] {
     TBusy busy(panels_[4], "Saving project...");
-    SaveProjectFile(project_, file.toStdString());
+    glkov::SaveProject(project_, file.toStdString());
   });
   if (!ok) return false;
   project_.ProjectFileName = file.toStdString();
@@ -1484,7 +1489,14 @@ bool TMainForm::ImportPicture(int tag, const QString& fileName) {
   TStatusCallbacks callbacks(gauge_, panels_[4]);
   const bool ok = Run([&] {
     TBusy busy(panels_[4], "Loading picture...");
-    app::ImportPicture(project_, static_cast<PictureKind>(tag), fileName.toStdString(), callbacks);
+    const std::string name = fileName.toStdString();
+    if (tag == 0)
+      LoadOriginal(project_, timeline_, name, callbacks);
+    else if (tag == 1)
+      LoadMask(project_, name, callbacks);
+    else
+      LoadBackground(project_, name, callbacks);
+    project_.Modified = true;
   });
   if (!ok) return false;
   AfterProjectChanged();
@@ -1526,8 +1538,8 @@ void TMainForm::AfterProjectChanged() {
   meshImage_->SetPicture(nullptr);
   objImage_->SetPicture(nullptr);
   regionCB_->clear();
-  for (size_t i = 1; i < p.MeshRegions.size(); ++i)
-    regionCB_->addItem(QString::fromStdString(p.MeshRegions[i].Name));
+  for (const std::string& name : FillRegionList(p))
+    regionCB_->addItem(QString::fromStdString(name));
   if (p.CurrentRegion >= 1) regionCB_->setCurrentIndex(p.CurrentRegion - 1);
   UpdateMenus();
   SyncDoneControls();
@@ -1588,14 +1600,14 @@ void TMainForm::showEvent(QShowEvent* e) {
           TStatusCallbacks callbacks(gauge_, panels_[4]);
           const bool ok = Run([&] {
             TBusy busy(panels_[4], "Loading scene ");
-            LoadProjectFile(project_, file.toStdString(), callbacks);
+            LoadProject(project_, timeline_, file.toStdString(), callbacks);
           });
           AfterProjectChanged();
           if (!ok) return;
           project_.ProjectFileName = file.toStdString();
           project_.ProjectDir = QFileInfo(file).absolutePath().toStdString() + "/";
           project_.Modified = false;
-          SetTitle(QFileInfo(file).completeBaseName());
+          SetTitle(QString::fromStdString(ProjectTitle(file.toStdString())));
           ShowPage(0);
           ShowWorkArea(true);
           PushRecent(file);

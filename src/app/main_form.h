@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/pending_core.h"
+#include "core/animation/timeline.h"
 #include "core/model/project.h"
 #include "core/perspective/view_layout.h"
 
@@ -112,6 +112,7 @@ class TMainForm : public QMainWindow {
   ~TMainForm() override;
 
   TProject& Project() { return project_; }
+  TTimeline& PathTimeline() { return timeline_; }
   QUndoStack* UndoStack() const { return undo_; }
   TDialogs& Dialogs() { return dialogs_; }
   const ViewLayout& Layout() const { return layout_; }
@@ -207,6 +208,7 @@ class TMainForm : public QMainWindow {
   Options options_;
   TDialogs dialogs_;
   TProject project_;
+  TTimeline timeline_{project_};
   ViewLayout layout_;
   QUndoStack* undo_ = nullptr;
 

@@ -3,8 +3,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "core/perspective/view_layout.h"
-
 namespace glkov::app {
 
 QImage ToQImage(const TFastBMP& picture) {
@@ -46,27 +44,31 @@ void TPictureView::mouseMoveEvent(QMouseEvent* e) { emit MouseMoved(e->position(
 
 TMeshImage::TMeshImage(const QString& name, QWidget* parent) : TPictureView(name, parent) {}
 
-void TMeshImage::SetMesh(std::vector<MeshLine> lines, double fitScale, int picHeight) {
-  lines_ = std::move(lines);
-  scale_ = fitScale;
-  picHeight_ = picHeight;
+void TMeshImage::SetMesh(MeshDrawing drawing) {
+  drawing_ = std::move(drawing);
   update();
 }
+
+namespace {
+
+QPen ToPen(const MeshPen& pen) {
+  return QPen(QColor(pen.R, pen.G, pen.B), pen.Width, pen.Dashed ? Qt::DashLine : Qt::SolidLine);
+}
+
+}  // namespace
 
 void TMeshImage::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   PaintBackdrop(painter);
-  if (!Picture() || Picture()->Empty()) return;
-  const QPen pens[] = {
-      QPen(QColor(128, 0, 0), 1, Qt::SolidLine),
-      QPen(QColor(128, 128, 128), 1, Qt::DashLine),
-      QPen(QColor(255, 0, 0), 2, Qt::SolidLine),
-      QPen(QColor(0, 255, 0), 1, Qt::SolidLine),
-  };
-  for (const MeshLine& l : lines_) {
-    painter.setPen(pens[l.pen]);
-    painter.drawLine(PictureToDisplayX(l.x0, scale_), PictureToDisplayY(l.y0, picHeight_, scale_),
-                     PictureToDisplayX(l.x1, scale_), PictureToDisplayY(l.y1, picHeight_, scale_));
+  if (!drawing_.HasBackdrop || !Picture() || Picture()->Empty()) return;
+  for (const MeshSegment& s : drawing_.Segments) {
+    painter.setPen(ToPen(s.Pen));
+    painter.drawLine(s.A.X, s.A.Y, s.B.X, s.B.Y);
+  }
+  painter.setBrush(Qt::NoBrush);
+  for (const MeshBox& b : drawing_.Boxes) {
+    painter.setPen(ToPen(b.Pen));
+    painter.drawRect(QRect(QPoint(b.A.X, b.A.Y), QPoint(b.B.X, b.B.Y)).normalized());
   }
 }
 

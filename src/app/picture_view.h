@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/pending_core.h"
 #include "core/image/fast_bmp.h"
+#include "core/perspective/mesh.h"
 
 namespace glkov::app {
 
@@ -49,8 +49,9 @@ class TMeshImage : public TPictureView {
  public:
   TMeshImage(const QString& name, QWidget* parent = nullptr);
 
-  // The lines to draw and the mapping: display scale and picture height.
-  void SetMesh(std::vector<MeshLine> lines, double fitScale, int picHeight);
+  // The core's drawing of the mesh (display pixels).
+  void SetMesh(MeshDrawing drawing);
+  const MeshDrawing& Drawing() const { return drawing_; }
 
  signals:
   void MousePressed(QMouseEvent* event);
@@ -64,9 +65,7 @@ class TMeshImage : public TPictureView {
   void mouseReleaseEvent(QMouseEvent*) override;
 
  private:
-  std::vector<MeshLine> lines_;
-  double scale_ = 1.0;
-  int picHeight_ = 0;
+  MeshDrawing drawing_;
 };
 
 // One of the five square handles over the mesh image; Tag says which point it moves.

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "app/picture_view.h"
+#include "core/perspective/mesh.h"
 #include "core/perspective/view_layout.h"
 #include "core/util/text_format.h"
 #include "gui_fixture.h"
@@ -44,6 +45,9 @@ class MeshEditorTest : public GuiTest {
     form->ShowPage(3);
     QApplication::processEvents();
     form->LayoutViews(300, 200);
+    // A new picture's sub-scene takes its mesh from its rectangle; the button gives the
+    // picture's own default mesh.
+    form->DefaultMeshButtonClick();
     form->UndoStack()->clear();
   }
   QWidget* Handle(int tag) { return form->findChild<QWidget*>(QString("Shape%1").arg(tag)); }
@@ -63,8 +67,10 @@ TEST_F(MeshEditorTest, DefaultMeshOf300x200) {
   EXPECT_EQ(p.VanishY, 99);
   EXPECT_EQ(p.FocalLength, 260);
   // Handles sit on their points through the display mapping.
-  EXPECT_EQ(Centre(3), QPoint(PictureToDisplayX(100, s()), PictureToDisplayY(66, 200, s())));
-  EXPECT_EQ(Centre(2), QPoint(PictureToDisplayX(150, s()), PictureToDisplayY(99, 200, s())));
+  const DisplayPoint d3 = PictureToDisplay({100, 66}, s(), 200);
+  const DisplayPoint d2 = PictureToDisplay({150, 99}, s(), 200);
+  EXPECT_EQ(Centre(3), QPoint(d3.X, d3.Y));
+  EXPECT_EQ(Centre(2), QPoint(d2.X, d2.Y));
   EXPECT_FALSE(Handle(2)->isHidden());
 }
 
@@ -77,8 +83,8 @@ TEST_F(MeshEditorTest, DraggingShape3MovesShape4AndShape5) {
   // The handle centre goes back to picture coordinates and the handles are placed from those.
   EXPECT_DOUBLE_EQ(p.InnerLeft, grabbed.x() / s());
   EXPECT_DOUBLE_EQ(p.InnerBottom, (dh - 1 - grabbed.y()) / s());
-  const QPoint moved(PictureToDisplayX(p.InnerLeft, s()),
-                     PictureToDisplayY(p.InnerBottom, 200, s()));
+  const DisplayPoint d = PictureToDisplay({p.InnerLeft, p.InnerBottom}, s(), 200);
+  const QPoint moved(d.X, d.Y);
   EXPECT_EQ(Centre(3), moved);
   EXPECT_LE(std::abs(moved.y() - grabbed.y()), 2);
   EXPECT_EQ(Centre(4).x(), moved.x());  // same x, its own y

@@ -49,14 +49,5 @@ TEST(LayoutViews, NoSizeGivesScaleOne) {
   }
 }
 
-TEST(DisplayMapping, PictureYCountsUpFromTheBottomRow) {
-  EXPECT_EQ(PictureToDisplayX(100, 2.0), 200);
-  EXPECT_EQ(PictureToDisplayY(0, 200, 1.0), 199);
-  EXPECT_EQ(PictureToDisplayY(199, 200, 1.0), 0);
-  EXPECT_EQ(PictureToDisplayX(2.5, 1.0), 2);  // halves to even
-  EXPECT_DOUBLE_EQ(DisplayToPictureX(200, 2.0), 100);
-  EXPECT_DOUBLE_EQ(DisplayToPictureY(0, 400, 2.0), 199.5);
-}
-
 }  // namespace
 }  // namespace glkov

@@ -1,7 +1,5 @@
 #include "core/perspective/view_layout.h"
 
-#include <cmath>
-
 #include "core/util/text_format.h"
 
 namespace glkov {
@@ -21,18 +19,6 @@ ViewLayout LayoutViews(int aw, int ah, int w, int h) {
 
 std::string ScaleText(double fitScale) {
   return std::to_string(RoundHalfEven64(fitScale * 100)) + "%";
-}
-
-int PictureToDisplayX(double x, double s) { return static_cast<int>(RoundHalfEven64(x * s)); }
-
-int PictureToDisplayY(double y, int picHeight, double s) {
-  return static_cast<int>(RoundHalfEven64((picHeight - 1 - y) * s));
-}
-
-double DisplayToPictureX(int cx, double s) { return cx / s; }
-
-double DisplayToPictureY(int cy, int displayHeight, double s) {
-  return (displayHeight - 1 - cy) / s;
 }
 
 }  // namespace glkov

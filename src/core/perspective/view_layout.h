@@ -21,12 +21,4 @@ ViewLayout LayoutViews(int aw, int ah, int w, int h);
 // The status-bar text of a display scale: "%d%%" of the rounded percentage.
 std::string ScaleText(double fitScale);
 
-// Picture point (x, y up from the bottom row) to display pixels, rounding halves to even.
-int PictureToDisplayX(double x, double fitScale);
-int PictureToDisplayY(double y, int picHeight, double fitScale);
-
-// Display pixels to picture coordinates (the inverse used for a dragged handle's centre).
-double DisplayToPictureX(int cx, double fitScale);
-double DisplayToPictureY(int cy, int displayHeight, double fitScale);
-
 }  // namespace glkov
