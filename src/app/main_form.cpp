@@ -1413,6 +1413,7 @@ bool TMainForm::OpenProjectFile(const QString& fileName) {
   project_.ProjectDir = QFileInfo(fileName).absolutePath().toStdString() + "/";
   project_.Modified = false;
   SetTitle(QString::fromStdString(ProjectTitle(fileName.toStdString())));
+  ShowPage(project_.Page);
   PushRecent(fileName);
   return true;
 }
@@ -1544,6 +1545,7 @@ void TMainForm::AfterProjectChanged() {
   UpdateMenus();
   SyncDoneControls();
   if (original) {
+    ShowWorkArea(true);
     layout_ = ViewLayout{};
     LayoutViews(p.PicWidth, p.PicHeight);
     SetPanelText(2, QString(" W: %1 H: %2 ").arg(p.PicWidth).arg(p.PicHeight));
@@ -1608,7 +1610,7 @@ void TMainForm::showEvent(QShowEvent* e) {
           project_.ProjectDir = QFileInfo(file).absolutePath().toStdString() + "/";
           project_.Modified = false;
           SetTitle(QString::fromStdString(ProjectTitle(file.toStdString())));
-          ShowPage(0);
+          ShowPage(project_.Page);
           ShowWorkArea(true);
           PushRecent(file);
         },

@@ -70,6 +70,8 @@ TEST_F(ProjectCommandsTest, OpenSetsTitleMenusAndRecentList) {
   ASSERT_TRUE(form->OpenProject());
   EXPECT_EQ(script.fileTitles.last(), "Open KOV Project");
   EXPECT_EQ(form->windowTitle(), "glKOV - [first]");
+  EXPECT_FALSE(form->findChild<QWidget*>("PageControl")->isHidden());
+  EXPECT_FALSE(form->findChild<QWidget*>("IOriginal_r")->isHidden());
   EXPECT_EQ(form->Project().PicWidth, 90);
   EXPECT_EQ(form->Project().ProjectFileName, file.toStdString());
   EXPECT_FALSE(form->Project().Modified);

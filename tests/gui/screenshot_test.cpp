@@ -28,6 +28,18 @@ TEST_F(ScreenshotTest, EveryPage) {
     EXPECT_EQ(form->CurrentPage(), page);
     if (!out.isEmpty()) form->grab().save(QString("%1/screenshot-page%2.png").arg(out).arg(page));
   }
+  // The sample project, where it exists.
+  const auto sample = SourceDir() / "examples" / "room" / "room.kov";
+  if (std::filesystem::exists(sample)) {
+    ASSERT_TRUE(form->OpenProjectFile(QString::fromStdString(sample.string())))
+        << script.errors.join("\n").toStdString();
+    EXPECT_EQ(form->windowTitle(), "glKOV - [room]");
+    for (int page : {0, 3, 4}) {
+      form->ShowPage(page);
+      QApplication::processEvents();
+      if (!out.isEmpty()) form->grab().save(QString("%1/room-page%2.png").arg(out).arg(page));
+    }
+  }
   if (!out.isEmpty()) {
     for (auto* f : form->findChildren<app::TToolForm*>()) {
       f->show();
