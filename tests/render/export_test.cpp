@@ -1,0 +1,259 @@
+#include "core/output/export.h"
+
+#include <gtest/gtest.h>
+
+#include "core/animation/timeline.h"
+#include "core/error.h"
+#include "core/model/project.h"
+#include "core/model/project_file.h"
+#include "core/scene/offscreen_target.h"
+#include "core/scene/scene_builder.h"
+#include "output/decode_movie.h"
+#include "support/test_support.h"
+#include "tools/synthetic_room.h"
+
+namespace glkov {
+namespace {
+
+using synthetic::CameraKey;
+using synthetic::CameraPath;
+using testing::DecodeMovie;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+// A small room without objects, cut into `scenes` side-by-side sub-scenes, each with a camera
+// path of `keys` keys (empty names leave a sub-scene without a path).
+class ExportFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    synthetic::SyntheticRoomOptions options;
+    options.Width = 160;
+    options.Height = 120;
+    options.VanishX = 80;
+    options.VanishY = 50;
+    options.InnerLeft = 50;
+    options.InnerRight = 110;
+    options.InnerBottom = 30;
+    options.InnerTop = 80;
+    options.FocalLength = 139;
+    options.Objects.clear();
+    room_ = synthetic::MakeSyntheticRoom(options);
+    synthetic::WriteRoomProject(room_, dir_.path(), "room");
+  }
+
+  void MakeProject(int scenes, const std::vector<CameraPath>& paths) {
+    synthetic::ProjectFileContents contents;
+    contents.Original = "room.png";
+    contents.Background = "room_back.png";
+    contents.Mask = "room_mask.png";
+    contents.FocalLength = room_.FocalLength;
+    contents.MeshRegions.push_back(room_.MeshRegions[0]);
+    for (int s = 0; s < scenes; ++s) {
+      TMeshRegion r = room_.MeshRegions[1];
+      r.Name = "Part " + std::to_string(s + 1);
+      const std::string cam = "p" + std::to_string(s + 1) + ".cam";
+      if (s < static_cast<int>(paths.size()) && !paths[s].Keys.empty()) {
+        WriteFile(dir_ / cam, synthetic::FormatCameraPath(paths[s]));
+        r.CameraPath = cam;
+      } else {
+        r.CameraPath.clear();
+      }
+      contents.MeshRegions.push_back(r);
+    }
+    WriteFile(dir_ / "test.kov", synthetic::FormatProjectFile(contents));
+  }
+
+  CameraPath Path(int keys, int fpk, int trans = 40, bool firstRecorded = true) const {
+    CameraPath path;
+    path.FPK = fpk;
+    path.Trans = trans;
+    for (int k = 0; k < keys; ++k) {
+      CameraKey key;
+      key.CamPos = {0, room_.EyeHeight, room_.EyeDistance - 0.05 * k};
+      key.Recorded = k > 0 || firstRecorded;
+      path.Keys.push_back(key);
+    }
+    return path;
+  }
+
+  // Opens the project as the program does and exports it with the given request changes.
+  ExportResult Export(TOutputOptions options, ExportCallbacks& callbacks,
+                      const std::string& master = "1.0") {
+    project_ = TProject{};
+    timeline_ = std::make_unique<TTimeline>(project_);
+    LoadProject(project_, *timeline_, (dir_ / "test.kov").string());
+    timeline_->MFRFEdit = master;
+    ExportRequest request;
+    request.FileName = Movie().string();
+    options.Width = 64;
+    options.Height = 48;
+    request.Options = options;
+    return ExportAnimation(project_, *timeline_, request, callbacks);
+  }
+
+  std::filesystem::path Movie() const { return dir_ / "movie.avi"; }
+
+  TempDir dir_;
+  synthetic::SyntheticRoom room_;
+  TProject project_;
+  std::unique_ptr<TTimeline> timeline_;
+  ExportCallbacks quiet_;
+};
+
+TEST_F(ExportFixture, TwoKeysGiveSixtyOneFramesAtTheTimelineRate) {
+  MakeProject(1, {Path(2, 60)});
+  const ExportResult result = Export({}, quiet_);
+  EXPECT_FALSE(result.Aborted);
+  EXPECT_EQ(result.Frames, 61);
+  const auto movie = DecodeMovie(Movie());
+  EXPECT_EQ(movie.Frames.size(), 61u);
+  EXPECT_EQ(movie.Width, 64);
+  EXPECT_EQ(movie.Height, 48);
+  EXPECT_EQ(av_q2d(movie.FrameRate), 20.0);
+}
+
+TEST_F(ExportFixture, PreviewQuartersFramesAndRate) {
+  MakeProject(1, {Path(2, 60)});
+  TOutputOptions options;
+  options.Preview = true;
+  EXPECT_EQ(Export(options, quiet_).Frames, 16);
+  EXPECT_EQ(av_q2d(DecodeMovie(Movie()).FrameRate), 5.0);
+}
+
+TEST_F(ExportFixture, MasterFactorScalesFramesAndRate) {
+  MakeProject(1, {Path(2, 10)});
+  EXPECT_EQ(Export({}, quiet_, "1.5").Frames, 16);
+  EXPECT_EQ(av_q2d(DecodeMovie(Movie()).FrameRate), 30.0);
+  // A factor that is not a number counts as 1.0.
+  EXPECT_EQ(Export({}, quiet_, "fast").Frames, 11);
+}
+
+TEST_F(ExportFixture, SubScenesAreJoinedByTransitions) {
+  MakeProject(3, {Path(2, 4, 3), Path(3, 4, 3), Path(2, 4, 3)});
+  // Scene 1 (5 frames), transition (3), scene 2 (9), transition (3), scene 3 (5); the rates are
+  // those of the path loaded when the export starts.
+  EXPECT_EQ(Export({}, quiet_).Frames, 25);
+  EXPECT_EQ(DecodeMovie(Movie()).Frames.size(), 25u);
+}
+
+TEST_F(ExportFixture, SubScenesWithoutPathOrUnrecordedStartAreLeftOut) {
+  MakeProject(4, {Path(2, 4, 3), {}, Path(2, 4, 3, false), Path(2, 4, 3)});
+  // Scene 1 (5) and its transition (3); scene 2 nothing at all; scene 3 only its transition (3);
+  // scene 4 (5).
+  EXPECT_EQ(Export({}, quiet_).Frames, 16);
+}
+
+TEST_F(ExportFixture, OnlyTheChosenSubSceneWithoutConnecting) {
+  MakeProject(2, {Path(2, 4, 3), Path(3, 4, 3)});
+  TOutputOptions options;
+  options.GenMultiRegion = false;
+  ExportRequest request;
+  project_ = TProject{};
+  timeline_ = std::make_unique<TTimeline>(project_);
+  LoadProject(project_, *timeline_, (dir_ / "test.kov").string());
+  request.FileName = Movie().string();
+  request.Options = options;
+  request.Options.Width = 32;
+  request.Options.Height = 24;
+  request.SingleScene = 2;
+  EXPECT_EQ(ExportAnimation(project_, *timeline_, request, quiet_).Frames, 9);
+}
+
+TEST_F(ExportFixture, NothingToExportIsRefusedAndWritesNothing) {
+  MakeProject(2, {Path(2, 4, 3, false), {}});
+  EXPECT_THROW(Export({}, quiet_), Error);
+  EXPECT_FALSE(std::filesystem::exists(Movie()));
+}
+
+TEST_F(ExportFixture, PathOfOneKeyIsSkippedWithAWarning) {
+  MakeProject(2, {Path(1, 4, 3), Path(2, 4, 3)});
+  struct Recorder : ExportCallbacks {
+    std::vector<std::string> warnings;
+    void Warning(const std::string& m) override { warnings.push_back(m); }
+  } callbacks;
+  // Scene 1 skipped but its transition kept (3), scene 2 (5).
+  EXPECT_EQ(Export({}, callbacks).Frames, 8);
+  ASSERT_FALSE(callbacks.warnings.empty());
+  EXPECT_NE(callbacks.warnings[0].find("Part 1"), std::string::npos) << callbacks.warnings[0];
+}
+
+// Asks to abort at a chosen frame and answers the question as told.
+struct AbortingCallbacks : ExportCallbacks {
+  int frames = 0;
+  int abortAt = 0;
+  bool answer = true;
+  int asked = 0;
+  void FrameDone(const TFastBMP&) override { ++frames; }
+  bool AbortRequested() override { return frames == abortAt && pending; }
+  void ClearAbortRequest() override { pending = false; }
+  bool AskYesNo(const std::string& question) override {
+    EXPECT_EQ(question, "Abort outputing?");
+    ++asked;
+    return answer;
+  }
+  bool pending = true;
+};
+
+TEST_F(ExportFixture, AbortRemovesTheMovieAndKeepsAnOlderOne) {
+  MakeProject(1, {Path(2, 20)});
+  WriteFile(Movie(), "older movie");
+  AbortingCallbacks callbacks;
+  callbacks.abortAt = 5;
+  const ExportResult result = Export({}, callbacks);
+  EXPECT_TRUE(result.Aborted);
+  EXPECT_EQ(callbacks.asked, 1);
+  EXPECT_EQ(ReadFile(Movie()), "older movie");
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir_.path())) ++entries;
+  EXPECT_EQ(entries, 8u);  // three pictures, two projects, two paths, the older movie
+}
+
+TEST_F(ExportFixture, AnsweringNoGoesOn) {
+  MakeProject(1, {Path(2, 20)});
+  AbortingCallbacks callbacks;
+  callbacks.abortAt = 5;
+  callbacks.answer = false;
+  const ExportResult result = Export({}, callbacks);
+  EXPECT_FALSE(result.Aborted);
+  EXPECT_EQ(result.Frames, 21);
+  EXPECT_EQ(callbacks.asked, 1);
+}
+
+TEST_F(ExportFixture, FramesAreTheViewingWindowRenders) {
+  MakeProject(1, {Path(2, 4)});
+  Export({}, quiet_);
+  const auto movie = DecodeMovie(Movie());
+  ASSERT_EQ(movie.Frames.size(), 5u);
+  // The first frame is key 0 seen through the viewing window, exactly as a single render shows it.
+  RenderFrameOptions options;
+  options.Width = 64;
+  options.Height = 48;
+  options.Switches.SeeVWClip = true;
+  const TCamera first = timeline_->KeyFrames()[0].Camera();
+  const TFastBMP expected = RenderFrame(project_, first, options);
+  EXPECT_EQ(movie.Frames[0].PackedPixels(), expected.PackedPixels());
+}
+
+TEST_F(ExportFixture, StereographFramesHaveNoGreenAndEqualEyesAtZeroSeparation) {
+  MakeProject(1, {Path(2, 2)});
+  TOutputOptions options;
+  options.Stereograph = true;
+  options.EyeSeparation = "0";
+  Export(options, quiet_);
+  const auto movie = DecodeMovie(Movie());
+  ASSERT_EQ(movie.Frames.size(), 3u);
+  const TFastBMP& f = movie.Frames[1];
+  for (int y = 0; y < f.Height(); ++y) {
+    for (int x = 0; x < f.Width(); ++x) {
+      const uint8_t* p = f.Pixel(x, y);
+      ASSERT_EQ(p[1], 0) << x << "," << y;
+      ASSERT_EQ(p[0], p[2]) << x << "," << y;
+    }
+  }
+  options.EyeSeparation = "wide";
+  EXPECT_THROW(Export(options, quiet_), Error);
+}
+
+}  // namespace
+}  // namespace glkov
