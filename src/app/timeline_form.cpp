@@ -15,8 +15,11 @@
 #include <string>
 
 #include "core/animation/camera_path_file.h"
+#include "core/animation/interpolation.h"
 #include "core/animation/timeline.h"
 #include "core/error.h"
+#include "core/model/project.h"
+#include "core/output/output_options.h"
 
 namespace glkov::app {
 
@@ -98,6 +101,12 @@ TTimelineForm::TTimelineForm(TTimeline& timeline, QWidget* parent)
   MFRFEdit->setObjectName(QStringLiteral("MFRFEdit"));
   MFRFEdit->setToolTip(QStringLiteral("Master frame rate factor"));
   MFRFEdit->setMaximumWidth(60);
+  PlayButton = new QToolButton(this);
+  PlayButton->setObjectName(QStringLiteral("PlayButton"));
+  PlayButton->setToolTip(QStringLiteral("Play the camera path in the 3D view"));
+  PlayButton->setText(QStringLiteral("Play"));
+  PlayButton->setAutoRaise(true);
+  PlayButton->setMinimumWidth(50);
 
   auto* top = new QHBoxLayout;
   top->addWidget(NewPathButton);
@@ -124,6 +133,7 @@ TTimelineForm::TTimelineForm(TTimeline& timeline, QWidget* parent)
   keys->addWidget(DeleteButton);
   keys->addSpacing(8);
   keys->addWidget(RecordCurrentFrame);
+  keys->addWidget(PlayButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 4, 6, 4);
@@ -153,6 +163,9 @@ TTimelineForm::TTimelineForm(TTimeline& timeline, QWidget* parent)
           &TTimelineForm::NoOfKeyFrameEditChange);
   connect(ToolButton1, &QToolButton::clicked, this, &TTimelineForm::AddSpeedButtonClick);
   connect(DeleteButton, &QToolButton::clicked, this, &TTimelineForm::DeleteSpeedButtonClick);
+  connect(PlayButton, &QToolButton::clicked, this, &TTimelineForm::PlayButtonClick);
+  previewTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&previewTimer_, &QTimer::timeout, this, &TTimelineForm::PreviewTick);
   Refresh();
 }
 
@@ -185,17 +198,70 @@ void TTimelineForm::Refresh() {
   refreshing_ = false;
 }
 
+void TTimelineForm::PlayButtonClick() {
+  if (PreviewRunning()) {
+    StopPreview();
+    return;
+  }
+  const TTimeline& t = *timeline_;
+  try {
+    previewSegments_ =
+        SegmentFrameCounts(t.KeyCount(), t.FPK, t.MasterFrameRateFactor(), /*preview=*/false);
+  } catch (const Error& e) {
+    ShowError(QString::fromStdString(e.what()));
+    return;
+  }
+  previewFrames_ = 0;
+  for (int n : previewSegments_) previewFrames_ += n;
+  previewFrame_ = 0;
+  previewSaved_ = timeline_->Project().Camera;
+  const int rate = StreamRate(t.FPS, t.MasterFrameRateFactor(), 1);
+  previewTimer_.setInterval(rate > 0 ? std::max(1, (1000 + rate / 2) / rate) : 50);
+  PlayButton->setText(QStringLiteral("Stop"));
+  PreviewTick();
+  previewTimer_.start();
+}
+
+void TTimelineForm::PreviewTick() {
+  if (previewFrame_ > previewFrames_ || previewSegments_.empty()) {
+    StopPreview();
+    return;
+  }
+  try {
+    timeline_->Project().Camera = InterpolateCamera(previewFrame_, timeline_->KeyFrames(),
+                                                    previewSegments_, smoothness_ / 10.0);
+  } catch (const Error& e) {
+    StopPreview();
+    ShowError(QString::fromStdString(e.what()));
+    return;
+  }
+  ++previewFrame_;
+  emit RedrawScene();
+}
+
+void TTimelineForm::StopPreview() {
+  const bool wasRunning = PlayButton->text() != QStringLiteral("Play");
+  previewTimer_.stop();
+  PlayButton->setText(QStringLiteral("Play"));
+  if (wasRunning) {
+    timeline_->Project().Camera = previewSaved_;
+    emit RedrawScene();
+  }
+}
+
 void TTimelineForm::ShowError(const QString& text) {
   if (dialogs_.Error) dialogs_.Error(this, text);
 }
 
 void TTimelineForm::NewPathButtonClick() {
+  StopPreview();
   timeline_->NewPath();
   Refresh();
   emit KeyCountChanged();
 }
 
 void TTimelineForm::RecordCurrentFrameClick() {
+  StopPreview();
   timeline_->RecordCurrentFrame();
   Refresh();
 }
@@ -242,6 +308,7 @@ void TTimelineForm::NoOfKeyFrameEditChange() {
 }
 
 void TTimelineForm::AddSpeedButtonClick() {
+  StopPreview();
   TDialogCallbacks callbacks(this, dialogs_);
   try {
     timeline_->AddKey(callbacks);
@@ -252,6 +319,7 @@ void TTimelineForm::AddSpeedButtonClick() {
 }
 
 void TTimelineForm::DeleteSpeedButtonClick() {
+  StopPreview();
   TDialogCallbacks callbacks(this, dialogs_);
   try {
     timeline_->DeleteKey(callbacks);
@@ -278,6 +346,7 @@ void TTimelineForm::SaveMotionPath1Click() {
 }
 
 bool TTimelineForm::LoadPath(const QString& fileName) {
+  StopPreview();
   TDialogCallbacks callbacks(this, dialogs_);
   bool ok = true;
   try {

@@ -3,9 +3,13 @@
 // The timeline window: the key frames of the camera path, the rates and the path files. Every
 // rule lives in the core's TTimeline; this window shows its state and turns clicks into calls.
 
+#include <QTimer>
 #include <QWidget>
+#include <cstdint>
+#include <vector>
 
 #include "app/form_dialogs.h"
+#include "core/model/types.h"
 
 class QLabel;
 class QLineEdit;
@@ -38,6 +42,11 @@ class TTimelineForm : public QWidget {
   // Shows the timeline's current state in every control.
   void Refresh();
 
+  // The "Camera Path Smoothness" position (0 .. 10) the flight preview uses.
+  void SetSmoothness(int slider) { smoothness_ = slider; }
+  bool PreviewRunning() const { return previewTimer_.isActive(); }
+  int PreviewInterval() const { return previewTimer_.interval(); }
+
  public slots:
   void NewPathButtonClick();
   // "Open Animation Path": asks for a file and loads it. Errors are shown in a box.
@@ -47,6 +56,12 @@ class TTimelineForm : public QWidget {
   // Loads a path file without a dialog; false (after the error box) when it fails.
   bool LoadPath(const QString& fileName);
   bool SavePath(const QString& fileName);
+  // "Play": flies the interpolated path in the 3D view at the movie's frame rate, then puts the
+  // camera back where it was. "Stop" (the same button) ends the flight early.
+  void PlayButtonClick();
+  void StopPreview();
+  // One frame of the flight (driven by the timer).
+  void PreviewTick();
 
  signals:
   // A recorded key was recalled into the live camera: the 3D view must be drawn again.
@@ -70,6 +85,12 @@ class TTimelineForm : public QWidget {
   TFormDialogs dialogs_ = DefaultFormDialogs();
   QString initialFolder_;
   bool refreshing_ = false;
+  int smoothness_ = 0;
+  QTimer previewTimer_;
+  std::vector<int> previewSegments_;
+  int64_t previewFrame_ = 0;
+  int64_t previewFrames_ = 0;
+  TCamera previewSaved_;
 
   QToolButton* NewPathButton;
   QToolButton* ToolButton2;
@@ -84,6 +105,7 @@ class TTimelineForm : public QWidget {
   QToolButton* DeleteButton;
   QToolButton* RecordCurrentFrame;
   QLineEdit* MFRFEdit;
+  QToolButton* PlayButton;
 };
 
 }  // namespace glkov::app

@@ -243,3 +243,41 @@ TEST_F(TimelineFormTest, Screenshot) {
 
 }  // namespace
 }  // namespace glkov::testing
+
+namespace glkov::testing {
+namespace {
+
+TEST_F(TimelineFormTest, PlayFliesThePathAtTheMovieRateAndPutsTheCameraBack) {
+  Find<QSpinBox>("FPKEdit")->setValue(10);
+  SetCamera(0);
+  Click("RecordCurrentFrame");
+  SetCamera(1);
+  Click("RecordCurrentFrame");
+  SetCamera(7);
+  QSignalSpy redraw(&form, &app::TTimelineForm::RedrawScene);
+  auto* play = Find<QToolButton>("PlayButton");
+  QTest::mouseClick(play, Qt::LeftButton);
+  EXPECT_TRUE(form.PreviewRunning());
+  EXPECT_EQ(form.PreviewInterval(), 50);  // 20 frames per second
+  EXPECT_EQ(play->text(), "Stop");
+  EXPECT_EQ(project.Camera.CamPos.x, 0);           // frame 0 is key 1
+  for (int i = 0; i < 5; ++i) form.PreviewTick();  // driven by hand: no timing in tests
+  EXPECT_DOUBLE_EQ(project.Camera.CamPos.x, 0.5);
+  for (int i = 0; i < 5; ++i) form.PreviewTick();
+  EXPECT_DOUBLE_EQ(project.Camera.CamPos.x, 1);  // frame 10 is key 2
+  form.PreviewTick();
+  EXPECT_FALSE(form.PreviewRunning());
+  EXPECT_EQ(play->text(), "Play");
+  EXPECT_EQ(project.Camera.CamPos.x, 7);
+  EXPECT_EQ(redraw.count(), 12);
+}
+
+TEST_F(TimelineFormTest, PlayRefusesAPathWithoutFrames) {
+  Find<QSpinBox>("FPKEdit")->setValue(0);
+  Click("PlayButton");
+  EXPECT_FALSE(form.PreviewRunning());
+  EXPECT_EQ(script.errors.size(), 1);
+}
+
+}  // namespace
+}  // namespace glkov::testing
