@@ -67,7 +67,7 @@ TEST(DividerDrag, MovesAndResizesInsideThePicture) {
   const DividerRect start{213, 160, 480, 360};
   const DragCase cases[] = {
       {"move", DividerDragMode::Move, 10, -20, {223, 140, 490, 340}},
-      {"move past the right and bottom", DividerDragMode::Move, 500, 500, {372, 212, 639, 479}},
+      {"move past the right and bottom", DividerDragMode::Move, 500, 500, {372, 279, 639, 479}},
       {"move past the left and top", DividerDragMode::Move, -500, -500, {0, 0, 267, 200}},
       {"resize", DividerDragMode::Resize, 5, 7, {213, 160, 485, 367}},
       {"resize beyond the picture", DividerDragMode::Resize, 900, 900, {213, 160, 639, 479}},
