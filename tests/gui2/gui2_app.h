@@ -7,13 +7,14 @@
 
 namespace glkov {
 
-// The one QApplication of the window tests, made on first use.
+// The one QApplication of the window tests, made on first use. It is never destroyed: Qt's
+// input devices must not outlive it, and at process exit they would.
 inline QApplication& TestApp() {
   static int argc = 1;
   static char name[] = "test_gui2";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 // Saves a picture of the window as <GLKOV_SCREENSHOT_DIR>/<name>.png when that variable is set.
