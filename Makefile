@@ -22,8 +22,21 @@ build: configure
 run: build
 	@scripts/run-main-job $(BUILD_DIR)
 
+# After the normal suite, `make test` also runs the whole suite under the sanitizers and every
+# fuzz target for CI_FUZZ_SECONDS; `make test TEST_EXTRAS=` runs the normal suite alone.
+TEST_EXTRAS ?= asan fuzz
+CI_FUZZ_SECONDS ?= 20
+
 test: build
 	@cd $(BUILD_DIR) && $(SAN_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS) --timeout 900
+ifeq ($(PRESET),release)
+ifneq ($(filter asan,$(TEST_EXTRAS)),)
+	@$(MAKE) --no-print-directory test PRESET=asan
+endif
+ifneq ($(filter fuzz,$(TEST_EXTRAS)),)
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(CI_FUZZ_SECONDS)
+endif
+endif
 
 test-asan:
 	@$(MAKE) --no-print-directory test PRESET=asan
