@@ -78,6 +78,25 @@ void BM_MakeScene(benchmark::State& state) {
 }
 BENCHMARK(BM_MakeScene)->Arg(0)->Arg(1)->ArgName("label")->Unit(benchmark::kMillisecond);
 
+// The two sampling steps on their own: the five plane textures, the five object textures.
+void BM_BuildScenePlanes(benchmark::State& state) {
+  TProject p = BigProject(false);
+  for (auto _ : state) {
+    glkov::BuildScene(p, false);
+    benchmark::DoNotOptimize(p.Boards[0].Texels.data());
+  }
+}
+BENCHMARK(BM_BuildScenePlanes)->Unit(benchmark::kMillisecond);
+
+void BM_BuildObjectTextures(benchmark::State& state) {
+  TProject p = BigProject(true);
+  for (auto _ : state) {
+    glkov::BuildObjectTextures(p, false);
+    benchmark::DoNotOptimize(p.fgObjs[0].Texels.data());
+  }
+}
+BENCHMARK(BM_BuildObjectTextures)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -1,8 +1,12 @@
-// glkov: the desktop program. The first argument is a project file to open.
+// glkov: the desktop program. The first argument is a project file to open; --no-splash skips
+// the splash window.
 #include <QApplication>
+#include <QStringList>
 #include <QSurfaceFormat>
+#include <QThread>
 
 #include "app/main_form.h"
+#include "app/tool_forms.h"
 
 int main(int argc, char** argv) {
   QSurfaceFormat format;
@@ -14,7 +18,27 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("glKOV");
   QApplication::setOrganizationName("glKOV");
-  glkov::TMainForm form;
+  QApplication::setApplicationDisplayName("glKOV");
+
+  QStringList args = QApplication::arguments().mid(1);
+  const bool splash = !args.removeAll("--no-splash");
+  std::unique_ptr<glkov::app::TSplashForm> splashForm;
+  if (splash) {
+    splashForm = std::make_unique<glkov::app::TSplashForm>();
+    splashForm->show();
+    splashForm->repaint();
+    QApplication::processEvents();
+  }
+
+  glkov::app::TMainForm::Options options;
+  if (!args.isEmpty()) options.StartupFile = args.first();
+  glkov::app::TMainForm form(options);
+
+  while (splashForm && !splashForm->CanClose()) {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QThread::msleep(20);
+  }
+  splashForm.reset();
   form.show();
   return QApplication::exec();
 }

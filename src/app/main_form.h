@@ -1,15 +1,291 @@
 #pragma once
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QPoint>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
 
-namespace glkov {
+#include "core/animation/timeline.h"
+#include "core/model/project.h"
+#include "core/perspective/view_layout.h"
 
-// The main window.
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QMenu;
+class QProgressBar;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QUndoStack;
+
+namespace glkov::app {
+
+class TMeshHandle;
+class TMeshImage;
+class TPictureView;
+class TToolForm;
+
+// What the main window asks of the user. Tests replace these with scripted answers.
+struct TDialogs {
+  // File dialogs: title, start folder or preset file, filter; an empty answer means cancelled.
+  std::function<QString(QWidget*, const QString&, const QString&, const QString&)> OpenFile;
+  std::function<QString(QWidget*, const QString&, const QString&, const QString&)> SaveFile;
+  // A Yes/No question with a title; true means Yes.
+  std::function<bool(QWidget*, const QString& text, const QString& title)> AskYesNo;
+  std::function<void(QWidget*, const QString& text)> ShowError;
+  std::function<void(QWidget*, const QString& text)> ShowInfo;
+  // A text entry box: title, prompt, default text; nullopt when cancelled.
+  std::function<std::optional<QString>(QWidget*, const QString&, const QString&, const QString&)>
+      InputText;
+  // Runs a modal window (options, about).
+  std::function<int(QDialog*)> Exec;
+};
+
+// The standard dialogs of the toolkit.
+TDialogs StandardDialogs();
+
+// A panel that accepts a dropped file (the empty picture panels).
+class TDropPanel : public QLabel {
+  Q_OBJECT
+
+ public:
+  TDropPanel(const QString& name, const QString& caption, QWidget* parent);
+
+ signals:
+  void FileDropped(const QString& fileName);
+  void DoubleClicked();
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent*) override;
+  void dropEvent(QDropEvent*) override;
+  void mouseDoubleClickEvent(QMouseEvent*) override;
+};
+
+// A file-name box: Enter imports the typed name, a dropped file replaces the text and imports.
+class TFileNameEdit : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  TFileNameEdit(const QString& name, int tag, QWidget* parent);
+  int Tag() const { return tag_; }
+
+ signals:
+  void FileDropped(const QString& fileName);
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent*) override;
+  void dropEvent(QDropEvent*) override;
+
+ private:
+  int tag_;
+};
+
+// The mesh values an undoable edit changes.
+struct TMeshState {
+  double InnerLeft = 0, InnerRight = 0, InnerBottom = 0, InnerTop = 0;
+  double VanishX = 0, VanishY = 0;
+  double FocalLength = 0;
+  double GridDivisions = 8.0, GridOffsetX = 0, GridOffsetY = 0;
+  bool PerspectiveDone = false;
+  friend bool operator==(const TMeshState&, const TMeshState&) = default;
+};
+
+// The main window: menus, tool bars, step bar, the six work pages and the status bar. It owns
+// the project and turns gestures into core operations.
 class TMainForm : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TMainForm(QWidget* parent = nullptr);
+  struct Options {
+    QString StartupFile;  // a project to open when the window is first shown
+  };
+
+  explicit TMainForm(Options options = {}, TDialogs dialogs = StandardDialogs(),
+                     QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  TProject& Project() { return project_; }
+  TTimeline& PathTimeline() { return timeline_; }
+  QUndoStack* UndoStack() const { return undo_; }
+  TDialogs& Dialogs() { return dialogs_; }
+  const ViewLayout& Layout() const { return layout_; }
+
+  // Project commands; each shows its error and returns false when it did not complete.
+  bool NewProject();
+  bool OpenProject();  // with the open dialog
+  bool OpenProjectFile(const QString& fileName);
+  bool SaveProject();
+  bool SaveProjectAs();
+  bool CloseProject();
+  bool AskSaveProject();
+
+  // Imports a picture (tag 0 original, 1 mask, 2 background); errors are shown.
+  bool ImportPicture(int tag, const QString& fileName);
+  void ImportPictureDialog(int tag);
+
+  void ShowPage(int index);
+  int CurrentPage() const;
+  void ShowWorkArea(bool visible);
+  void SetTitle(const QString& text);
+  void UpdateMenus();
+  void LayoutViews(int w, int h);
+
+  // Mesh editor.
+  void DrawMesh();
+  void PlaceHandles();
+  void SetHandlesVisible(bool visible);
+  void DefaultMeshButtonClick();
+  void TBSetFOVClick();
+  void SetPerspectiveDone(bool done);  // as a user's click on "Done" (undoable)
+  void SetMeshBackdrop(int tag);       // 1 original, 2 mask, 3 background
+  void ApplyMeshState(const TMeshState& state);
+  TMeshState CurrentMeshState() const;
+  void ApplyProjectSnapshot(const TProject& snapshot);
+
+  // Tool windows.
+  enum ToolWindow { Timeline, CameraControl, Inspector, Texture, SceneDivider, ToolWindowCount };
+  void ToggleToolWindow(ToolWindow which);
+  bool ToolWindowFlag(ToolWindow which) const { return toolVisible_[which]; }
+  TToolForm* ToolForm(ToolWindow which) const { return toolForms_[which]; }
+  TToolForm* FindToolForm(const QString& className) const;
+  void HideToolWindows();
+  void RestoreToolWindows();
+  void MoveToolWindows();
+
+  // Settings and file types.
+  void RestoreSettings();
+  void StoreSettings();
+  void RefreshRecentMenu();
+  void RegisterFileType(const QString& extension, const QString& className,
+                        const QString& description, const QString& icon, const QString& command);
+
+  // Status bar panel texts (0..4).
+  QString PanelText(int panel) const;
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  friend class TMainFormAccess;
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBars();
+  void CreateStepBar();
+  void CreatePages();
+  void CreateStatusBar();
+  void CreateToolWindows();
+  QWidget* CreatePicturePage(int tag, const QString& caption);
+  QWidget* CreateMeshPage();
+  QWidget* CreateObjectPage();
+  QWidget* CreateScenePage();
+  QWidget* BottomPanel(int page) const;
+
+  // Runs a command, showing a glkov::Error (or any other exception) in the error box.
+  bool Run(const std::function<void()>& command);
+  void AfterProjectChanged();  // sets every view from the project
+  void PushRecent(const QString& fileName);
+  void SetStepItemEnabled(const QString& caption, bool enabled);
+  void SetPanelText(int panel, const QString& text);
+  void SyncDoneControls();
+  void PushMeshEdit(const QString& text, const TMeshState& before);
+
+  void HandlePressed(TMeshHandle* handle, QPoint pos);
+  void HandleMoved(TMeshHandle* handle, QPoint pos);
+  void HandleReleased(TMeshHandle* handle);
+  void InnerRectMouseMove(QWidget* sender, QPoint pos);
+
+  Options options_;
+  TDialogs dialogs_;
+  TProject project_;
+  TTimeline timeline_{project_};
+  ViewLayout layout_;
+  QUndoStack* undo_ = nullptr;
+
+  bool firstShow_ = true;
+  bool newProjectStarted_ = false;
+  bool abortRequested_ = false;
+  bool draggingHandle_ = false;
+  bool meshMouseDown_ = false;
+  bool syncing_ = false;
+  int meshBackdrop_ = 1;
+  QPoint lastMouse_;
+  QPoint handleGrab_;
+  TMeshState dragStart_;
+  QPoint lastPos_;
+  bool toolVisible_[ToolWindowCount] = {};
+  TToolForm* toolForms_[ToolWindowCount] = {};
+  std::vector<TToolForm*> allToolForms_;
+
+  QToolBar* toolBarMenu_ = nullptr;
+  QToolBar* toolBarIcon_ = nullptr;
+  QTreeWidget* outBar_ = nullptr;
+  QWidget* outBarPanel_ = nullptr;
+  QTabWidget* pages_ = nullptr;
+  QWidget* pageArea_[6] = {};
+  QWidget* bottomPanel_[6] = {};
+  QWidget* panelUp_ = nullptr;
+  QWidget* panelDown_ = nullptr;
+  QWidget* regionCBPanel_ = nullptr;
+  QComboBox* regionCB_ = nullptr;
+  TDropPanel* emptyPanel_[3] = {};
+  TPictureView* pictureView_[3] = {};
+  TFileNameEdit* fileEdit_[3] = {};
+  QWidget* meshPanel_ = nullptr;
+  TMeshImage* meshImage_ = nullptr;
+  TMeshImage* objImage_ = nullptr;
+  QWidget* glPanel_ = nullptr;
+  TMeshHandle* handles_[5] = {};
+  QCheckBox* perspectiveDone_ = nullptr;
+  QLabel* panels_[5] = {};
+  QProgressBar* gauge_ = nullptr;
+  QMenu* reopenMenu_ = nullptr;
+
+ public:
+  // Actions by their menu roles (also reachable by object name).
+  QAction* NewAction = nullptr;
+  QAction* OpenAction = nullptr;
+  QAction* SaveAction = nullptr;
+  QAction* SaveAsAction = nullptr;
+  QAction* CloseAction = nullptr;
+  QAction* ExitAction = nullptr;
+  QAction* ImportOriginalAction = nullptr;
+  QAction* ImportMaskAction = nullptr;
+  QAction* ImportBackgroundAction = nullptr;
+  QAction* ImportAllAction = nullptr;
+  QMenu* ImportMenu = nullptr;
+  QMenu* ShowWindowMenu = nullptr;
+  QAction* ExportAnimationAction = nullptr;
+  QAction* ExportMaskedAction = nullptr;
+  QAction* ConfigurationAction = nullptr;
+  QAction* UndoAction = nullptr;
+  QAction* RedoAction = nullptr;
+  QAction* ToggleAction[ToolWindowCount] = {};
+  QAction* ToolbarsAction = nullptr;
+  QAction* StatusbarAction = nullptr;
+  QAction* StepbarAction = nullptr;
+  QAction* DefinePerspectiveAction = nullptr;
+  QAction* DefineObjectsAction = nullptr;
+  QAction* SetCameraPathAction = nullptr;
+  QAction* PreviewAction = nullptr;
+  QAction* PlayFileAction = nullptr;
+  QAction* SaveCameraPathAction = nullptr;
+  QAction* LoadCameraPathAction = nullptr;
+  QAction* TutorialAction = nullptr;
+  QAction* AboutAction = nullptr;
+  QAction* StickyAction = nullptr;
+  QAction* ClearRecentAction = nullptr;
+  QAction* RemoveObsoleteAction = nullptr;
 };
 
-}  // namespace glkov
+}  // namespace glkov::app

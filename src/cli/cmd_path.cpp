@@ -1,7 +1,95 @@
+// glkov-cli path: load a camera path, print it, save it again, list the frames of the export.
+#include <memory>
+
 #include "cli/cli_common.h"
+#include "core/animation/camera_path_file.h"
+#include "core/animation/interpolation.h"
+#include "core/animation/timeline.h"
+#include "core/model/project.h"
+#include "core/util/text_format.h"
 
 namespace glkov::cli {
 
-void RegisterPath(CLI::App& /*app*/) {}
+namespace {
+
+struct PathOptions {
+  std::string Path;
+  std::string SaveAs;
+  bool Frames = false;
+  int Smoothness = 0;
+  double Master = 1.0;
+  bool Preview = false;
+  bool Json = false;
+};
+
+nlohmann::json CameraJson(const TCamera& c) {
+  return {{"CamPos", ToJson(c.CamPos)}, {"CamDir", ToJson(c.CamDir)}, {"CamUp", ToJson(c.CamUp)}};
+}
+
+std::string CameraText(const TCamera& c) {
+  std::string s;
+  for (const Vec3* v : {&c.CamPos, &c.CamDir, &c.CamUp}) {
+    s += " " + FormatG15(v->x) + " " + FormatG15(v->y) + " " + FormatG15(v->z);
+  }
+  return s;
+}
+
+void RunPath(const PathOptions& o) {
+  CliCallbacks callbacks;
+  TProject project;
+  TTimeline timeline(project);
+  LoadCameraPathFile(timeline, o.Path, callbacks);
+  if (!o.SaveAs.empty()) SaveCameraPathFile(timeline, o.SaveAs);
+
+  std::vector<TCamera> frames;
+  if (o.Frames) {
+    const std::vector<int> segments =
+        SegmentFrameCounts(timeline.KeyCount(), timeline.FPK, o.Master, o.Preview);
+    frames = PathFrameCameras(timeline.KeyFrames(), segments, o.Smoothness);
+  }
+
+  if (!o.Json) {
+    std::cout << "FPS: " << timeline.FPS << "\nFPK: " << timeline.FPK
+              << "\nTrans: " << timeline.Trans << "\nKeyFrames: " << timeline.KeyCount() << "\n";
+    for (const TKeyFrame& k : timeline.KeyFrames()) {
+      std::cout << (k.Recorded ? "1" : "0") << CameraText(k.Camera()) << "\n";
+    }
+    if (o.Frames) {
+      std::cout << "Frames: " << frames.size() << "\n";
+      for (size_t f = 0; f < frames.size(); ++f) std::cout << f << CameraText(frames[f]) << "\n";
+    }
+    return;
+  }
+  nlohmann::json keys = nlohmann::json::array();
+  for (const TKeyFrame& k : timeline.KeyFrames()) {
+    nlohmann::json item = CameraJson(k.Camera());
+    item["Recorded"] = k.Recorded;
+    keys.push_back(std::move(item));
+  }
+  nlohmann::json j = {
+      {"FPS", timeline.FPS}, {"FPK", timeline.FPK}, {"Trans", timeline.Trans}, {"KeyFrames", keys}};
+  if (o.Frames) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const TCamera& c : frames) list.push_back(CameraJson(c));
+    j["Frames"] = std::move(list);
+  }
+  std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+}
+
+}  // namespace
+
+void RegisterPath(CLI::App& app) {
+  auto o = std::make_shared<PathOptions>();
+  CLI::App* cmd = app.add_subcommand("path", "Load a camera path and print it");
+  cmd->add_option("PATH", o->Path, "camera path file (.cam)")->required();
+  cmd->add_option("--save-as", o->SaveAs, "save the loaded path again");
+  cmd->add_flag("--frames", o->Frames, "add every frame's camera as the export computes it");
+  cmd->add_option("--smoothness", o->Smoothness, "camera path smoothness slider 0-10 (default 0)")
+      ->check(CLI::Range(0, 10));
+  cmd->add_option("--master", o->Master, "master frame rate factor (default 1.0)");
+  cmd->add_flag("--preview", o->Preview, "preview movie: a quarter of the frames");
+  cmd->add_flag("--json", o->Json, "print one JSON object");
+  cmd->callback([o] { RunPath(*o); });
+}
 
 }  // namespace glkov::cli

@@ -1,6 +1,11 @@
 #include "core/output/avi_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cmath>
 #include <cstdlib>
@@ -85,6 +90,32 @@ TEST_P(UncompressedMovie, DecodesToTheWrittenPixels) {
   o.ColorCount = c.colorCount;
   o.Rate = 20;
   WriteMovie(file, o, 5);
+
+  // The stream format as stored: the frame header and the fixed palette.
+  const std::string bytes = testing::ReadFile(file);
+  const size_t strf = bytes.find("strf");
+  ASSERT_NE(strf, std::string::npos);
+  const auto u32 = [&](size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes.at(at + i));
+    return v;
+  };
+  const FrameDIBSizes sizes = GetFrameDIBSizes(c.width, c.height, c.colorCount);
+  EXPECT_EQ(u32(strf + 4), sizes.HeaderSize);
+  const size_t bih = strf + 8;
+  EXPECT_EQ(u32(bih), 40u);
+  EXPECT_EQ(u32(bih + 4), static_cast<uint32_t>(c.width));
+  EXPECT_EQ(u32(bih + 8), static_cast<uint32_t>(c.height));  // positive: rows bottom-up
+  EXPECT_EQ(u32(bih + 12) >> 16, static_cast<uint32_t>(c.bits));
+  EXPECT_EQ(u32(bih + 20), sizes.ImageSize);
+  EXPECT_EQ(u32(bih + 32), c.bits <= 8 ? 1u << c.bits : 0u);
+  const std::vector<RgbQuad> palette = FramePalette(c.bits);
+  for (size_t i = 0; i < palette.size(); ++i) {
+    const uint32_t q = u32(bih + 40 + 4 * i);
+    ASSERT_EQ(q & 0xFFFFFF, uint32_t{palette[i].rgbBlue} | uint32_t{palette[i].rgbGreen} << 8 |
+                                uint32_t{palette[i].rgbRed} << 16)
+        << i;
+  }
 
   const DecodedMovie m = DecodeMovie(file);
   EXPECT_EQ(m.Codec, "rawvideo");
@@ -262,6 +293,50 @@ TEST(AviWriter, ErrorsCarryTheProgramsMessages) {
   EXPECT_TRUE(FilesIn(dir.path()).empty());
 }
 
+// A disk that fills up (here: a file size limit in a child process) fails with "Add Frame
+// Error", leaves no partial movie and keeps the old one.
+TEST(AviWriter, FullDiskKeepsTheOldMovie) {
+  TempDir dir;
+  const auto file = dir / "movie.avi";
+  testing::WriteFile(file, "old movie");
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{300000, 300000};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    int status = 3;
+    try {
+      AviWriterOptions o;
+      o.Width = 320;
+      o.Height = 240;
+      AviWriter writer(file, o);
+      for (int i = 0; i < 10; ++i) writer.AddFrame(TestFrame(320, 240, i));
+      writer.Finish();
+      status = 4;
+    } catch (const Error& e) {
+      status = std::string(e.what()).rfind("Add Frame Error (", 0) == 0 ? 0 : 5;
+    }
+    ::_exit(status);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "3: no error, 4: finished, 5: other message";
+  EXPECT_EQ(testing::ReadFile(file), "old movie");
+  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"movie.avi"});
+}
+
+TEST(AviWriter, FolderInTheWay) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "movie.avi");
+  AviWriterOptions o;
+  o.Width = 8;
+  o.Height = 8;
+  EXPECT_EQ(ErrorOf([&] { AviWriter w(dir / "movie.avi", o); }).rfind("Cannot create AVI file.", 0),
+            0u);
+}
+
 TEST(AviWriter, OddSizesEitherWorkOrFailClearly) {
   TempDir dir;
   for (const auto& c : ListAviCodecs()) {
@@ -308,10 +383,12 @@ TEST(AviWriter, LargeMovieIsOpenDml) {
   WriteMovie(file, o, 180);
   EXPECT_GT(std::filesystem::file_size(file), 1u << 30);
   std::string head(65536, '\0');
-  std::ifstream(file, std::ios::binary).read(head.data(), static_cast<std::streamsize>(head.size()));
+  std::ifstream(file, std::ios::binary)
+      .read(head.data(), static_cast<std::streamsize>(head.size()));
   EXPECT_NE(head.find("odml"), std::string::npos);
-  const DecodedMovie m = DecodeMovie(file);
-  EXPECT_EQ(m.Frames.size(), 180u);
+  const DecodedMovie m = DecodeMovie(file, false);
+  EXPECT_EQ(m.FrameCount, 180);
+  EXPECT_EQ(m.StreamFrames, 180);
 }
 
 }  // namespace

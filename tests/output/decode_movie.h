@@ -25,12 +25,13 @@ struct DecodedMovie {
   AVRational TimeBase{0, 1};
   AVRational FrameRate{0, 1};
   int BitsPerCodedSample = 0;
-  int64_t StreamFrames = 0;  // what the header says
-  int KeyFrames = 0;         // packets marked as key frames
-  std::vector<TFastBMP> Frames;
+  int64_t StreamFrames = 0;      // what the header says
+  int KeyFrames = 0;             // packets marked as key frames
+  int64_t FrameCount = 0;        // frames decoded
+  std::vector<TFastBMP> Frames;  // kept only when asked for
 };
 
-inline DecodedMovie DecodeMovie(const std::filesystem::path& path) {
+inline DecodedMovie DecodeMovie(const std::filesystem::path& path, bool keepFrames = true) {
   DecodedMovie m;
   AVFormatContext* fc = nullptr;
   if (avformat_open_input(&fc, path.c_str(), nullptr, nullptr) < 0) {
@@ -62,6 +63,8 @@ inline DecodedMovie DecodeMovie(const std::filesystem::path& path) {
   SwsContext* sws = nullptr;
   const auto receive = [&] {
     while (avcodec_receive_frame(dec, frame) == 0) {
+      ++m.FrameCount;
+      if (!keepFrames) continue;
       sws = sws_getCachedContext(
           sws, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format), frame->width,
           frame->height, AV_PIX_FMT_BGR24, SWS_POINT | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,

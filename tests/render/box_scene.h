@@ -170,11 +170,25 @@ inline TCamera BoxCamera(const TProject& p) {
 
 // The colour the ray from the eye through picture point (x, y) meets: the first plane, then the
 // object boards in DrawOrder, each blended over what is drawn where it is nearer than all that
-// was drawn before (the depth test keeps a nearer board's transparent texels too).
+// was drawn before (the depth test keeps a nearer board's transparent texels too). The eye is
+// the default camera's unless `camera` is given (it must stay inside the box or its opening);
+// its view turns like gluLookAt's: forward CamDir, right CamDir x CamUp, both normalised.
 inline Rgb CastBoxRay(const TProject& p, double x, double y,
-                      const std::vector<BoxObject>& objects = {}) {
-  const Vec3 eye{0, p.EyeHeight, p.EyeDistance};
-  const Vec3 d{(x - p.VanishX) / p.SceneScale, (y - p.VanishY) / p.SceneScale, -p.EyeDistance};
+                      const std::vector<BoxObject>& objects = {}, const TCamera* camera = nullptr) {
+  const TCamera cam = camera != nullptr ? *camera : TCamera{{0, p.EyeHeight, p.EyeDistance}};
+  auto norm = [](Vec3 v) {
+    const double l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return Vec3{v.x / l, v.y / l, v.z / l};
+  };
+  auto cross = [](const Vec3& a, const Vec3& b) {
+    return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+  };
+  const Vec3 f = norm(cam.CamDir), side = norm(cross(f, cam.CamUp)), up = cross(side, f);
+  const double ex = (x - p.VanishX) / p.SceneScale, ey = (y - p.VanishY) / p.SceneScale,
+               ez = p.EyeDistance;
+  const Vec3 eye = cam.CamPos;
+  const Vec3 d{side.x * ex + up.x * ey + f.x * ez, side.y * ex + up.y * ey + f.y * ez,
+               side.z * ex + up.z * ey + f.z * ez};
   auto at = [&](double s) { return Vec3{eye.x + s * d.x, eye.y + s * d.y, eye.z + s * d.z}; };
   constexpr double e = 1e-9;
   double best = 1e300;
@@ -192,7 +206,7 @@ inline Rgb CastBoxRay(const TProject& p, double x, double y,
   if (d.x != 0) consider(1, (1 - eye.x) / d.x);
   if (d.x != 0) consider(2, (-1 - eye.x) / d.x);
   if (d.y != 0) consider(3, (kBoxCeiling - eye.y) / d.y);
-  consider(4, (kBoxRear - eye.z) / d.z);
+  if (d.z != 0) consider(4, (kBoxRear - eye.z) / d.z);
   double depth = best;
   for (size_t i = 0; i < p.fgObjs.size() && i < objects.size(); ++i) {
     const int k = p.fgObjs[i].DrawOrder;
@@ -241,19 +255,20 @@ struct CompareResult {
 inline CompareResult CompareWithRayCaster(const TProject& p, const TFastBMP& frame,
                                           const PictureWindow& w, int tolerance,
                                           const std::string& name,
-                                          const std::vector<BoxObject>& objects = {}) {
+                                          const std::vector<BoxObject>& objects = {},
+                                          const TCamera* camera = nullptr) {
   CompareResult result;
   TFastBMP expected(frame.Width(), frame.Height());
   const double sx = (w.x1 - w.x0) / frame.Width(), sy = (w.y1 - w.y0) / frame.Height();
   for (int r = 0; r < frame.Height(); ++r) {
     for (int c = 0; c < frame.Width(); ++c) {
       const double x = w.x0 + (c + 0.5) * sx, y = w.y0 + (frame.Height() - r - 0.5) * sy;
-      const Rgb want = CastBoxRay(p, x, y, objects);
+      const Rgb want = CastBoxRay(p, x, y, objects, camera);
       SetPixel(expected, c, r, want);
       bool uniform = true;
       for (double dc : {-1.5, 0.0, 1.5}) {
         for (double dr : {-1.5, 0.0, 1.5}) {
-          uniform = uniform && CastBoxRay(p, x + dc * sx, y + dr * sy, objects) == want;
+          uniform = uniform && CastBoxRay(p, x + dc * sx, y + dr * sy, objects, camera) == want;
         }
       }
       if (!uniform) {

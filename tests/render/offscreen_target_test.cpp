@@ -144,6 +144,25 @@ TEST(RenderFrame, TheBoxAtThePictureSizeOrAnother) {
   EXPECT_EQ(PixelAt(small, 25, 29).r, 200);  // floor at the bottom
 }
 
+TEST(RedrawScene, DrawsAndReadsBackOnlyAMadeScene) {
+  TProject p = testing::MakeBoxProject(64);
+  OffscreenTarget target(100, 75);
+  SceneRenderer renderer;
+  renderer.UploadScene(p, 0);
+  RenderSwitches sw;
+  sw.UseVW = false;
+  TFastBMP topDown, bottomUp;
+  ASSERT_TRUE(RedrawScene(target, renderer, p, testing::BoxCamera(p), sw, topDown));
+  ASSERT_TRUE(RedrawScene(target, renderer, p, testing::BoxCamera(p), sw, bottomUp, true));
+  EXPECT_EQ(PixelAt(topDown, 50, 74).r, 200);  // floor in the bottom row
+  EXPECT_EQ(PixelAt(bottomUp, 50, 0).r, 200);
+  EXPECT_EQ(PixelAt(topDown, 50, 0).r, 80);  // ceiling in the top row
+  p.SceneMade = false;
+  TFastBMP untouched;
+  EXPECT_FALSE(RedrawScene(target, renderer, p, testing::BoxCamera(p), sw, untouched));
+  EXPECT_TRUE(untouched.Empty());
+}
+
 TEST(RenderFrame, RefusesWhatCannotBeDrawn) {
   TProject p = testing::MakeBoxProject(16);
   p.SceneMade = false;

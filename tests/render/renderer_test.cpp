@@ -96,6 +96,35 @@ TEST(RenderBox, EveryPlaneLandsWhereThePictureSays) {
   EXPECT_GT(result.compared, 0.6 * testing::kBoxWidth * testing::kBoxHeight);
 }
 
+// Baseline views away from the photograph's eye, checked against the ray caster's own camera
+// model; CamDir and CamUp are handed over unnormalised.
+TEST(RenderBox, MovedAndTurnedCameras) {
+  struct Case {
+    const char* name;
+    TCamera camera;
+  };
+  const Case cases[] = {
+      {"moved_in", {{0.3, 0.7, 0.5}, {0, 0, -1}, {0, 1, 0}}},
+      {"long_vectors", {{0.3, 0.7, 0.5}, {0, 0, -7}, {0, 3, 0}}},
+      {"turned_left", {{0.2, 0.8, -0.2}, {-0.4, 0.1, -1}, {0, 1, 0}}},
+      {"rolled", {{-0.2, 0.5, 0.3}, {0.2, -0.1, -1}, {0.3, 1, 0}}},
+  };
+  TProject p = MakeBoxProject();
+  OffscreenTarget target(testing::kBoxWidth, testing::kBoxHeight);
+  SceneRenderer renderer;
+  renderer.UploadScene(p, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    renderer.GLDraw(p, c.camera, NoOutline(), testing::kBoxWidth, testing::kBoxHeight);
+    TFastBMP frame;
+    target.ReadFrame(frame);
+    const auto result =
+        CompareWithRayCaster(p, frame, {}, 1, std::string("box_") + c.name, {}, &c.camera);
+    EXPECT_EQ(result.mismatched, 0) << "of " << result.compared;
+    EXPECT_GT(result.compared, 0.5 * testing::kBoxWidth * testing::kBoxHeight);
+  }
+}
+
 TEST(RenderBox, WorkedPixelsShowTheirPlane) {
   TProject p = MakeBoxProject();
   const TFastBMP frame = Draw(p, NoOutline());
@@ -212,8 +241,11 @@ TEST(RenderBox, TransitionDrawsOnlyTheFlatBoard) {
       t[2] = static_cast<uint8_t>(c.b);
     }
   }
+  for (int k = 1; k < 5; ++k) p.Boards[k].Texels.clear();  // a transition needs board 0 only
   p.TransitionMode = true;
   const TFastBMP frame = Draw(p, NoOutline());
+  EXPECT_TRUE(p.Boards[0].TexUploaded);
+  EXPECT_FALSE(p.Boards[1].TexUploaded);
   // Texture (0, 0) sits at corner 3 (bottom left), s runs to corner 2, t to corner 0.
   struct Case {
     double x, y;

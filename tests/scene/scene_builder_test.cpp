@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "core/error.h"
 #include "scene/scene_fixtures.h"
@@ -305,6 +306,52 @@ TEST(BuildScene, DegenerateMeshesAreRefusedWithAMessageAndChangeNothing) {
     EXPECT_FALSE(p.SceneMade);
     EXPECT_TRUE(AllFinite(p));
   }
+}
+
+// Meshes and objects drawn at random (often on the same integers, so that edges meet the
+// vanishing point): the scene is either refused with a message or built without a NaN.
+TEST(MakeScene, RandomMeshesGiveAMessageOrFiniteNumbers) {
+  std::mt19937 rng(12345);
+  const auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  int built = 0, refused = 0;
+  for (int n = 0; n < 400; ++n) {
+    MeshSpec m;
+    m.width = pick(2, 60);
+    m.height = pick(2, 60);
+    const auto coord = [&](int size) {
+      return pick(0, 3) == 0 ? pick(-size, 2 * size) : pick(-size, 2 * size) + pick(0, 4) / 4.0;
+    };
+    m.InnerLeft = coord(m.width);
+    m.InnerRight = coord(m.width);
+    m.InnerBottom = coord(m.height);
+    m.InnerTop = coord(m.height);
+    m.VanishX = pick(0, 2) == 0 ? m.InnerLeft : coord(m.width);
+    m.VanishY = pick(0, 2) == 0 ? m.InnerTop : coord(m.height);
+    m.FocalLength = pick(-1, 100);
+    TProject p = MakeRoomProject(m);
+    for (int k = 0; k < 4; ++k) {
+      p.fgObjs.push_back(MakeObject("Object", pick(-5, m.width + 5), pick(-5, m.height + 5),
+                                    pick(-5, m.width + 5), pick(-5, m.height + 5), pick(0, 6)));
+    }
+    RecordingCallbacks ui;
+    try {
+      MakeScene(p, {}, ui);
+      ++built;
+      ASSERT_TRUE(AllFinite(p)) << n;
+      for (const TBoard& b : p.Boards) {
+        ASSERT_EQ(b.Texels.size(), static_cast<size_t>(b.TexWidth) * b.TexWidth * 3);
+      }
+      for (const TfgObj& o : p.fgObjs) {
+        ASSERT_EQ(o.Texels.size(), static_cast<size_t>(o.TexWidth) * o.TexWidth * 4);
+      }
+    } catch (const Error& e) {
+      ++refused;
+      ASSERT_EQ(std::string(e.what()).rfind("Cannot make the 3D scene: ", 0), 0u) << e.what();
+      ASSERT_FALSE(p.SceneMade);
+    }
+  }
+  EXPECT_GT(built, 20);
+  EXPECT_GT(refused, 20);
 }
 
 TEST(BuildScene, RefusesProjectsWithoutSubScenesOrPicture) {

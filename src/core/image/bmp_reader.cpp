@@ -94,6 +94,9 @@ BmpHeader CheckBmpHeader(const std::string& fileName, const std::vector<uint8_t>
     PictureError(fileName, "corrupt BMP header (pixel data offset)");
   }
   h.offBits = offBits;
+  if (h.bits <= 8 && infoSize >= 40 && U32(d, 46) > (1u << h.bits)) {
+    PictureError(fileName, "corrupt BMP header (colour count)");
+  }
   if (h.compression == kBiBitfields || h.compression == kBiAlphaBitfields) {
     // After a 40-byte header the masks follow it; longer headers hold them at the same place.
     if (offBits < 14 + 40 + 12) PictureError(fileName, "corrupt BMP header (bit fields)");

@@ -22,6 +22,7 @@ int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int length) {
   auto* src = static_cast<MemorySource*>(gif->UserData);
   if (length <= 0) return 0;
   const size_t n = std::min(static_cast<size_t>(length), src->data->size() - src->at);
+  if (n == 0) return 0;
   std::memcpy(buffer, src->data->data() + src->at, n);
   src->at += n;
   return static_cast<int>(n);

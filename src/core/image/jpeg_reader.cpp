@@ -51,7 +51,7 @@ struct JpegProgress {
 };
 
 void JpegProgressMonitor(j_common_ptr cinfo) {
-  auto* progress = reinterpret_cast<JpegProgress*>(cinfo->progress);
+  auto* progress = static_cast<JpegProgress*>(cinfo->client_data);
   auto* dinfo = reinterpret_cast<j_decompress_ptr>(cinfo);
   if (dinfo->input_scan_number > kMaxJpegScans) {
     progress->tooManyScans = true;
@@ -147,6 +147,7 @@ TFastBMP ReadJpegPicture(const std::string& fileName, const std::vector<uint8_t>
   progress.pub.progress_monitor = JpegProgressMonitor;
   progress.callbacks = &callbacks;
   cinfo.progress = &progress.pub;
+  cinfo.client_data = &progress;
 
   TFastBMP out;
   std::vector<uint8_t> cmykRow;

@@ -12,14 +12,16 @@ inline constexpr int kMaxPictureSide = 16384;
 inline constexpr long long kMaxPicturePixels = 200'000'000;
 
 // Loads a picture file into target as a 24-bit picture of its own size, the decoder chosen by
-// the file's extension (case-insensitive): .bmp, .jpg/.jpeg, .gif (first frame), .png.
-// JPEG decoding reports progress (a stage text and a percentage) through callbacks.
-// Throws glkov::Error naming the file when it cannot be read; target then keeps its picture.
+// the file's extension (case-insensitive): .bmp/.dib, .jpg/.jpeg/.jpe/.jfif, .gif (first
+// frame), .png. JPEG decoding reports progress (a stage text and a percentage) through
+// callbacks and pumps events. Throws glkov::Error naming the file when it cannot be opened,
+// the extension is unknown, the file is empty, truncated or corrupt, or the picture is larger
+// than kMaxPictureSide / kMaxPicturePixels; target then keeps its picture.
 void LoadPictureFile(const std::string& fileName, TFastBMP& target,
                      UiCallbacks& callbacks = DefaultCallbacks());
 
-// Writes the picture as an ordinary 24-bit BMP file, through a temporary file renamed into
-// place. Throws glkov::Error naming the file and the cause.
+// Writes the picture as an ordinary 24-bit bottom-up BMP file, through a temporary file renamed
+// into place. Throws glkov::Error naming the file and the cause (also for an empty picture).
 void SaveBMP(const std::string& fileName, const TFastBMP& picture);
 
 }  // namespace glkov

@@ -32,7 +32,6 @@ TFastBMP ReadPngPicture(const std::string& fileName, const std::vector<uint8_t>&
                              nullptr)) {
     PictureError(fileName, image.message);
   }
-  // A warning (for example a bad checksum in an ancillary chunk) leaves a usable picture.
   return out;
 }
 

@@ -195,7 +195,7 @@ ProjectFileInfo ReadProject(TProject& p, TTimeline& timeline, const std::string&
   LineReader in(text, fileName);
 
   ProjectFileInfo info;
-  const std::string_view header = in.Next("its first line");
+  const std::string_view header = in.LinesLeft() > 0 ? in.Next("its first line") : "";
   info.Header = std::string(header);
   if (header == kProjectHeader) {
     info.Version = 3;

@@ -143,6 +143,14 @@ void ClickFill(TFastBMP& working, int x, int row) {
 ExtractionResult ExtractObjects(const TFastBMP& mask, const ExtractOptions& options,
                                 int picHeight) {
   ExtractionResult result;
+  ExtractObjects(mask, options, picHeight, result);
+  return result;
+}
+
+void ExtractObjects(const TFastBMP& mask, const ExtractOptions& options, int picHeight,
+                    ExtractionResult& result) {
+  result.Rows.clear();
+  result.Spans.clear();
   TFastBMP& work = result.Working;
   QuantizeMask(mask, options.Threshold, work);
   const int w = work.Width();
@@ -179,7 +187,6 @@ ExtractionResult ExtractObjects(const TFastBMP& mask, const ExtractOptions& opti
   // The outlines go in only after the scan: an outline over the marker with red 255 would turn
   // it white again and the region would be found a second time.
   for (const FillBox& box : kept) OutlineBox(work, box);
-  return result;
 }
 
 int LabelAt(const TFastBMP& labelImage, int column, int row) {
@@ -191,24 +198,13 @@ int LabelAt(const TFastBMP& labelImage, int column, int row) {
                           static_cast<uint32_t>(p[0]) << 16);
 }
 
-TFastBMP MakeLabelImage(const ExtractionResult& result) {
-  const size_t ticked = static_cast<size_t>(std::count_if(
-      result.Rows.begin(), result.Rows.end(), [](const ExtractedRow& r) { return r.Checked; }));
-  if (ticked >= kMaxLabel) {
-    throw Error("Too many objects: at most " + std::to_string(kMaxLabel - 1) +
-                " objects can be accepted.");
-  }
+void MakeLabelImage(const ExtractionResult& result, TFastBMP& label) {
   const int w = result.Working.Width();
   const int h = result.Working.Height();
-  TFastBMP label(w, h);
-  const uint32_t none = static_cast<uint32_t>(ticked);
-  for (int y = 0; y < h; ++y) {
-    uint8_t* line = label.Row(y);
-    for (int x = 0; x < w; ++x) PutLabel(line + 3 * static_cast<size_t>(x), none);
-  }
-  uint32_t k = 0;
+  size_t ticked = 0;
   for (const ExtractedRow& r : result.Rows) {
     if (!r.Checked) continue;
+    ++ticked;
     if (r.FirstSpan > result.Spans.size() || r.SpanCount > result.Spans.size() - r.FirstSpan) {
       throw Error("The extraction list does not match its regions.");
     }
@@ -217,16 +213,36 @@ TFastBMP MakeLabelImage(const ExtractionResult& result) {
       if (s.Row < 0 || s.Row >= h || s.X0 < 0 || s.X1 >= w || s.X0 > s.X1) {
         throw Error("The extraction list does not match its regions.");
       }
+    }
+  }
+  if (ticked >= kMaxLabel) {
+    throw Error("Too many objects: at most " + std::to_string(kMaxLabel - 1) +
+                " objects can be accepted.");
+  }
+  if (label.Width() != w || label.Height() != h) label.SetSize(w, h);
+  const uint32_t none = static_cast<uint32_t>(ticked);
+  for (int y = 0; y < h; ++y) {
+    uint8_t* line = label.Row(y);
+    if (none == 0) {
+      std::memset(line, 0, 3 * static_cast<size_t>(w));
+      continue;
+    }
+    for (int x = 0; x < w; ++x) PutLabel(line + 3 * static_cast<size_t>(x), none);
+  }
+  uint32_t k = 0;
+  for (const ExtractedRow& r : result.Rows) {
+    if (!r.Checked) continue;
+    for (size_t i = r.FirstSpan; i < r.FirstSpan + r.SpanCount; ++i) {
+      const RegionSpan& s = result.Spans[i];
       uint8_t* line = label.Row(s.Row);
       for (int x = s.X0; x <= s.X1; ++x) PutLabel(line + 3 * static_cast<size_t>(x), k);
     }
     ++k;
   }
-  return label;
 }
 
 void AcceptExtraction(TProject& p, const ExtractionResult& result, bool overwritePositions) {
-  TFastBMP label = MakeLabelImage(result);  // may throw; nothing is changed before it
+  MakeLabelImage(result, p.LabelImage);  // may throw; nothing is changed before it
 
   const bool first = p.fgObjs.empty();
   const size_t oldCount = p.fgObjs.size();
@@ -261,7 +277,6 @@ void AcceptExtraction(TProject& p, const ExtractionResult& result, bool overwrit
   p.Modified = p.Modified || first || changed;
   p.fgObjs = std::move(objs);
   p.ObjectsExtracted = true;
-  p.LabelImage.Swap(label);
   StoreRegion(p, p.CurrentRegion);
 }
 

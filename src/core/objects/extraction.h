@@ -88,11 +88,18 @@ void ClickFill(TFastBMP& working, int x, int row);
 // Runs the whole extraction on a mask picture; picHeight converts rows to picture y.
 ExtractionResult ExtractObjects(const TFastBMP& mask, const ExtractOptions& options, int picHeight);
 
+// The same into an earlier result, whose storage is reused (a large picture's first allocation
+// costs more than the extraction itself).
+void ExtractObjects(const TFastBMP& mask, const ExtractOptions& options, int picHeight,
+                    ExtractionResult& result);
+
 // The label value of a label image pixel (see the contract above); -1 outside the picture.
 int LabelAt(const TFastBMP& labelImage, int column, int row);
 
-// Builds the label image for the ticked rows of result, numbered 0, 1, ... in list order.
-TFastBMP MakeLabelImage(const ExtractionResult& result);
+// Builds the label image for the ticked rows of result, numbered 0, 1, ... in list order, into
+// label (its storage is reused when the size matches). Throws glkov::Error, leaving label as it
+// was, when more rows are ticked than labels exist or the rows do not match the spans.
+void MakeLabelImage(const ExtractionResult& result, TFastBMP& label);
 
 // Accepts an extraction ("OK"): sets ObjectsExtracted; fgObjs becomes one record per ticked row
 // in list order (unticked rows are left out). A record that already existed at that index keeps

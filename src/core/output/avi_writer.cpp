@@ -74,6 +74,32 @@ bool FitsAvi(const AVCodec* c) {
   return avformat_query_codec(AviFormat(), c->id, FF_COMPLIANCE_NORMAL) == 1;
 }
 
+// libavformat stores width x height x bits / 8 as the frame header's biSizeImage, without the
+// row padding that the frames have; this puts the true size of a frame there. The headers are
+// walked chunk by chunk (RIFF AVI, LIST hdrl, avih, LIST strl, strh, strf); anything unexpected
+// leaves the block as it is.
+void PatchSizeImage(std::vector<uint8_t>& head, uint32_t sizeImage) {
+  const auto id = [&](size_t at, const char* fcc) {
+    return at + 4 <= head.size() && std::memcmp(head.data() + at, fcc, 4) == 0;
+  };
+  const auto size = [&](size_t at) -> size_t {
+    if (at + 8 > head.size()) return head.size();
+    const uint8_t* p = head.data() + at + 4;
+    const uint32_t v = p[0] | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+    return 8 + static_cast<size_t>(v) + (v & 1);
+  };
+  if (!id(0, "RIFF") || !id(8, "AVI ") || !id(12, "LIST") || !id(20, "hdrl")) return;
+  size_t at = 24;
+  if (!id(at, "avih")) return;
+  at += size(at);
+  if (!id(at, "LIST") || !id(at + 8, "strl")) return;
+  at += 12;
+  if (!id(at, "strh")) return;
+  at += size(at);
+  if (!id(at, "strf") || at + 8 + 24 > head.size()) return;
+  for (int i = 0; i < 4; ++i) head[at + 8 + 20 + i] = static_cast<uint8_t>(sizeImage >> (8 * i));
+}
+
 }  // namespace
 
 std::vector<AviCodecInfo> ListAviCodecs() {
@@ -110,6 +136,8 @@ struct AviWriter::Impl {
 
   int64_t frames = 0;
   bool failed = false;
+  int64_t position = 0;         // of the next write in the file
+  bool patchSizeImage = false;  // uncompressed frames: see PatchSizeImage
 
   ~Impl() { Release(); }
 
@@ -136,7 +164,15 @@ struct AviWriter::Impl {
   static int WriteCallback(void* opaque, IoBuffer buf, int size) {
     auto* self = static_cast<Impl*>(opaque);
     try {
-      self->file->Write(buf, static_cast<size_t>(size));
+      if (self->position == 0 && self->patchSizeImage) {
+        // The first block holds the headers: give the frame header its padded image size.
+        std::vector<uint8_t> head(buf, buf + size);
+        PatchSizeImage(head, self->header.biSizeImage);
+        self->file->Write(head.data(), head.size());
+      } else {
+        self->file->Write(buf, static_cast<size_t>(size));
+      }
+      self->position += size;
       return size;
     } catch (const std::exception& e) {
       self->ioError = e.what();
@@ -152,7 +188,8 @@ struct AviWriter::Impl {
       return s.st_size;
     }
     try {
-      return self->file->Seek(offset, whence & ~AVSEEK_FORCE);
+      self->position = self->file->Seek(offset, whence & ~AVSEEK_FORCE);
+      return self->position;
     } catch (const std::exception& e) {
       self->ioError = e.what();
       return AVERROR(EIO);
@@ -161,6 +198,10 @@ struct AviWriter::Impl {
 
   void Open() {
     const auto& o = options;
+    std::error_code ec;
+    if (std::filesystem::is_directory(fileName, ec)) {
+      Fail("Cannot create AVI file.", "\"" + fileName.string() + "\" is a folder");
+    }
     try {
       file = std::make_unique<AtomicFile>(fileName);
     } catch (const Error& e) {
@@ -213,6 +254,7 @@ struct AviWriter::Impl {
       par->bits_per_coded_sample = bitCount;
       // Our DIB rows run bottom-up, as the header's positive height then says.
       av_dict_set(&muxerOptions, "flipped_raw_rgb", "1", 0);
+      patchSizeImage = true;
     } else {
       OpenEncoder();
     }

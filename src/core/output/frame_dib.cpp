@@ -55,6 +55,21 @@ int64_t CheckedProduct(int64_t a, int64_t b) {
   return p;
 }
 
+// Remembers the nearest palette entry of recently seen colours (frames repeat colours a lot).
+// Direct-mapped on a hash of the colour; exact, since a hit compares the whole colour.
+class NearestCache {
+ public:
+  explicit NearestCache(int bitCount) : bitCount_(bitCount), keys_(kSize, kEmpty), values_(kSize) {}
+  uint8_t Index(uint8_t blue, uint8_t green, uint8_t red);
+
+ private:
+  static constexpr size_t kSize = 1 << 14;
+  static constexpr uint32_t kEmpty = 0xFFFFFFFF;
+  int bitCount_;
+  std::vector<uint32_t> keys_;
+  std::vector<uint8_t> values_;
+};
+
 }  // namespace
 
 int FrameBitCount(int colorCount) {
@@ -164,6 +179,17 @@ int NearestColorIndex256(uint8_t blue, uint8_t green, uint8_t red) {
   return best;
 }
 
+uint8_t NearestCache::Index(uint8_t blue, uint8_t green, uint8_t red) {
+  const uint32_t key = uint32_t{blue} | uint32_t{green} << 8 | uint32_t{red} << 16;
+  const size_t slot = ((key * 2654435761u) >> 18) & (kSize - 1);
+  if (keys_[slot] != key) {
+    keys_[slot] = key;
+    values_[slot] = static_cast<uint8_t>(bitCount_ == 4 ? NearestColorIndex16(blue, green, red)
+                                                        : NearestColorIndex256(blue, green, red));
+  }
+  return values_[slot];
+}
+
 void GetFrameDIB(const TFastBMP& frame, int colorCount, BitmapInfoHeader& header,
                  std::vector<uint8_t>& bits) {
   header = InitFrameInfoHeader(frame.Width(), frame.Height(), colorCount);
@@ -175,6 +201,7 @@ void ConvertFrameBits(const TFastBMP& frame, const BitmapInfoHeader& header, uin
   const int w = frame.Width();
   const int h = frame.Height();
   const size_t stride = header.biSizeImage / static_cast<uint32_t>(h);
+  NearestCache cache(header.biBitCount);
   for (int y = 0; y < h; ++y) {
     const uint8_t* src = frame.Row(h - 1 - y);  // DIB rows run bottom-up
     uint8_t* dst = bits + static_cast<size_t>(y) * stride;
@@ -187,12 +214,12 @@ void ConvertFrameBits(const TFastBMP& frame, const BitmapInfoHeader& header, uin
     switch (header.biBitCount) {
       case 8:
         for (int x = 0; x < w; ++x, src += 3) {
-          dst[x] = static_cast<uint8_t>(NearestColorIndex256(src[0], src[1], src[2]));
+          dst[x] = cache.Index(src[0], src[1], src[2]);
         }
         break;
       case 4:
         for (int x = 0; x < w; ++x, src += 3) {
-          const auto index = static_cast<uint8_t>(NearestColorIndex16(src[0], src[1], src[2]));
+          const uint8_t index = cache.Index(src[0], src[1], src[2]);
           dst[x / 2] |= (x % 2 == 0) ? static_cast<uint8_t>(index << 4) : index;
         }
         break;
@@ -211,11 +238,11 @@ void ConvertFrameBits(const TFastBMP& frame, const BitmapInfoHeader& header, uin
 void ReduceFrameColors(TFastBMP& frame, int bitCount) {
   if (bitCount != 4 && bitCount != 8) return;
   const auto& p = FixedPalette256();  // its first 16 entries are the standard colours
+  NearestCache cache(bitCount);
   for (int y = 0; y < frame.Height(); ++y) {
     uint8_t* px = frame.Row(y);
     for (int x = 0; x < frame.Width(); ++x, px += 3) {
-      const int i = bitCount == 4 ? NearestColorIndex16(px[0], px[1], px[2])
-                                  : NearestColorIndex256(px[0], px[1], px[2]);
+      const int i = cache.Index(px[0], px[1], px[2]);
       px[0] = p[i].rgbBlue;
       px[1] = p[i].rgbGreen;
       px[2] = p[i].rgbRed;

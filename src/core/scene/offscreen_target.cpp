@@ -309,6 +309,20 @@ void OffscreenTarget::ReadFrame(TFastBMP& frame) {
   }
 }
 
+bool RedrawScene(OffscreenTarget& target, const SceneRenderer& renderer, const TProject& project,
+                 const TCamera& camera, const RenderSwitches& switches, TFastBMP& frame,
+                 bool bottomUp) {
+  if (!project.SceneMade) return false;
+  target.MakeCurrent();
+  renderer.GLDraw(project, camera, switches, target.Width(), target.Height());
+  if (bottomUp) {
+    target.ReadFrameBottomUp(frame);
+  } else {
+    target.ReadFrame(frame);
+  }
+  return true;
+}
+
 TFastBMP RenderFrame(TProject& project, const TCamera& camera, const RenderFrameOptions& options) {
   if (!project.SceneMade) throw Error("No 3D scene has been made.");
   if (!ProjectionValues(project, options.Switches)) {

@@ -49,6 +49,16 @@ class OffscreenTarget {
   std::unique_ptr<Impl> impl_;
 };
 
+class SceneRenderer;
+
+// One frame into the off-screen target (what the export asks for every frame): when the scene is
+// made, makes the target current, draws the scene at the target's size and reads the frame back
+// (top row first, or bottom row first with bottomUp). Returns false, leaving the frame as it
+// was, when no scene is made.
+bool RedrawScene(OffscreenTarget& target, const SceneRenderer& renderer, const TProject& project,
+                 const TCamera& camera, const RenderSwitches& switches, TFastBMP& frame,
+                 bool bottomUp = false);
+
 // A one-off frame: size 0 takes the picture's size (PicWidth x PicHeight).
 struct RenderFrameOptions {
   int Width = 0;

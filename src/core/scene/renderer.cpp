@@ -11,8 +11,11 @@
 namespace glkov {
 namespace {
 
+// A board without texels (freed, or not built, as the boards a transition does not show) is
+// left without a texture; texels that do not fill the stated size are refused.
 template <typename Board>
-void CheckTexels(const Board& board, int bytesPerTexel, const std::string& what) {
+bool HasTexels(const Board& board, int bytesPerTexel, const std::string& what) {
+  if (board.Texels.empty()) return false;
   const bool sizeOk = board.TexWidth > 0 && board.TexHeight > 0 && board.TexWidth <= 4096 &&
                       board.TexHeight <= 4096;
   if (!sizeOk || board.Texels.size() != static_cast<size_t>(board.TexWidth) *
@@ -21,6 +24,7 @@ void CheckTexels(const Board& board, int bytesPerTexel, const std::string& what)
     throw Error("The texture of " + what + " does not match its size " +
                 std::to_string(board.TexWidth) + " x " + std::to_string(board.TexHeight) + ".");
   }
+  return true;
 }
 
 void UploadTexture(unsigned name, int width, int height, GLenum format, const uint8_t* texels,
@@ -65,9 +69,9 @@ std::optional<FrustumWindow> ProjectionValues(const TProject& project,
 
 void SceneRenderer::UploadScene(TProject& project, int quality) {
   for (size_t b = 0; b < project.Boards.size(); ++b) {
-    CheckTexels(project.Boards[b], 3, std::string("the ") + PlaneNames[b]);
+    HasTexels(project.Boards[b], 3, std::string("the ") + PlaneNames[b]);
   }
-  for (const TfgObj& obj : project.fgObjs) CheckTexels(obj, 4, "object \"" + obj.Name + "\"");
+  for (const TfgObj& obj : project.fgObjs) HasTexels(obj, 4, "object \"" + obj.Name + "\"");
   ReleaseTextures();
   previewQuality_ = quality == 1 ? 1 : 0;
   // One name per call, boards first, then objects, as the scene lists them.
@@ -95,7 +99,8 @@ bool SceneRenderer::SetQuality(TProject& project, int quality) {
 void SceneRenderer::UploadObjectTextures(TProject& project) const {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   for (TfgObj& obj : project.fgObjs) {
-    CheckTexels(obj, 4, "object \"" + obj.Name + "\"");
+    obj.TexUploaded = false;
+    if (!HasTexels(obj, 4, "object \"" + obj.Name + "\"")) continue;
     UploadTexture(obj.TexName, obj.TexWidth, obj.TexHeight, GL_RGBA, obj.Texels.data(),
                   TextureFilter());
     obj.TexUploaded = true;
@@ -107,7 +112,8 @@ void SceneRenderer::UploadPlaneTextures(TProject& project) const {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   for (size_t b = 0; b < project.Boards.size(); ++b) {
     TBoard& board = project.Boards[b];
-    CheckTexels(board, 3, std::string("the ") + PlaneNames[b]);
+    board.TexUploaded = false;
+    if (!HasTexels(board, 3, std::string("the ") + PlaneNames[b])) continue;
     UploadTexture(board.TexName, board.TexWidth, board.TexHeight, GL_RGB, board.Texels.data(),
                   TextureFilter());
     board.TexUploaded = true;

@@ -38,8 +38,9 @@ class SceneRenderer {
  public:
   // Generates one texture name for each of the five boards, then one for each object, into
   // TexName (deleting the names of this renderer's previous upload), and uploads every texture
-  // with the filter of `quality`. Call once per made scene. Throws glkov::Error when a board's
-  // texels do not match its texture size.
+  // with the filter of `quality`. Call once per made scene. A board or object without texels
+  // (a transition shows board 0 only) gets a name but no texture. Throws glkov::Error when
+  // texels do not fill their texture size.
   void UploadScene(TProject& project, int quality);
 
   // Changes the preview quality: with a different quality than the current one, re-uploads

@@ -147,7 +147,8 @@ PlaneGeometry ComputePlaneGeometry(const TProject& p) {
   pr.Vy = p.VanishY;
 
   RearCorners& r = g.rear;
-  r.Dr = p.VanishY / (p.VanishY - p.InnerBottom);
+  const double rearDenominator = p.VanishY - p.InnerBottom;
+  r.Dr = rearDenominator != 0 ? p.VanishY / rearDenominator : 0;
   if (!std::isfinite(r.Dr) || !(r.Dr > 1)) {
     throw Error(kCannotMake +
                 "the rear wall would not lie behind the picture plane. The inner rectangle's "
@@ -226,7 +227,9 @@ void SamplePlaneTexels(TBoard& board, const Projection& pr, const TFastBMP& pict
 
   const int width = picture.Width();
   const int height = picture.Height();
+  // Generous bounds that keep the rounding in range; the exact test follows it.
   const double maxX = width + 1.0;
+  const double minY = static_cast<double>(picHeight) - height - 1.0;
   const double maxY = picHeight + 1.0;
   const uint8_t* const bits = picture.Bits();
   const size_t stride = picture.RowStride();
@@ -246,7 +249,7 @@ void SamplePlaneTexels(TBoard& board, const Projection& pr, const TFastBMP& pict
       const double q = E / den;
       const double x = q * px * U + Vx;
       const double y = (py - Eh) * q * U + Vy;
-      if (!(x > -1.0 && x < maxX && y > -1.0 && y < maxY)) continue;
+      if (!(x > -1.0 && x < maxX && y > minY && y < maxY)) continue;
       const int col = FastRound(x);
       const int row = picHeight - 1 - FastRound(y);
       if (col < 0 || col >= width || row < 0 || row >= height) continue;

@@ -1,0 +1,320 @@
+#include "app/output_avi_form.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <memory>
+
+#include "app/output_option_form.h"
+#include "app/rendering_form.h"
+#include "core/animation/timeline.h"
+#include "core/error.h"
+#include "core/model/project.h"
+#include "core/output/avi_writer.h"
+#include "core/output/export.h"
+#include "core/util/text_format.h"
+
+namespace glkov::app {
+
+namespace {
+
+// The export's questions, progress and frames, shown in the progress window.
+class FormExportCallbacks : public ExportCallbacks {
+ public:
+  FormExportCallbacks(TOutputAVIForm& form, TRenderingForm& rendering, const TFormDialogs& dialogs,
+                      bool& escAbort)
+      : form_(form), rendering_(rendering), dialogs_(dialogs), escAbort_(escAbort) {}
+
+  bool AskYesNo(const std::string& question) override {
+    return dialogs_.AskYesNo && dialogs_.AskYesNo(&rendering_, QString::fromStdString(question));
+  }
+  void Warning(const std::string& message) override {
+    if (dialogs_.Error) dialogs_.Error(&rendering_, QString::fromStdString(message));
+  }
+  void Beep() override { QApplication::beep(); }
+  void Progress(const std::string& stage, int percent) override {
+    const QString caption = QString::fromStdString(stage);
+    if (!caption.isEmpty()) rendering_.setWindowTitle(caption);
+    rendering_.SetProgress(caption, percent);
+  }
+  void PumpEvents() override { QCoreApplication::processEvents(); }
+  bool AbortRequested() override { return rendering_.AbortRequested() || escAbort_; }
+  void ClearAbortRequest() override {
+    rendering_.ClearAbortRequest();
+    escAbort_ = false;
+  }
+  void FrameDone(const TFastBMP& frame) override { emit form_.FrameRendered(FrameImage(frame)); }
+
+ private:
+  TOutputAVIForm& form_;
+  TRenderingForm& rendering_;
+  const TFormDialogs& dialogs_;
+  bool& escAbort_;
+};
+
+QSpinBox* SizeEdit(QWidget* parent, const char* name, int value) {
+  auto* s = new QSpinBox(parent);
+  s->setObjectName(QString::fromLatin1(name));
+  s->setRange(1, 16384);
+  s->setValue(value);
+  return s;
+}
+
+QCheckBox* CheckBox(QWidget* parent, const char* name, const QString& text, bool checked) {
+  auto* c = new QCheckBox(text, parent);
+  c->setObjectName(QString::fromLatin1(name));
+  c->setChecked(checked);
+  return c;
+}
+
+}  // namespace
+
+QImage FrameImage(const TFastBMP& frame) {
+  if (frame.Empty()) return {};
+  QImage image(frame.Width(), frame.Height(), QImage::Format_RGB888);
+  for (int y = 0; y < frame.Height(); ++y) {
+    const uint8_t* src = frame.Row(y);
+    uchar* dst = image.scanLine(y);
+    for (int x = 0; x < frame.Width(); ++x) {
+      dst[3 * x] = src[3 * x + 2];
+      dst[3 * x + 1] = src[3 * x + 1];
+      dst[3 * x + 2] = src[3 * x];
+    }
+  }
+  return image;
+}
+
+TOutputAVIForm::TOutputAVIForm(TProject& project, TTimeline& timeline, TOutputOptions& options,
+                               RenderSwitches& switches, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint),
+      project_(&project),
+      timeline_(&timeline),
+      options_(&options),
+      switches_(&switches),
+      initialFolder_(QCoreApplication::applicationDirPath()) {
+  setObjectName(QStringLiteral("OutputAVIForm"));
+  setWindowTitle(QStringLiteral("Output to AVI Animation File"));
+
+  InfoMemo = new QPlainTextEdit(this);
+  InfoMemo->setObjectName(QStringLiteral("InfoMemo"));
+  InfoMemo->setReadOnly(true);
+  InfoMemo->setMinimumHeight(100);
+
+  auto* sizeBox = new QGroupBox(QStringLiteral(" Movie Size (In Pixels) "), this);
+  WidthEdit = SizeEdit(sizeBox, "WidthEdit", options.Width);
+  HeightEdit = SizeEdit(sizeBox, "HeightEdit", options.Height);
+  CheckBox2 = CheckBox(sizeBox, "CheckBox2", QStringLiteral("&Maintain aspect ratio of"), false);
+  CheckBox2->setEnabled(false);
+  AspectEdit = new QLineEdit(QStringLiteral("1"), sizeBox);
+  AspectEdit->setObjectName(QStringLiteral("AspectEdit"));
+  AspectEdit->setEnabled(false);
+  AspectEdit->setMinimumWidth(130);
+  auto* widthLabel = new QLabel(QStringLiteral("&Width"), sizeBox);
+  widthLabel->setBuddy(WidthEdit);
+  auto* heightLabel = new QLabel(QStringLiteral("x   &Height"), sizeBox);
+  heightLabel->setBuddy(HeightEdit);
+  auto* sizeLayout = new QGridLayout(sizeBox);
+  sizeLayout->addWidget(widthLabel, 0, 0);
+  sizeLayout->addWidget(WidthEdit, 0, 1);
+  sizeLayout->addWidget(heightLabel, 0, 2);
+  sizeLayout->addWidget(HeightEdit, 0, 3);
+  sizeLayout->addWidget(CheckBox2, 1, 0, 1, 2);
+  sizeLayout->addWidget(AspectEdit, 1, 2);
+  sizeLayout->addWidget(new QLabel(QStringLiteral("to 1"), sizeBox), 1, 3);
+
+  GenMultiRegionCB =
+      CheckBox(this, "GenMultiRegionCB", QStringLiteral("Generate and Connect All Scenes"),
+               options.GenMultiRegion);
+  PreviewCB = CheckBox(this, "PreviewCB", QStringLiteral("Preview"), options.Preview);
+  CheckBox1 = CheckBox(this, "CheckBox1", QStringLiteral("Load &Player after Generating"),
+                       options.LoadPlayer);
+
+  CompressorCombo = new QComboBox(this);
+  CompressorCombo->setObjectName(QStringLiteral("CompressorCombo"));
+  CompressorCombo->addItem(QStringLiteral("Uncompressed"), QString());
+  for (const AviCodecInfo& codec : ListAviCodecs()) {
+    const QString name = QString::fromStdString(codec.Name);
+    CompressorCombo->addItem(name + QStringLiteral(" - ") + QString::fromStdString(codec.LongName),
+                             name);
+  }
+  const int current = CompressorCombo->findData(QString::fromStdString(options.Codec));
+  CompressorCombo->setCurrentIndex(current < 0 ? 0 : current);
+  auto* compressorLabel = new QLabel(QStringLiteral("&Compressor"), this);
+  compressorLabel->setBuddy(CompressorCombo);
+
+  Button1 = new QPushButton(QStringLiteral("More Options..."), this);
+  Button1->setObjectName(QStringLiteral("Button1"));
+  OutputButtonLED = new QPushButton(QStringLiteral("Output Movie"), this);
+  OutputButtonLED->setObjectName(QStringLiteral("OutputButtonLED"));
+  OutputButtonLED->setDefault(true);
+  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  CancelButton->setObjectName(QStringLiteral("CancelButton"));
+
+  auto* compressor = new QHBoxLayout;
+  compressor->addWidget(compressorLabel);
+  compressor->addWidget(CompressorCombo, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(Button1);
+  buttons->addStretch(1);
+  buttons->addWidget(OutputButtonLED);
+  buttons->addWidget(CancelButton);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(InfoMemo);
+  layout->addWidget(sizeBox);
+  layout->addWidget(GenMultiRegionCB);
+  layout->addWidget(PreviewCB);
+  layout->addWidget(CheckBox1);
+  layout->addLayout(compressor);
+  layout->addLayout(buttons);
+  resize(420, sizeHint().height());
+
+  connect(WidthEdit, &QSpinBox::valueChanged, this, &TOutputAVIForm::UpdateInfo);
+  connect(HeightEdit, &QSpinBox::valueChanged, this, &TOutputAVIForm::UpdateInfo);
+  connect(Button1, &QPushButton::clicked, this, &TOutputAVIForm::Button1Click);
+  connect(OutputButtonLED, &QPushButton::clicked, this, [this] { OutputButtonLEDClick(); });
+  connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
+}
+
+TOutputAVIForm::~TOutputAVIForm() = default;
+
+void TOutputAVIForm::SetDisplaySize(int width, int height) {
+  displayWidth_ = width;
+  displayHeight_ = height;
+}
+
+void TOutputAVIForm::showEvent(QShowEvent* event) {
+  FormShow();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  QWidget::showEvent(event);
+}
+
+void TOutputAVIForm::FormShow() {
+  if (project_->PicHeight > 0) {
+    AspectEdit->setText(QString::fromStdString(
+        FormatG15(static_cast<double>(project_->PicWidth) / project_->PicHeight)));
+    AspectEdit->setCursorPosition(0);
+  }
+  WidthEdit->setValue(displayWidth_);
+  HeightEdit->setValue(displayHeight_);
+  UpdateInfo();
+}
+
+void TOutputAVIForm::UpdateInfo() {
+  ExportInfoInput in;
+  in.KeyFrameCount = timeline_->KeyCount();
+  in.FramesPerKey = timeline_->FPK;
+  in.FramesPerSecond = timeline_->FPS;
+  in.Master = timeline_->MasterFrameRateFactor();
+  try {
+    in.ColorCount = ColorCountOfItem(options_->ColorDepthItem);
+  } catch (const Error&) {
+    in.ColorCount = 65536;
+  }
+  in.Width = WidthEdit->value();
+  in.Height = HeightEdit->value();
+  QStringList lines;
+  for (const std::string& line : ExportInfoLines(in)) lines << QString::fromStdString(line);
+  InfoMemo->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QStringList TOutputAVIForm::InfoLines() const {
+  return InfoMemo->toPlainText().split(QLatin1Char('\n'));
+}
+
+void TOutputAVIForm::StoreControls() {
+  options_->Width = WidthEdit->value();
+  options_->Height = HeightEdit->value();
+  options_->GenMultiRegion = GenMultiRegionCB->isChecked();
+  options_->Preview = PreviewCB->isChecked();
+  options_->LoadPlayer = CheckBox1->isChecked();
+  options_->Codec = CompressorCombo->currentData().toString().toStdString();
+}
+
+void TOutputAVIForm::Button1Click() {
+  TOutputOptionForm form(*options_, this);
+  connect(&form, &TOutputOptionForm::OptionsChanged, this, &TOutputAVIForm::UpdateInfo);
+  ExecDialog(form);
+  UpdateInfo();
+}
+
+bool TOutputAVIForm::OutputButtonLEDClick() {
+  if (Exporting() || !dialogs_.SaveFile) return false;
+  const QString name =
+      dialogs_.SaveFile(this, QStringLiteral("Output Movie"), initialFolder_,
+                        QtFilter(QStringLiteral("AVI-Files (*.avi)|*.avi")), QStringLiteral("avi"));
+  if (name.isEmpty()) return false;
+  initialFolder_ = QFileInfo(name).absolutePath();
+  return OutputMovie(WithDefaultExtension(name, QStringLiteral("avi")));
+}
+
+bool TOutputAVIForm::OutputMovie(const QString& fileName) {
+  if (Exporting()) return false;
+  StoreControls();
+  ExportRequest request;
+  request.FileName = fileName.toStdString();
+  request.Options = *options_;
+  request.Switches = *switches_;
+  request.SingleScene = singleScene_;
+  close();
+
+  auto rendering = std::make_unique<TRenderingForm>(parentWidget());
+  rendering->SetFileName(fileName);
+  rendering->show();
+  rendering_ = rendering.get();
+  escAbort_ = false;
+  emit ExportStarted();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  bool ok = false;
+  bool aborted = false;
+  QString error;
+  try {
+    FormExportCallbacks callbacks(*this, *rendering, dialogs_, escAbort_);
+    const ExportResult result = ExportAnimation(*project_, *timeline_, request, callbacks);
+    aborted = result.Aborted;
+    ok = !aborted;
+  } catch (const Error& e) {
+    error = QString::fromStdString(e.what());
+  }
+  QApplication::restoreOverrideCursor();
+  rendering_ = nullptr;
+  rendering->close();
+  rendering.reset();
+  emit ExportEnded();
+  if (aborted) emit StatusText(QStringLiteral("Output Aborted"));
+  if (!error.isEmpty() && dialogs_.Error) dialogs_.Error(this, error);
+  if (ok) emit MovieWritten(fileName, options_->LoadPlayer);
+  return ok;
+}
+
+void TOutputAVIForm::RequestAbort() {
+  if (Exporting()) escAbort_ = true;
+}
+
+void TOutputAVIForm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    if (Exporting()) {
+      RequestAbort();
+    } else {
+      close();
+    }
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace glkov::app

@@ -1,0 +1,39 @@
+#pragma once
+
+// The texture viewer: the texture of the plane or object picked in the inspector.
+
+#include <QWidget>
+
+#include "core/image/fast_bmp.h"
+#include "core/model/types.h"
+
+class QLabel;
+class QScrollArea;
+
+namespace glkov {
+
+class TTextureForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TTextureForm(QWidget* parent = nullptr);
+
+  // Shows an object's texture weighted by its alpha; the caption names its size.
+  void ShowObjectTexture(const TfgObj& object, bool negative);
+  // Shows a plane's texture; a plane not yet uploaded leaves the view as it was.
+  void ShowPlaneTexture(const TBoard& board, bool negative);
+  // A node that is neither a plane nor an object: the picture is hidden.
+  void HideTexture();
+
+  const TFastBMP& Image() const { return image_; }
+  QLabel* IfgObj() const { return ifgObj_; }
+
+ private:
+  void ShowImage();
+
+  QScrollArea* scroll_ = nullptr;
+  QLabel* ifgObj_ = nullptr;
+  TFastBMP image_;
+};
+
+}  // namespace glkov

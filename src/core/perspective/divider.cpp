@@ -1,0 +1,89 @@
+#include "core/perspective/divider.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/perspective/sub_scenes.h"
+#include "core/util/text_format.h"
+
+namespace glkov {
+
+double DividerScaleFor(int aw, int ah, int width, int height) {
+  if (aw <= 0 || ah <= 0 || width <= 0 || height <= 0) return 0;
+  return std::min(static_cast<double>(aw) / width, static_cast<double>(ah) / height);
+}
+
+std::string DividerScaleText(double scale) {
+  return std::to_string(RoundHalfEven(scale * 100)) + "%";
+}
+
+int DividerToDisplay(int p, double scale) { return RoundHalfEven(p * scale); }
+
+int DividerToPicture(int d, double scale) {
+  if (scale <= 0) return 0;
+  return RoundHalfEven(d / scale);
+}
+
+int DividerHitTest(const std::vector<TMeshRegion>& regions, int x, int y) {
+  for (size_t i = 0; i < regions.size(); ++i) {
+    const TMeshRegion& r = regions[i];
+    if (r.Left < x && x < r.Right && r.Top < y && y < r.Bottom) return static_cast<int>(i);
+  }
+  return -2;
+}
+
+DividerDragMode DividerHover(const std::vector<TMeshRegion>& regions, int x, int y, double scale) {
+  const int corner = scale > 0 ? RoundHalfEven(10 / scale) : 0;
+  for (const TMeshRegion& r : regions) {
+    if (!(r.Left < x && x < r.Right && r.Top < y && y < r.Bottom)) continue;
+    if (r.Right - corner < x && r.Bottom - corner < y) return DividerDragMode::Resize;
+    return DividerDragMode::Move;
+  }
+  return DividerDragMode::None;
+}
+
+DividerRect RegionRect(const TMeshRegion& region) {
+  return {region.Left, region.Top, region.Right, region.Bottom};
+}
+
+namespace {
+
+// Shifts [lo, hi] by d inside [0, limit - 1], keeping its length where it fits.
+void MoveSpan(int& lo, int& hi, int d, int limit) {
+  int len = std::clamp(hi - lo, 0, std::max(limit - 1, 0));
+  lo = std::clamp(lo + d, 0, std::max(limit - 1 - len, 0));
+  hi = lo + len;
+}
+
+// Moves hi by d, keeping lo <= hi <= limit - 1 (lo itself first brought into the picture).
+void ResizeSpan(int& lo, int& hi, int d, int limit) {
+  lo = std::clamp(lo, 0, std::max(limit - 1, 0));
+  hi = std::clamp(hi + d, lo, std::max(limit - 1, lo));
+}
+
+}  // namespace
+
+DividerRect DividerDrag(DividerRect start, DividerDragMode mode, int dx, int dy, int picW,
+                        int picH) {
+  DividerRect r = start;
+  if (mode == DividerDragMode::Move) {
+    MoveSpan(r.Left, r.Right, dx, picW);
+    MoveSpan(r.Top, r.Bottom, dy, picH);
+  } else if (mode == DividerDragMode::Resize) {
+    ResizeSpan(r.Left, r.Right, dx, picW);
+    ResizeSpan(r.Top, r.Bottom, dy, picH);
+  }
+  return r;
+}
+
+void ApplyDividerRect(TMeshRegion& region, const DividerRect& rect) {
+  const bool resized = rect.Right - rect.Left != region.Right - region.Left ||
+                       rect.Bottom - rect.Top != region.Bottom - region.Top;
+  region.Left = rect.Left;
+  region.Top = rect.Top;
+  region.Right = rect.Right;
+  region.Bottom = rect.Bottom;
+  if (resized) DefaultRegionMesh(region);
+}
+
+}  // namespace glkov

@@ -1,0 +1,25 @@
+#pragma once
+
+// What the texture viewer shows for a plane board or a foreground object.
+
+#include <string>
+
+#include "core/image/fast_bmp.h"
+#include "core/model/types.h"
+
+namespace glkov {
+
+// "Texture(<w>x<h>)".
+std::string TextureCaption(int width, int height);
+
+// An object's texture weighted by its alpha over black (A = 0 black, A = 255 the colour,
+// otherwise (c * A) >> 8), each channel through NegativeChannel, texel row r shown as image row
+// TexHeight - 1 - r. The image takes the texture's size; it stays black while the texture is not
+// uploaded or its texel array is shorter than the size says.
+void ObjectTextureView(const TfgObj& object, bool negative, TFastBMP& image);
+
+// A plane board's texels copied row for row through NegativeChannel. Returns false and leaves
+// the image alone while the board is not uploaded or its texel array is shorter than its size.
+bool PlaneTextureView(const TBoard& board, bool negative, TFastBMP& image);
+
+}  // namespace glkov

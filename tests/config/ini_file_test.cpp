@@ -1,0 +1,71 @@
+#include "core/config/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include "core/error.h"
+#include "support/test_support.h"
+
+namespace glkov {
+namespace {
+
+TEST(IniFile, WritesSectionsInOrderWithCrLf) {
+  IniFile ini;
+  ini.SetValue("Setting", "Left", 10);
+  ini.SetValue("Setting", "StickyFormTB.Down", true);
+  ini.SetValue("Object Inspector", "Top", -4);
+  ini.SetValue("Setting", "Left", 12);
+  EXPECT_EQ(ini.Text(),
+            "[Setting]\r\nLeft=12\r\nStickyFormTB.Down=1\r\n\r\n[Object Inspector]\r\nTop=-4\r\n");
+}
+
+TEST(IniFile, ReadsBackWhatItWrote) {
+  testing::TempDir dir;
+  IniFile ini;
+  ini.SetValue("TTimelineForm", "MFRFEdit.Text", std::string("1.0"));
+  ini.SetValue("TTimelineForm", "Width", 300);
+  ini.SetValue("A", "multi", std::string("two\nlines"));
+  ini.Save(dir / "glKOV.INI");
+  const IniFile back = IniFile::Load(dir / "glKOV.INI");
+  EXPECT_EQ(back.Value("TTimelineForm", "MFRFEdit.Text", ""), "1.0");
+  EXPECT_EQ(back.IntValue("TTimelineForm", "Width", 0), 300);
+  EXPECT_EQ(back.Value("A", "multi", ""), "two lines");
+  EXPECT_EQ(back.Keys("TTimelineForm"), (std::vector<std::string>{"MFRFEdit.Text", "Width"}));
+}
+
+TEST(IniFile, LenientReading) {
+  const IniFile ini = IniFile::Parse(
+      "; comment\n# another\n\n[Setting]\n  Left = 5\nTop=x\nOn=true\n[Empty]\n", "f.ini");
+  EXPECT_EQ(ini.IntValue("Setting", "Left", 0), 5);
+  EXPECT_EQ(ini.IntValue("Setting", "Top", 7), 7);  // not a number: the fallback
+  EXPECT_TRUE(ini.BoolValue("Setting", "On", false));
+  EXPECT_EQ(ini.IntValue("Setting", "Missing", -1), -1);
+  EXPECT_EQ(ini.IntValue("Setting", "Left", 0), 5);
+  EXPECT_EQ(ini.Sections(), (std::vector<std::string>{"Setting", "Empty"}));
+}
+
+TEST(IniFile, MissingFileIsEmpty) {
+  testing::TempDir dir;
+  EXPECT_TRUE(IniFile::Load(dir / "none.ini").Sections().empty());
+}
+
+TEST(IniFile, MalformedFilesNameTheFile) {
+  testing::TempDir dir;
+  for (const std::string& text : {std::string("[S]\ngarbage line\n"), std::string("=value\n"),
+                                  std::string(IniFile::kMaxBytes + 1, 'x')}) {
+    testing::WriteFile(dir / "bad.ini", text);
+    try {
+      IniFile::Load(dir / "bad.ini");
+      FAIL() << "accepted";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find("bad.ini"), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(IniFile, HugeNumbersFallBack) {
+  const IniFile ini = IniFile::Parse("[S]\nW=99999999999999\n", "f");
+  EXPECT_EQ(ini.IntValue("S", "W", 3), 3);
+}
+
+}  // namespace
+}  // namespace glkov

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <memory>
+
+#include "app/main_form.h"
+#include "core/image/fast_bmp.h"
+#include "core/image/picture_file.h"
+#include "support/test_support.h"
+
+namespace glkov::testing {
+
+// Scripted answers for the main window's dialogs, and a record of what it showed.
+struct DialogScript {
+  std::deque<QString> files;  // answers of file dialogs, in order; empty deque: cancelled
+  std::deque<bool> answers;   // answers of Yes/No questions; empty deque: No
+  std::optional<QString> input;
+  QStringList fileTitles, questions, questionTitles, errors, infos;
+  int execs = 0;
+};
+
+class GuiTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!qApp) {
+      static int argc = 1;
+      static char arg0[] = "test_gui";
+      static char* argv[] = {arg0, nullptr};
+      new QApplication(argc, argv);
+      QApplication::setApplicationName("glKOV");
+      QApplication::setOrganizationName("glKOV");
+    }
+  }
+
+  void SetUp() override {
+    qputenv("GLKOV_CONFIG_DIR", QByteArray::fromStdString((dir_ / "config").string()));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((dir_ / "data").string()));
+  }
+
+  app::TDialogs Dialogs() {
+    app::TDialogs d;
+    auto file = [this](QWidget*, const QString& title, const QString&, const QString&) {
+      script.fileTitles << title;
+      if (script.files.empty()) return QString();
+      QString f = script.files.front();
+      script.files.pop_front();
+      return f;
+    };
+    d.OpenFile = file;
+    d.SaveFile = file;
+    d.AskYesNo = [this](QWidget*, const QString& text, const QString& title) {
+      script.questions << text;
+      script.questionTitles << title;
+      if (script.answers.empty()) return false;
+      const bool a = script.answers.front();
+      script.answers.pop_front();
+      return a;
+    };
+    d.ShowError = [this](QWidget*, const QString& text) { script.errors << text; };
+    d.ShowInfo = [this](QWidget*, const QString& text) { script.infos << text; };
+    d.InputText = [this](QWidget*, const QString&, const QString&,
+                         const QString& text) -> std::optional<QString> {
+      script.questions << text;
+      return script.input;
+    };
+    d.Exec = [this](QDialog*) {
+      ++script.execs;
+      return 0;
+    };
+    return d;
+  }
+
+  std::unique_ptr<app::TMainForm> MakeForm(const QString& startupFile = {}) {
+    app::TMainForm::Options o;
+    o.StartupFile = startupFile;
+    auto form = std::make_unique<app::TMainForm>(o, Dialogs());
+    form->resize(1000, 700);
+    return form;
+  }
+
+  // A picture of w x h pixels written as a BMP file; colour varies with the position.
+  QString MakePicture(const std::string& name, int w, int h, int seed = 0) {
+    TFastBMP bmp(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        uint8_t* p = bmp.Pixel(x, y);
+        p[0] = static_cast<uint8_t>(x * 255 / std::max(1, w - 1));
+        p[1] = static_cast<uint8_t>(y * 255 / std::max(1, h - 1));
+        p[2] = static_cast<uint8_t>(seed * 60);
+      }
+    const auto path = dir_ / name;
+    SaveBMP(path.string(), bmp);
+    return QString::fromStdString(path.string());
+  }
+
+  TempDir dir_;
+  DialogScript script;
+};
+
+}  // namespace glkov::testing

@@ -1,0 +1,547 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUndoStack>
+#include <QUrl>
+
+#include "app/picture_view.h"
+#include "app/settings.h"
+#include "app/tool_forms.h"
+#include "gui_fixture.h"
+
+namespace glkov::testing {
+namespace {
+
+using app::TMainForm;
+
+template <class T = QWidget>
+T* Find(QObject* root, const char* name) {
+  T* w = root->findChild<T*>(name);
+  EXPECT_NE(w, nullptr) << name;
+  return w;
+}
+
+QTreeWidgetItem* StepItem(TMainForm& form, const QString& caption) {
+  auto* tree = form.findChild<QTreeWidget*>("OutBar1");
+  const auto items = tree->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+  return items.isEmpty() ? nullptr : items.first();
+}
+
+class MainFormTest : public GuiTest {};
+
+TEST_F(MainFormTest, StartUpCreatesEveryWindow) {
+  auto form = MakeForm();
+  EXPECT_EQ(form->windowTitle(), "glKOV");
+  for (const char* name : {"ToolBarMenu",
+                           "ToolBarIcon",
+                           "OutBar1",
+                           "OutBarPanel",
+                           "PageControl",
+                           "StatusBar1",
+                           "IOriginal_r",
+                           "IMask_r",
+                           "IBackground_r",
+                           "PictureFilenameEdit",
+                           "MaskFilenameEdit",
+                           "BackgroundFilenameEdit",
+                           "OriginalPanel",
+                           "MaskPanel",
+                           "BackgroundPanel",
+                           "MeshImage",
+                           "ObjImage",
+                           "Shape2",
+                           "Shape3",
+                           "Shape4",
+                           "Shape5",
+                           "Shape6",
+                           "PerspectiveDone",
+                           "DefaultMeshButton",
+                           "TBSetFOV",
+                           "RegionCB",
+                           "RegionCBPanel",
+                           "ButtonLEDUp",
+                           "ButtonLEDDown",
+                           "PanelUp",
+                           "PanelDown",
+                           "RenderToolButton",
+                           "SubScenewTransCB",
+                           "GLPanel",
+                           "RevertToolButton",
+                           "ControlToolButton",
+                           "TimelineToolButton"})
+    Find(form.get(), name);
+  const std::pair<const char*, const char*> tools[] = {
+      {"TTextureForm", "Texture"},
+      {"TTimelineForm", "Animation Path"},
+      {"TOutputAVIForm", "Output to AVI Animation File"},
+      {"TExtractObjectForm", "Object Extraction"},
+      {"TInspectorForm", "Object Inspector"},
+      {"TCameraControlForm", "Controls"},
+      {"TOutputOptionForm", "Advanced Output Options"},
+      {"TAVIPlayerForm", "Internal AVI Player"},
+      {"TNevigatorForm", "Scene Divider"},
+      {"TRenderingForm", "Rendering in progress..."},
+      {"TForm1", "Form1"},
+  };
+  for (const auto& [cls, caption] : tools) {
+    auto* f = form->FindToolForm(cls);
+    ASSERT_NE(f, nullptr) << cls;
+    EXPECT_EQ(f->windowTitle(), caption);
+    EXPECT_FALSE(f->isVisible());
+  }
+  // No project: the work area is hidden and the project commands are off.
+  EXPECT_FALSE(Find(form.get(), "PageControl")->isVisibleTo(form.get()));
+  EXPECT_FALSE(form->SaveAction->isEnabled());
+  EXPECT_FALSE(form->CloseAction->isEnabled());
+  EXPECT_TRUE(form->NewAction->isEnabled());
+}
+
+TEST_F(MainFormTest, MenuTextsAndShortcuts) {
+  auto form = MakeForm();
+  const struct {
+    QAction* action;
+    const char* text;
+    const char* key;
+  } table[] = {
+      {form->NewAction, "&New Project", "Ctrl+N"},
+      {form->OpenAction, "&Open Project...", "Ctrl+O"},
+      {form->SaveAction, "&Save Project", "Ctrl+S"},
+      {form->SaveAsAction, "Save Project &As...", ""},
+      {form->CloseAction, "&Close Project", ""},
+      {form->ExitAction, "E&xit", "Ctrl+X"},
+      {form->ImportOriginalAction, "&Original ", ""},
+      {form->ImportMaskAction, "&Mask", ""},
+      {form->ImportBackgroundAction, "&Background", ""},
+      {form->ImportAllAction, "&All 3 Above", "Ctrl+I"},
+      {form->ExportAnimationAction, "Animation...", ""},
+      {form->ExportMaskedAction, "Masked Image...", ""},
+      {form->ConfigurationAction, "&Configuration...", ""},
+      {form->UndoAction, "&Undo", "Ctrl+Z"},
+      {form->RedoAction, "&Redo", "Ctrl+Y"},
+      {form->ToggleAction[TMainForm::Inspector], "&Object Inspector", ""},
+      {form->ToggleAction[TMainForm::Timeline], "Time&Line", ""},
+      {form->ToggleAction[TMainForm::Texture], "&Texture", ""},
+      {form->ToggleAction[TMainForm::CameraControl], "&Camera Controls", ""},
+      {form->ToggleAction[TMainForm::SceneDivider], "Scene Divider", ""},
+      {form->ToolbarsAction, "&Toolbars", ""},
+      {form->StatusbarAction, "&Statusbar", ""},
+      {form->StepbarAction, "Stepbar", ""},
+      {form->DefinePerspectiveAction, "Define &Perspective", ""},
+      {form->DefineObjectsAction, "Define &Objects", ""},
+      {form->SetCameraPathAction, "Set &Camera Path", ""},
+      {form->PreviewAction, "Pre&view", ""},
+      {form->PlayFileAction, "&Play File...", "F9"},
+      {form->SaveCameraPathAction, "Save Camera Path...", ""},
+      {form->LoadCameraPathAction, "Load Camera Path...", ""},
+      {form->TutorialAction, "Tutorial", ""},
+      {form->AboutAction, "About...", ""},
+      {form->ClearRecentAction, "&Clear Recent Opened List", ""},
+      {form->RemoveObsoleteAction, "&Remove Obsolete", ""},
+  };
+  for (const auto& row : table) {
+    ASSERT_NE(row.action, nullptr) << row.text;
+    EXPECT_EQ(row.action->text(), row.text);
+    EXPECT_EQ(row.action->shortcut().toString(), row.key) << row.text;
+  }
+  QStringList menus;
+  for (QMenuBar* bar : form->findChildren<QMenuBar*>())
+    for (QAction* a : bar->actions()) menus << a->text();
+  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&View", "&Operations", "&Animation", "&Help"}));
+  EXPECT_EQ(form->ImportMenu->title(), "&Import Picture to Project");
+  EXPECT_EQ(form->ShowWindowMenu->title(), "Show &Window");
+  EXPECT_EQ(Find<QMenu>(form.get(), "Reopen1")->title(), "&Reopen");
+  EXPECT_EQ(Find<QCheckBox>(form.get(), "PerspectiveDone")->statusTip(),
+            "Check it when you are done with the Perspective");
+  EXPECT_EQ(Find(form.get(), "Shape3")->toolTip(), "Drag to Move");
+}
+
+TEST_F(MainFormTest, StepBarOutline) {
+  auto form = MakeForm();
+  auto* tree = Find<QTreeWidget>(form.get(), "OutBar1");
+  ASSERT_EQ(tree->topLevelItemCount(), 4);
+  QStringList all;
+  for (int g = 0; g < 4; ++g) {
+    QTreeWidgetItem* group = tree->topLevelItem(g);
+    all << group->text(0);
+    for (int i = 0; i < group->childCount(); ++i)
+      all << group->child(i)->text(0) + "=" + group->child(i)->data(0, Qt::UserRole).toString();
+  }
+  EXPECT_EQ(all, QStringList({"Step1: Input", "Original Picture=0", "Object Mask=1",
+                              "Background Picture=2", "Step 2: Definition", "Subs-Scenes=9",
+                              "Sub-Scenes Perspective=3", "Foreground Objects=4",
+                              "Step 3: Settings", "Camera Settings=5", "Step 4: Output",
+                              "Output To File...=7", "Internal Player=8"}));
+  EXPECT_TRUE(StepItem(*form, "Sub-Scenes Perspective")->isDisabled());
+}
+
+TEST_F(MainFormTest, NewProjectThenSaveAsksForAName) {
+  auto form = MakeForm();
+  ASSERT_TRUE(form->NewProject());
+  EXPECT_EQ(form->windowTitle(), "glKOV - [Untitled]");
+  EXPECT_TRUE(form->SaveAction->isEnabled());
+  EXPECT_TRUE(form->SaveAsAction->isEnabled());
+  EXPECT_TRUE(form->CloseAction->isEnabled());
+  EXPECT_TRUE(form->ImportMenu->menuAction()->isEnabled());
+  EXPECT_TRUE(form->StepbarAction->isEnabled());
+  EXPECT_TRUE(Find(form.get(), "PageControl")->isVisibleTo(form.get()));
+  EXPECT_EQ(form->CurrentPage(), 0);
+  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::SceneDivider));
+  EXPECT_TRUE(form->ToolForm(TMainForm::SceneDivider)->isVisible());
+  // Save without a name shows the save dialog; cancelling it saves nothing.
+  EXPECT_FALSE(form->SaveProject());
+  EXPECT_EQ(script.fileTitles, QStringList({"Save KOV Project"}));
+}
+
+TEST_F(MainFormTest, CloseProjectResetsTheWindow) {
+  auto form = MakeForm();
+  form->NewProject();
+  form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
+  ASSERT_TRUE(form->CloseProject());
+  EXPECT_EQ(form->windowTitle(), "glKOV");
+  EXPECT_FALSE(form->SaveAction->isEnabled());
+  EXPECT_FALSE(form->CloseAction->isEnabled());
+  EXPECT_FALSE(form->StepbarAction->isEnabled());
+  EXPECT_FALSE(form->ShowWindowMenu->menuAction()->isEnabled());
+  EXPECT_EQ(form->Layout().FitScale, 1.0);
+  EXPECT_EQ(form->PanelText(1), "");
+  EXPECT_TRUE(Find<QLineEdit>(form.get(), "PictureFilenameEdit")->text().isEmpty());
+  EXPECT_FALSE(form->Project().OriginalLoaded);
+  EXPECT_EQ(form->UndoStack()->count(), 0);
+  EXPECT_TRUE(StepItem(*form, "Sub-Scenes Perspective")->isDisabled());
+  EXPECT_FALSE(form->ToolForm(TMainForm::SceneDivider)->isVisible());
+}
+
+TEST_F(MainFormTest, SavePromptWhenModified) {
+  auto form = MakeForm();
+  form->NewProject();
+  form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
+  ASSERT_TRUE(form->Project().Modified);
+  script.answers = {false};
+  ASSERT_TRUE(form->CloseProject());
+  EXPECT_EQ(script.questions, QStringList({"Save project before proceeding?"}));
+  EXPECT_EQ(script.questionTitles, QStringList({"Comfirmation"}));
+}
+
+TEST_F(MainFormTest, FailedSaveKeepsTheProjectOpen) {
+  auto form = MakeForm();
+  form->NewProject();
+  form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
+  form->Project().ProjectFileName = (dir_ / "no-such-folder" / "p.kov").string();
+  script.answers = {true};  // save first
+  EXPECT_FALSE(form->CloseProject());
+  EXPECT_EQ(script.errors.size(), 1);
+  EXPECT_TRUE(form->Project().OriginalLoaded);
+  EXPECT_TRUE(form->Project().Modified);
+  EXPECT_EQ(form->windowTitle(), "glKOV - [Untitled]");
+  // The same for New and for closing the window.
+  script.answers = {true};
+  EXPECT_FALSE(form->NewProject());
+  EXPECT_TRUE(form->Project().OriginalLoaded);
+  form->show();
+  script.answers = {true};
+  EXPECT_FALSE(form->close());
+  EXPECT_TRUE(form->isVisible());
+  script.answers = {false};
+  EXPECT_TRUE(form->close());
+}
+
+TEST_F(MainFormTest, ImportOriginalSetsSizeAndSubScenes) {
+  auto form = MakeForm();
+  form->NewProject();
+  ASSERT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 640, 480)));
+  const TProject& p = form->Project();
+  EXPECT_EQ(p.PicWidth, 640);
+  EXPECT_EQ(p.PicHeight, 480);
+  ASSERT_EQ(p.MeshRegions.size(), 2u);
+  EXPECT_EQ(p.MeshRegions[1].Name, "Region 1");
+  EXPECT_EQ(p.MeshRegions[1].Left, 0);
+  EXPECT_EQ(p.MeshRegions[1].Top, 0);
+  EXPECT_EQ(p.MeshRegions[1].Right, 639);
+  EXPECT_EQ(p.MeshRegions[1].Bottom, 479);
+  EXPECT_EQ(Find<QComboBox>(form.get(), "RegionCB")->currentText(), "Region 1");
+  EXPECT_FALSE(StepItem(*form, "Sub-Scenes Perspective")->isDisabled());
+  EXPECT_FALSE(StepItem(*form, "Subs-Scenes")->isDisabled());
+  EXPECT_TRUE(StepItem(*form, "Foreground Objects")->isDisabled());
+  EXPECT_TRUE(Find(form.get(), "IOriginal_r")->isVisibleTo(form.get()));
+  EXPECT_FALSE(Find(form.get(), "OriginalPanel")->isVisibleTo(form.get()));
+  EXPECT_EQ(form->PanelText(2), " W: 640 H: 480 ");
+}
+
+TEST_F(MainFormTest, ImportByEnterInTheMaskBox) {
+  auto form = MakeForm();
+  form->NewProject();
+  form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
+  const QString mask = MakePicture("mask.bmp", 64, 48, 3);
+  auto* edit = Find<QLineEdit>(form.get(), "MaskFilenameEdit");
+  edit->setText(mask);
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_EQ(form->Project().MaskFilename, mask.toStdString());
+  EXPECT_EQ(form->Project().IMask_r.Width(), 64);
+  EXPECT_FALSE(StepItem(*form, "Foreground Objects")->isDisabled());
+  EXPECT_FALSE(Find(form.get(), "IMask_r")->isHidden());
+  EXPECT_TRUE(Find(form.get(), "MaskPanel")->isHidden());
+}
+
+TEST_F(MainFormTest, ImportByDrop) {
+  auto form = MakeForm();
+  form->NewProject();
+  const QString file = MakePicture("dropped.bmp", 80, 60);
+  auto* panel = Find(form.get(), "OriginalPanel");
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(file)});
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  static_cast<QObject*>(panel)->event(&drop);
+  EXPECT_EQ(form->Project().PicWidth, 80);
+  EXPECT_EQ(Find<QLineEdit>(form.get(), "PictureFilenameEdit")->text(), file);
+  // A drop on the background's file-name box.
+  const QString back = MakePicture("back.bmp", 80, 60, 1);
+  QMimeData mime2;
+  mime2.setUrls({QUrl::fromLocalFile(back)});
+  QDropEvent drop2(QPointF(5, 5), Qt::CopyAction, &mime2, Qt::LeftButton, Qt::NoModifier);
+  static_cast<QObject*>(Find(form.get(), "BackgroundFilenameEdit"))->event(&drop2);
+  EXPECT_EQ(form->Project().BackgroundFilename, back.toStdString());
+}
+
+TEST_F(MainFormTest, BadPictureShowsTheErrorAndKeepsThePicture) {
+  auto form = MakeForm();
+  form->NewProject();
+  form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
+  const auto bad = dir_ / "bad.bmp";
+  WriteFile(bad, "BM not a picture");
+  EXPECT_FALSE(form->ImportPicture(0, QString::fromStdString(bad.string())));
+  ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_TRUE(script.errors[0].contains("bad.bmp")) << script.errors[0].toStdString();
+  EXPECT_EQ(form->Project().PicWidth, 64);
+  EXPECT_EQ(Find<QLineEdit>(form.get(), "PictureFilenameEdit")->text().toStdString(), bad.string());
+}
+
+TEST_F(MainFormTest, ImportAllAsksForThreePictures) {
+  auto form = MakeForm();
+  form->NewProject();
+  script.files = {MakePicture("o.bmp", 30, 20), MakePicture("m.bmp", 30, 20, 1),
+                  MakePicture("b.bmp", 30, 20, 2)};
+  form->ImportAllAction->trigger();
+  EXPECT_EQ(script.fileTitles,
+            QStringList({"Open Original Picture", "Open Object Mask", "Open Background Picture"}));
+  EXPECT_FALSE(form->Project().BackgroundFilename.empty());
+  EXPECT_TRUE(form->SaveAction->isEnabled());
+}
+
+TEST_F(MainFormTest, PageUpAndPageDown) {
+  auto form = MakeForm();
+  form->NewProject();
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  auto* tabs = Find<QTabWidget>(form.get(), "PageControl");
+  EXPECT_EQ(form->CurrentPage(), 0);
+  EXPECT_FALSE(Find(form.get(), "PanelUp")->isVisibleTo(form.get()));
+  QTest::keyClick(form.get(), Qt::Key_PageUp);
+  EXPECT_EQ(form->CurrentPage(), 0);
+  for (int i = 1; i <= 6; ++i) {
+    QTest::keyClick(form.get(), Qt::Key_PageDown);
+    EXPECT_EQ(form->CurrentPage(), std::min(i, 5));
+  }
+  EXPECT_FALSE(Find(form.get(), "PanelDown")->isVisibleTo(form.get()));
+  EXPECT_TRUE(Find(form.get(), "PanelUp")->isVisibleTo(form.get()));
+  // Only the current page's tab shows.
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(tabs->isTabVisible(i), i == 5) << i;
+  QTest::mouseClick(Find(form.get(), "ButtonLEDUp"), Qt::LeftButton);
+  EXPECT_EQ(form->CurrentPage(), 4);
+  EXPECT_EQ(tabs->tabText(4), "Foreground Objects");
+  // The sub-scene list travels with the arrows onto pages 3 and 4.
+  EXPECT_EQ(Find(form.get(), "RegionCBPanel")->parentWidget(),
+            Find(form.get(), "PanelUp")->parentWidget());
+}
+
+TEST_F(MainFormTest, StepBarShowsPages) {
+  auto form = MakeForm();
+  form->NewProject();
+  form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
+  auto* tree = Find<QTreeWidget>(form.get(), "OutBar1");
+  emit tree->itemClicked(StepItem(*form, "Sub-Scenes Perspective"), 0);
+  EXPECT_EQ(form->CurrentPage(), 3);
+  emit tree->itemClicked(StepItem(*form, "Subs-Scenes"), 0);
+  EXPECT_EQ(form->CurrentPage(), 3);
+  emit tree->itemClicked(StepItem(*form, "Object Mask"), 0);
+  EXPECT_EQ(form->CurrentPage(), 1);
+}
+
+TEST_F(MainFormTest, ToolWindowFlagsWithDeactivation) {
+  auto form = MakeForm();
+  form->NewProject();
+  form->show();
+  auto* timeline = form->ToolForm(TMainForm::Timeline);
+  auto* texture = form->ToolForm(TMainForm::Texture);
+  form->ToggleAction[TMainForm::Timeline]->trigger();
+  form->ToggleAction[TMainForm::Texture]->trigger();
+  EXPECT_TRUE(timeline->isVisible());
+  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::Timeline));
+  // The user closes the timeline with its own close box: the flag stays.
+  timeline->close();
+  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::Timeline));
+  form->HideToolWindows();
+  EXPECT_FALSE(texture->isVisible());
+  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::Texture));
+  form->RestoreToolWindows();
+  EXPECT_TRUE(timeline->isVisible());
+  EXPECT_TRUE(texture->isVisible());
+  // The texture viewer clears its flag when closed by other means.
+  texture->close();
+  EXPECT_FALSE(form->ToolWindowFlag(TMainForm::Texture));
+  form->ToggleAction[TMainForm::Timeline]->trigger();
+  EXPECT_FALSE(timeline->isVisible());
+  EXPECT_FALSE(form->ToolWindowFlag(TMainForm::Timeline));
+  // The application's state signal drives the same.
+  form->ToggleAction[TMainForm::Timeline]->trigger();
+  emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+  EXPECT_FALSE(timeline->isVisible());
+  emit qApp->applicationStateChanged(Qt::ApplicationActive);
+  EXPECT_TRUE(timeline->isVisible());
+}
+
+TEST_F(MainFormTest, StickyMove) {
+  auto form = MakeForm();
+  form->NewProject();
+  form->move(100, 100);
+  form->show();
+  QApplication::processEvents();
+  form->ToggleAction[TMainForm::Timeline]->trigger();
+  form->ToggleAction[TMainForm::CameraControl]->trigger();
+  auto* timeline = form->ToolForm(TMainForm::Timeline);
+  auto* control = form->ToolForm(TMainForm::CameraControl);
+  timeline->move(400, 300);
+  control->move(50, 60);
+  QApplication::processEvents();
+  form->StickyAction->setChecked(true);
+  const QPoint t0 = timeline->pos(), c0 = control->pos();
+  form->move(form->pos() + QPoint(30, -10));
+  QApplication::processEvents();
+  EXPECT_EQ(timeline->pos(), t0 + QPoint(30, -10));
+  EXPECT_EQ(control->pos(), c0 + QPoint(30, -10));
+  form->StickyAction->setChecked(false);
+  form->move(form->pos() + QPoint(5, 5));
+  QApplication::processEvents();
+  EXPECT_EQ(timeline->pos(), t0 + QPoint(30, -10));
+}
+
+TEST_F(MainFormTest, SettingsWrittenAndReadBack) {
+  {
+    auto form = MakeForm();
+    form->StickyAction->setChecked(true);
+    form->resize(900, 650);
+    form->ToolForm(TMainForm::Inspector)->move(123, 77);
+    form->ToolForm(TMainForm::Inspector)->resize(300, 222);
+    form->StoreSettings();
+  }
+  const auto ini = dir_ / "config" / "glKOV.INI";
+  ASSERT_TRUE(std::filesystem::exists(ini));
+  const IniFile s = IniFile::Load(ini);
+  EXPECT_EQ(s.Value("Setting", "StickyFormTB.Down", ""), "1");
+  EXPECT_TRUE(s.Value("Setting", "ToolBarIcon.Top"));
+  EXPECT_TRUE(s.Value("Setting", "ToolBarMenu.Left"));
+  EXPECT_EQ(s.IntValue("Setting", "Width", 0), 900);
+  EXPECT_EQ(s.IntValue("Object Inspector", "Height", 0), 222);
+  const auto sections = s.Sections();
+  for (const char* section : {"TCameraControlForm", "Object Extraction", "Advanced Options",
+                              "TTextureForm", "TTimelineForm", "TNevigatorForm"})
+    EXPECT_NE(std::find(sections.begin(), sections.end(), section), sections.end()) << section;
+  auto again = std::make_unique<TMainForm>(TMainForm::Options{}, Dialogs());
+  EXPECT_TRUE(again->StickyAction->isChecked());
+  EXPECT_EQ(again->width(), 900);
+  EXPECT_EQ(again->ToolForm(TMainForm::Inspector)->size(), QSize(300, 222));
+}
+
+TEST_F(MainFormTest, DamagedSettingsFileIsReportedAndIgnored) {
+  std::filesystem::create_directories(dir_ / "config");
+  WriteFile(dir_ / "config" / "glKOV.INI", "[Setting]\nthis is not a setting\n");
+  auto form = MakeForm();
+  ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_TRUE(script.errors[0].contains("glKOV.INI"));
+  EXPECT_FALSE(form->StickyAction->isChecked());
+}
+
+TEST_F(MainFormTest, StartupFileThatCannotBeOpened) {
+  const QString missing = QString::fromStdString((dir_ / "missing.kov").string());
+  auto form = MakeForm(missing);
+  form->show();
+  QApplication::processEvents();
+  ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_TRUE(script.errors[0].contains("missing.kov")) << script.errors[0].toStdString();
+  EXPECT_EQ(form->windowTitle(), "glKOV");
+  EXPECT_TRUE(app::ReadRecentFiles().isEmpty());  // a failed open is not remembered
+  // Only the first showing opens it.
+  form->hide();
+  form->show();
+  QApplication::processEvents();
+  EXPECT_EQ(script.errors.size(), 1);
+}
+
+TEST_F(MainFormTest, SplashWaitsTwoSeconds) {
+  app::TSplashForm splash(50);
+  EXPECT_FALSE(splash.CanClose());
+  EXPECT_TRUE(splash.windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return splash.CanClose(); }, 5000));
+  const QString out = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
+  if (!out.isEmpty()) splash.grab().save(out + "/splash.png");
+}
+
+TEST_F(MainFormTest, RecentFilesMenu) {
+  auto form = MakeForm();
+  app::WriteRecentFiles({"/a/1.kov", "/a/2.kov"});
+  form->RefreshRecentMenu();
+  auto* menu = Find<QMenu>(form.get(), "Reopen1");
+  QStringList texts;
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator()) texts << a->text();
+  EXPECT_EQ(texts,
+            QStringList({"/a/1.kov", "/a/2.kov", "&Clear Recent Opened List", "&Remove Obsolete"}));
+  const QString real = MakePicture("exists.kov", 2, 2);
+  app::WriteRecentFiles({"/gone/1.kov", real});
+  form->RemoveObsoleteAction->trigger();
+  EXPECT_EQ(app::ReadRecentFiles(), QStringList({real}));
+  form->ClearRecentAction->trigger();
+  EXPECT_TRUE(app::ReadRecentFiles().isEmpty());
+}
+
+TEST_F(MainFormTest, RegistrationFilesAndMessage) {
+  auto form = MakeForm();
+  form->RegisterFileType("..kov", "kovfile", "glKOV-File", "", "/usr/local/bin/glkov");
+  const auto data = dir_ / "data";
+  EXPECT_TRUE(std::filesystem::exists(data / "mime/packages/glkov-kovfile.xml"));
+  const std::string desktop = ReadFile(data / "applications/glkov-kovfile.desktop");
+  EXPECT_NE(desktop.find("Exec=/usr/local/bin/glkov %f"), std::string::npos);
+  ASSERT_EQ(script.infos.size(), 1);
+  EXPECT_EQ(script.infos[0], "File-Type .kov associated with\n/usr/local/bin/glkov\n");
+  // Nothing to do without a command; no message either.
+  form->RegisterFileType(".kov", "kovfile", "glKOV-File", "", "");
+  EXPECT_EQ(script.infos.size(), 1);
+}
+
+TEST_F(MainFormTest, OptionsWindow) {
+  app::TOptionForm options;
+  EXPECT_EQ(options.windowTitle(), "Options");
+  EXPECT_NE(options.findChild<QPushButton*>("AssociateButton"), nullptr);
+  auto* group = options.findChild<QGroupBox*>("GroupBox1");
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(group->title(), "Under Construction");
+  auto form = MakeForm();
+  form->ConfigurationAction->trigger();
+  EXPECT_EQ(script.execs, 1);
+}
+
+}  // namespace
+}  // namespace glkov::testing

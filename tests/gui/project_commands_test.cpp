@@ -1,0 +1,140 @@
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+#include <QUndoStack>
+
+#include "app/settings.h"
+#include "core/model/project_file.h"
+#include "gui_fixture.h"
+
+namespace glkov::testing {
+namespace {
+
+using app::TMainForm;
+
+class ProjectCommandsTest : public GuiTest {
+ protected:
+  // A saved project of three 90 x 60 pictures in the test folder; returns its file name.
+  QString MakeProject(const std::string& name) {
+    auto form = MakeForm();
+    form->NewProject();
+    EXPECT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 90, 60)));
+    EXPECT_TRUE(form->ImportPicture(1, MakePicture("m.bmp", 90, 60, 1)));
+    EXPECT_TRUE(form->ImportPicture(2, MakePicture("b.bmp", 90, 60, 2)));
+    const QString file = QString::fromStdString((dir_ / name).string());
+    script.files = {file};
+    EXPECT_TRUE(form->SaveProjectAs());
+    return file;
+  }
+};
+
+TEST_F(ProjectCommandsTest, SaveAsThenSaveWritesWithoutAsking) {
+  auto form = MakeForm();
+  form->NewProject();
+  form->ImportPicture(0, MakePicture("o.bmp", 90, 60));
+  form->ImportPicture(1, MakePicture("m.bmp", 90, 60, 1));
+  form->ImportPicture(2, MakePicture("b.bmp", 90, 60, 2));
+  const QString file = QString::fromStdString((dir_ / "room").string());  // no extension given
+  script.files = {file};
+  ASSERT_TRUE(form->SaveProject());
+  EXPECT_EQ(script.fileTitles, QStringList({"Save KOV Project"}));
+  EXPECT_EQ(form->windowTitle(), "glKOV - [" + file + ".kov]");
+  EXPECT_FALSE(form->Project().Modified);
+  ASSERT_TRUE(std::filesystem::exists(dir_ / "room.kov"));
+  std::filesystem::remove(dir_ / "room.kov");
+  ASSERT_TRUE(form->SaveProject());
+  EXPECT_EQ(script.fileTitles.size(), 1);  // no second dialog
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "room.kov"));
+  // The file reads back with the same pictures and mesh.
+  TProject back;
+  TTimeline timeline(back);
+  LoadProject(back, timeline, (dir_ / "room.kov").string());
+  EXPECT_EQ(back.PictureFilename, form->Project().PictureFilename);
+  EXPECT_EQ(back.PicWidth, 90);
+  EXPECT_EQ(back.MeshRegions.size(), form->Project().MeshRegions.size());
+  EXPECT_EQ(back.InnerLeft, form->Project().InnerLeft);
+  EXPECT_EQ(back.FocalLength, form->Project().FocalLength);
+  // And in the command-line tool, where it has its "info" command.
+  std::string out;
+  RunCli({"--help"}, &out);
+  if (out.find("\n  info ") != std::string::npos) {
+    ASSERT_EQ(RunCli({"info", (dir_ / "room.kov").string()}, &out), 0) << out;
+    EXPECT_NE(out.find("o.bmp"), std::string::npos) << out;
+  }
+}
+
+TEST_F(ProjectCommandsTest, OpenSetsTitleMenusAndRecentList) {
+  const QString file = MakeProject("first.kov");
+  auto form = MakeForm();
+  script.files = {file};
+  ASSERT_TRUE(form->OpenProject());
+  EXPECT_EQ(script.fileTitles.last(), "Open KOV Project");
+  EXPECT_EQ(form->windowTitle(), "glKOV - [first]");
+  EXPECT_FALSE(form->findChild<QWidget*>("PageControl")->isHidden());
+  EXPECT_FALSE(form->findChild<QWidget*>("IOriginal_r")->isHidden());
+  EXPECT_EQ(form->Project().PicWidth, 90);
+  EXPECT_EQ(form->Project().ProjectFileName, file.toStdString());
+  EXPECT_FALSE(form->Project().Modified);
+  EXPECT_TRUE(form->SaveAction->isEnabled());
+  EXPECT_TRUE(form->CloseAction->isEnabled());
+  EXPECT_TRUE(form->DefinePerspectiveAction->isEnabled());
+  EXPECT_EQ(app::ReadRecentFiles(), QStringList({file}));
+  auto* reopen = form->findChild<QMenu*>("Reopen1");
+  EXPECT_EQ(reopen->actions().first()->text(), file);
+}
+
+TEST_F(ProjectCommandsTest, ReopenMovesTheEntryToTheTop) {
+  const QString a = MakeProject("a.kov"), b = MakeProject("b.kov");
+  auto form = MakeForm();
+  ASSERT_TRUE(form->OpenProjectFile(a));
+  ASSERT_TRUE(form->OpenProjectFile(b));
+  EXPECT_EQ(app::ReadRecentFiles(), QStringList({b, a}));
+  auto* reopen = form->findChild<QMenu*>("Reopen1");
+  ASSERT_EQ(reopen->actions()[1]->text(), a);
+  reopen->actions()[1]->trigger();
+  EXPECT_EQ(form->windowTitle(), "glKOV - [a]");
+  EXPECT_EQ(app::ReadRecentFiles(), QStringList({a, b}));
+}
+
+TEST_F(ProjectCommandsTest, FailedOpenIsNotRemembered) {
+  const auto bad = dir_ / "bad.kov";
+  WriteFile(bad, "not a project\r\n");
+  auto form = MakeForm();
+  EXPECT_FALSE(form->OpenProjectFile(QString::fromStdString(bad.string())));
+  ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_EQ(form->windowTitle(), "glKOV");
+  EXPECT_TRUE(app::ReadRecentFiles().isEmpty());
+}
+
+TEST_F(ProjectCommandsTest, CommandLineArgumentOpensOnce) {
+  const QString file = MakeProject("start.kov");
+  auto form = MakeForm(file);
+  form->show();
+  QApplication::processEvents();
+  EXPECT_EQ(form->windowTitle(), "glKOV - [start]");
+  EXPECT_EQ(app::ReadRecentFiles(), QStringList({file}));
+  EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+  EXPECT_EQ(form->Project().PicWidth, 90);
+  form->CloseProject();
+  form->hide();
+  form->show();
+  QApplication::processEvents();
+  EXPECT_EQ(form->windowTitle(), "glKOV");
+}
+
+TEST_F(ProjectCommandsTest, EditedProjectAsksBeforeOpeningAnother) {
+  const QString a = MakeProject("a.kov");
+  auto form = MakeForm();
+  ASSERT_TRUE(form->OpenProjectFile(a));
+  form->DefaultMeshButtonClick();
+  form->SetPerspectiveDone(true);
+  ASSERT_TRUE(form->Project().Modified);
+  script.answers = {true};  // save it
+  ASSERT_TRUE(form->OpenProjectFile(a));
+  EXPECT_EQ(script.questions, QStringList({"Save project before proceeding?"}));
+  EXPECT_TRUE(form->Project().PerspectiveDone);  // the saved "Done" came back
+  EXPECT_EQ(form->UndoStack()->count(), 0);
+}
+
+}  // namespace
+}  // namespace glkov::testing

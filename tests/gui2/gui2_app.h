@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <QWidget>
+#include <cstdlib>
+
+namespace glkov {
+
+// The one QApplication of the window tests, made on first use.
+inline QApplication& TestApp() {
+  static int argc = 1;
+  static char name[] = "test_gui2";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+// Saves a picture of the window as <GLKOV_SCREENSHOT_DIR>/<name>.png when that variable is set.
+inline void MaybeScreenshot(QWidget& w, const char* name) {
+  const char* dir = std::getenv("GLKOV_SCREENSHOT_DIR");
+  if (!dir) return;
+  w.grab().save(QString(dir) + "/" + name + ".png");
+}
+
+}  // namespace glkov

@@ -1,0 +1,121 @@
+#include "app/inspector_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QUndoStack>
+
+#include "core/model/project.h"
+#include "core/ui_callbacks.h"
+#include "gui2_app.h"
+
+namespace glkov {
+namespace {
+
+class Warnings : public UiCallbacks {
+ public:
+  std::vector<std::string> seen;
+  void Warning(const std::string& m) override { seen.push_back(m); }
+};
+
+TProject TwoObjects() {
+  TProject p;
+  p.MeshRegions.resize(2);
+  p.MeshRegions[0].Name = "Window";
+  p.MeshRegions[1].Name = "Region 1";
+  p.CurrentRegion = 1;
+  p.fgObjs.resize(2);
+  p.fgObjs[0].Name = "Tree";
+  p.fgObjs[0].Parent = 1;
+  p.fgObjs[0].X1 = 3;
+  p.fgObjs[0].Y1 = 4;
+  p.fgObjs[1].Name = "Lamp";
+  p.fgObjs[1].Parent = 2;
+  p.fgObjs[1].X2 = 9;
+  return p;
+}
+
+class InspectorFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override { TestApp(); }
+  QUndoStack undo;
+  Warnings warnings;
+};
+
+TEST_F(InspectorFormTest, TreeAfterEachRebuild) {
+  TProject p = TwoObjects();
+  TInspectorForm form(p, &undo, warnings);
+  EXPECT_EQ(form.windowTitle(), "Object Inspector");
+  auto* tree = form.findChild<QTreeWidget*>("TreeView1");
+  ASSERT_EQ(tree->topLevelItemCount(), 1);
+  QTreeWidgetItem* root = tree->topLevelItem(0);
+  EXPECT_EQ(root->text(0), "Scene 1");
+  ASSERT_EQ(root->childCount(), 1);  // planes only
+  EXPECT_EQ(root->child(0)->childCount(), 5);
+  EXPECT_EQ(form.SelectedObject(), -1);
+  EXPECT_FALSE(form.findChild<QTableWidget*>("InfoGrid")->isEnabled());
+  form.RebuildObjectTree();
+  root = tree->topLevelItem(0);
+  ASSERT_EQ(root->childCount(), 2);
+  EXPECT_EQ(root->child(1)->text(0), "Foreground");
+  EXPECT_EQ(root->child(1)->child(1)->text(0), "Lamp");
+  EXPECT_EQ(form.SelectedObject(), 1);  // the last object
+  auto* grid = form.findChild<QTableWidget*>("InfoGrid");
+  EXPECT_EQ(grid->item(0, 0)->text(), "Top");
+  EXPECT_EQ(grid->item(3, 1)->text(), "9");
+  auto* combo = form.findChild<QComboBox*>("ParentComboBox");
+  EXPECT_EQ(combo->count(), 5);
+  EXPECT_EQ(combo->itemText(4), "Front Wall");
+  EXPECT_EQ(combo->currentText(), "Right Wall");
+  form.show();
+  form.resize(260, 420);
+  MaybeScreenshot(form, "object_inspector");
+}
+
+TEST_F(InspectorFormTest, PlaneSelectionAsksForItsTexture) {
+  TProject p = TwoObjects();
+  TInspectorForm form(p, &undo, warnings);
+  int plane = 0;
+  QObject::connect(&form, &TInspectorForm::ShowPlaneTexture, [&](int k) { plane = k; });
+  auto* tree = form.findChild<QTreeWidget*>("TreeView1");
+  tree->setCurrentItem(tree->topLevelItem(0)->child(0)->child(4));
+  EXPECT_EQ(plane, 5);
+  EXPECT_FALSE(form.findChild<QTableWidget*>("InfoGrid")->isEnabled());
+}
+
+TEST_F(InspectorFormTest, GridEditsAreStoredUndoneOrRefused) {
+  TProject p = TwoObjects();
+  TInspectorForm form(p, &undo, warnings);
+  form.RebuildObjectTree();
+  auto* tree = form.findChild<QTreeWidget*>("TreeView1");
+  tree->setCurrentItem(tree->topLevelItem(0)->child(1)->child(0));  // "Tree"
+  ASSERT_EQ(form.SelectedObject(), 0);
+  auto* grid = form.findChild<QTableWidget*>("InfoGrid");
+  grid->item(1, 1)->setText("17");
+  EXPECT_EQ(p.fgObjs[0].X1, 17);
+  ASSERT_EQ(p.MeshRegions[1].Objects.size(), 2u);
+  EXPECT_EQ(p.MeshRegions[1].Objects[0].X1, 17);
+  grid->item(0, 1)->setText("x1");
+  EXPECT_EQ(p.fgObjs[0].Y1, 4);
+  ASSERT_EQ(warnings.seen.size(), 1u);
+  EXPECT_EQ(grid->item(0, 1)->text(), "4");  // the cell shows the kept value
+  auto* combo = form.findChild<QComboBox*>("ParentComboBox");
+  combo->setCurrentIndex(4);
+  emit combo->activated(4);
+  EXPECT_EQ(p.fgObjs[0].Parent, 5);
+  tree->topLevelItem(0)->child(1)->child(0)->setText(0, "Oak");
+  EXPECT_EQ(p.fgObjs[0].Name, "Oak");
+  ASSERT_EQ(undo.count(), 3);
+  undo.undo();
+  undo.undo();
+  undo.undo();
+  EXPECT_EQ(p.fgObjs[0].Name, "Tree");
+  EXPECT_EQ(p.fgObjs[0].Parent, 1);
+  EXPECT_EQ(p.fgObjs[0].X1, 3);
+  EXPECT_EQ(p.MeshRegions[1].Objects[0].X1, 3);
+}
+
+}  // namespace
+}  // namespace glkov

@@ -1,0 +1,266 @@
+#include "app/nevigator_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+#include <QUndoStack>
+
+#include "core/animation/timeline.h"
+#include "core/model/project.h"
+#include "gui2_app.h"
+
+namespace glkov {
+namespace {
+
+class ScriptedAnswers : public UiCallbacks {
+ public:
+  bool answer = true;
+  std::vector<std::string> questions;
+  bool AskYesNo(const std::string& q) override {
+    questions.push_back(q);
+    return answer;
+  }
+};
+
+// A 640 x 480 picture: a grey gradient with a blue block, as after an import.
+TProject Imported(int w = 640, int h = 480) {
+  TProject p;
+  p.PicWidth = w;
+  p.PicHeight = h;
+  p.IOriginal.SetSize(w, h);
+  p.IMask.SetSize(w, h);
+  p.IBackground.SetSize(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t* px = p.IOriginal.Pixel(x, y);
+      px[0] = static_cast<uint8_t>(x * 255 / w);
+      px[1] = static_cast<uint8_t>(y * 255 / h);
+      px[2] = 90;
+    }
+  InitRegions(p);
+  return p;
+}
+
+class NevigatorFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override { TestApp(); }
+
+  // Shows the form with a 320 x 240 picture area (scale 0.5 for 640 x 480).
+  void Show(TNevigatorForm& form) {
+    form.show();
+    auto* panel = form.findChild<QFrame*>("NevPanel");
+    const QSize extra = form.size() - panel->size();
+    form.resize(extra + QSize(320 + 2 + 8, 240 + 2 + 8));
+    QCoreApplication::processEvents();
+    ASSERT_DOUBLE_EQ(form.DividerScale(), 0.5);
+  }
+  // Display point of a picture point.
+  static QPoint D(int x, int y) { return {x / 2, y / 2}; }
+
+  void Drag(TNevigatorForm& form, QPoint from, QPoint to) {
+    QWidget* img = form.NevImage();
+    QTest::mouseMove(img, from);
+    QTest::mousePress(img, Qt::LeftButton, {}, from);
+    QTest::mouseMove(img, (from + to) / 2);
+    QTest::mouseMove(img, to);
+    QTest::mouseRelease(img, Qt::LeftButton, {}, to);
+  }
+
+  ScriptedAnswers answers;
+  QUndoStack undo;
+};
+
+TEST_F(NevigatorFormTest, CaptionControlsAndScale) {
+  TProject p = Imported();
+  TNevigatorForm form(p, &undo, answers);
+  Show(form);
+  EXPECT_EQ(form.windowTitle(), "Scene Divider");
+  EXPECT_EQ(form.findChild<QLabel*>("ScalePanel")->text(), "50%");
+  EXPECT_EQ(form.DividerImage().size(), QSize(320, 240));
+  EXPECT_EQ(p.CurrentRegion, -2);
+  auto* cb = form.findChild<QComboBox*>("RegionCB");
+  ASSERT_EQ(cb->count(), 1);
+  EXPECT_EQ(cb->itemText(0), "Region 1");
+  EXPECT_FALSE(form.findChild<QToolButton*>("DeleteMeshButton")->isEnabled());
+  MaybeScreenshot(form, "scene_divider");
+}
+
+TEST_F(NevigatorFormTest, DrawsRectanglesInTheirColours) {
+  TProject p = Imported();
+  TNevigatorForm form(p, &undo, answers);
+  Show(form);
+  form.AddSBClick();
+  const QImage& img = form.DividerImage();
+  // View window (10, 10, 629, 469): white outline, white corner square.
+  EXPECT_EQ(img.pixelColor(D(300, 10)), QColor(255, 255, 255));
+  EXPECT_EQ(img.pixelColor(D(629, 469) - QPoint(3, 3)), QColor(255, 255, 255));
+  // SubScene 2 (213, 160, 480, 360) not current: maroon; its corner square too.
+  EXPECT_EQ(img.pixelColor(D(300, 160)), QColor(128, 0, 0));
+  EXPECT_EQ(img.pixelColor(QPoint(240 - 3, 180 - 3)), QColor(128, 0, 0));
+  // Picking it in the list makes it red.
+  form.findChild<QComboBox*>("RegionCB")->setCurrentIndex(1);
+  EXPECT_EQ(p.CurrentRegion, 2);
+  EXPECT_EQ(form.DividerImage().pixelColor(D(300, 160)), QColor(255, 0, 0));
+  MaybeScreenshot(form, "scene_divider_two_sub_scenes");
+}
+
+TEST_F(NevigatorFormTest, ClickPicksTheViewWindowFirst) {
+  TProject p = Imported();
+  TNevigatorForm form(p, &undo, answers);
+  Show(form);
+  form.AddSBClick();
+  QTest::mouseClick(form.NevImage(), Qt::LeftButton, {}, D(300, 200));
+  EXPECT_EQ(p.CurrentRegion, 0);
+  QTest::mouseClick(form.NevImage(), Qt::LeftButton, {}, D(4, 4));
+  EXPECT_EQ(p.CurrentRegion, 1);
+  EXPECT_EQ(undo.count(), 1);  // the add; clicks change nothing
+}
+
+TEST_F(NevigatorFormTest, HoverSetsTheDragMode) {
+  TProject p = Imported();
+  TNevigatorForm form(p, &undo, answers);
+  Show(form);
+  QTest::mouseMove(form.NevImage(), D(300, 200));
+  EXPECT_EQ(form.DragMode(), DividerDragMode::Move);
+  QTest::mouseMove(form.NevImage(), D(624, 464));
+  EXPECT_EQ(form.DragMode(), DividerDragMode::Resize);
+}
+
+TEST_F(NevigatorFormTest, MoveAndResizeWithUndo) {
+  TProject p = Imported();
+  TNevigatorForm form(p, &undo, answers);
+  Show(form);
+  int changed = -1;
+  QObject::connect(&form, &TNevigatorForm::RegionChanged, [&](int k) { changed = k; });
+  // Move the view window by (40, 20) picture pixels.
+  Drag(form, D(300, 200), D(340, 220));
+  EXPECT_EQ(changed, 0);
+  EXPECT_EQ(RegionRect(p.MeshRegions[0]), (DividerRect{20, 20, 639, 479}));  // clamped right/bottom
+  // Resize it smaller from its corner square: the mesh is reset for the new size.
+  Drag(form, D(632, 472), D(332, 272));
+  EXPECT_EQ(RegionRect(p.MeshRegions[0]), (DividerRect{20, 20, 339, 279}));
+  EXPECT_EQ(p.MeshRegions[0].InnerLeft, 319 / 3);
+  EXPECT_EQ(p.ViewWidth, 320);
+  EXPECT_EQ(p.ViewHeight, 260);
+  ASSERT_EQ(undo.count(), 2);
+  undo.undo();
+  EXPECT_EQ(RegionRect(p.MeshRegions[0]), (DividerRect{20, 20, 639, 479}));
+  undo.undo();
+  EXPECT_EQ(RegionRect(p.MeshRegions[0]), (DividerRect{10, 10, 629, 469}));
+  EXPECT_EQ(p.ViewWidth, 620);
+  undo.redo();
+  EXPECT_EQ(RegionRect(p.MeshRegions[0]), (DividerRect{20, 20, 639, 479}));
+}
+
+TEST_F(NevigatorFormTest, DragToNothingKeepsAPixel) {
+  TProject p = Imported();
+  TNevigatorForm form(p, &undo, answers);
+  Show(form);
+  Drag(form, D(624, 464), QPoint(-50, -50));
+  const TMeshRegion& w = p.MeshRegions[0];
+  EXPECT_EQ(RegionRect(w), (DividerRect{10, 10, 10, 10}));
+}
+
+TEST_F(NevigatorFormTest, AddAndDeleteTheLast) {
+  TProject p = Imported();
+  TNevigatorForm form(p, &undo, answers);
+  Show(form);
+  int listChanges = 0;
+  QObject::connect(&form, &TNevigatorForm::RegionsChanged, [&] { ++listChanges; });
+  form.DeleteMeshButtonClick();  // only two entries: refused without a question
+  EXPECT_TRUE(answers.questions.empty());
+  EXPECT_EQ(p.MeshRegions.size(), 2u);
+
+  QTest::mouseClick(form.findChild<QToolButton*>("AddSB"), Qt::LeftButton);
+  form.AddSBClick();
+  ASSERT_EQ(p.MeshRegions.size(), 4u);
+  EXPECT_EQ(p.MeshRegions[2].Name, "SubScene 2");
+  EXPECT_EQ(RegionRect(p.MeshRegions[2]), (DividerRect{213, 160, 480, 360}));
+  EXPECT_EQ(p.MeshRegions[3].Name, "SubScene 3");
+  auto* cb = form.findChild<QComboBox*>("RegionCB");
+  EXPECT_EQ(cb->count(), 3);
+
+  p.CurrentRegion = 2;
+  answers.answer = false;
+  form.DeleteMeshButtonClick();
+  EXPECT_EQ(p.MeshRegions.size(), 4u);
+  answers.answer = true;
+  form.DeleteMeshButtonClick();
+  ASSERT_EQ(answers.questions.size(), 2u);
+  EXPECT_EQ(answers.questions[1], "Really Delete 'SubScene 3'?");
+  EXPECT_EQ(p.MeshRegions.size(), 3u);
+  EXPECT_EQ(p.CurrentRegion, -2);
+  EXPECT_EQ(cb->count(), 2);
+  EXPECT_EQ(listChanges, 3);
+
+  undo.undo();  // the delete
+  ASSERT_EQ(p.MeshRegions.size(), 4u);
+  EXPECT_EQ(p.MeshRegions[3].Name, "SubScene 3");
+  EXPECT_EQ(p.CurrentRegion, 2);
+  undo.undo();
+  undo.undo();
+  EXPECT_EQ(p.MeshRegions.size(), 2u);
+  EXPECT_EQ(cb->count(), 1);
+  undo.redo();
+  EXPECT_EQ(p.MeshRegions.size(), 3u);
+  EXPECT_EQ(p.MeshRegions[2].Name, "SubScene 2");
+}
+
+TEST_F(NevigatorFormTest, EmptyProjectShowsNothingAndDoesNotCrash) {
+  TProject p;
+  TNevigatorForm form(p, &undo, answers);
+  form.show();
+  QCoreApplication::processEvents();
+  QTest::mouseClick(form.NevImage(), Qt::LeftButton, {}, QPoint(5, 5));
+  form.AddSBClick();
+  form.DeleteMeshButtonClick();
+  EXPECT_TRUE(p.MeshRegions.empty());
+  EXPECT_EQ(form.DividerScale(), 0);
+}
+
+TEST(MainWindowSceneLists, CombosAndEntering) {
+  TestApp();
+  TProject p = Imported();
+  AddSubScene(p);
+  AddSubScene(p);
+  QComboBox regions, scenes;
+  p.CurrentRegion = 2;
+  FillRegionCombo(regions, p);
+  ASSERT_EQ(regions.count(), 3);
+  EXPECT_EQ(regions.currentIndex(), 1);
+  FillSceneTransitionCombo(scenes, p);
+  ASSERT_EQ(scenes.count(), 5);
+  EXPECT_EQ(scenes.itemText(1), "Region 1 to SubScene 2");
+  EXPECT_EQ(scenes.itemText(4), "SubScene 3");
+
+  TTimeline timeline(p);
+  std::vector<QString> status;
+  auto record = [&](const QString& s) { status.push_back(s); };
+  const SceneListItem t = SubScenewTransCBChange(p, timeline, 3, record);
+  EXPECT_TRUE(t.Transition);
+  EXPECT_EQ(p.CurrentRegion, 2);
+  EXPECT_TRUE(p.TransitionMode);
+  ASSERT_EQ(status.size(), 2u);
+  EXPECT_EQ(status[0], "Loading global scene (2->3)...");
+  EXPECT_EQ(status[1], "");
+
+  status.clear();
+  RegionCBChange(p, timeline, 1, record);
+  EXPECT_EQ(p.CurrentRegion, 2);
+  EXPECT_FALSE(p.TransitionMode);
+  EXPECT_EQ(status[0], "Loading scene 2...");
+  EXPECT_EQ(p.IOriginal_r.Width(), 480 - 213 + 1);
+  EXPECT_EQ(p.IOriginal_r.Height(), 360 - 160 + 1);
+
+  status.clear();
+  SubScenewTransCBChange(p, timeline, 4, record);
+  EXPECT_EQ(p.CurrentRegion, 3);
+  EXPECT_EQ(status[0], "Loading scene 3...");
+}
+
+}  // namespace
+}  // namespace glkov

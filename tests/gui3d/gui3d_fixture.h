@@ -1,0 +1,73 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <deque>
+
+#include "app/form_dialogs.h"
+#include "support/test_support.h"
+
+namespace glkov::testing {
+
+// Scripted answers for a tool window's dialogs, and a record of what it showed.
+struct FormScript {
+  std::deque<QString> files;  // answers of file dialogs, in order; none left: cancelled
+  std::deque<bool> answers;   // answers of Yes/No questions; none left: No
+  QStringList fileTitles, filters, extensions, questions, errors;
+};
+
+class Gui3dTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!qApp) {
+      static int argc = 1;
+      static char arg0[] = "test_gui3d";
+      static char* argv[] = {arg0, nullptr};
+      new QApplication(argc, argv);
+    }
+  }
+
+  app::TFormDialogs Dialogs() {
+    app::TFormDialogs d;
+    auto file = [this](QWidget*, const QString& title, const QString&, const QString& filter,
+                       const QString& extension) {
+      script.fileTitles << title;
+      script.filters << filter;
+      script.extensions << extension;
+      if (script.files.empty()) return QString();
+      QString f = script.files.front();
+      script.files.pop_front();
+      return f;
+    };
+    d.OpenFile = file;
+    d.SaveFile = file;
+    d.AskYesNo = [this](QWidget*, const QString& text) {
+      script.questions << text;
+      if (script.answers.empty()) return false;
+      const bool a = script.answers.front();
+      script.answers.pop_front();
+      return a;
+    };
+    d.Error = [this](QWidget*, const QString& text) { script.errors << text; };
+    return d;
+  }
+
+  // Grabs a window into a PNG beside the test program (screenshots/NAME.png) for a look.
+  static void Screenshot(QWidget& w, const QString& name) {
+    w.show();
+    QApplication::processEvents();
+    QDir().mkpath(QStringLiteral("screenshots"));
+    w.grab().save(QStringLiteral("screenshots/") + name + QStringLiteral(".png"));
+  }
+
+  TempDir dir_;
+  FormScript script;
+};
+
+}  // namespace glkov::testing

@@ -1,0 +1,263 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/avi_info_form.h"
+#include "app/avi_player_form.h"
+#include "core/error.h"
+#include "core/output/avi_info.h"
+#include "core/output/avi_writer.h"
+#include "core/output/movie_reader.h"
+#include "gui3d_fixture.h"
+
+namespace glkov::testing {
+namespace {
+
+// Frame k of a test movie: a uniform grey of level 20 k, so every frame tells its number.
+TFastBMP GreyFrame(int w, int h, int k) {
+  TFastBMP f(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = f.Pixel(x, y);
+      p[0] = p[1] = p[2] = static_cast<uint8_t>(20 * k);
+    }
+  return f;
+}
+
+std::filesystem::path WriteMovie(const TempDir& dir, const std::string& name, int frames, int rate,
+                                 const std::string& codec = {}) {
+  AviWriterOptions o;
+  o.Width = 32;
+  o.Height = 24;
+  o.Rate = rate;
+  o.Codec = codec;
+  AviWriter w(dir / name, o);
+  for (int k = 0; k < frames; ++k) w.AddFrame(GreyFrame(32, 24, k));
+  w.Finish();
+  return dir / name;
+}
+
+int GreyOf(const TFastBMP& f) { return f.Pixel(16, 12)[1]; }
+
+TEST(MovieReader, UncompressedMovieGivesFramesAndPeriod) {
+  TempDir dir;
+  TMovieReader r(WriteMovie(dir, "m.avi", 10, 20));
+  EXPECT_EQ(r.FrameCount(), 10);
+  EXPECT_EQ(r.Width(), 32);
+  EXPECT_EQ(r.Height(), 24);
+  EXPECT_EQ(r.FramePeriodMs(), 50);
+  EXPECT_FALSE(r.HasAudio());
+  EXPECT_FALSE(r.Truncated());
+  TFastBMP f;
+  // In order, backwards and jumping: each frame is the one asked for.
+  for (int k : {0, 1, 2, 9, 3, 3, 8, 0}) {
+    ASSERT_TRUE(r.ReadFrame(k, f)) << k << ": " << r.LastError();
+    EXPECT_EQ(f.Width(), 32);
+    EXPECT_EQ(GreyOf(f), 20 * k) << k;
+  }
+  EXPECT_FALSE(r.ReadFrame(10, f));
+  EXPECT_FALSE(r.ReadFrame(-1, f));
+  EXPECT_FALSE(r.LastError().empty());
+}
+
+TEST(MovieReader, PeriodFollowsRate) {
+  TempDir dir;
+  const std::pair<int, int> table[] = {{20, 50}, {15, 67}, {25, 40}, {5, 200}, {30, 33}};
+  for (const auto& [rate, period] : table) {
+    EXPECT_EQ(TMovieReader(WriteMovie(dir, "r.avi", 2, rate)).FramePeriodMs(), period) << rate;
+  }
+}
+
+TEST(MovieReader, CompressedMoviesDecode) {
+  TempDir dir;
+  for (const AviCodecInfo& c : ListAviCodecs()) {
+    if (c.Name != "mjpeg" && c.Name != "ffv1" && c.Name != "mpeg4") continue;
+    TMovieReader r(WriteMovie(dir, c.Name + ".avi", 6, 10, c.Name));
+    EXPECT_EQ(r.FrameCount(), 6) << c.Name;
+    TFastBMP f;
+    for (int k : {5, 0, 3}) {
+      ASSERT_TRUE(r.ReadFrame(k, f)) << c.Name << " " << k << ": " << r.LastError();
+      EXPECT_NEAR(GreyOf(f), 20 * k, 6) << c.Name << " " << k;
+    }
+  }
+}
+
+TEST(MovieReader, NotAMovieIsRefusedByName) {
+  TempDir dir;
+  WriteFile(dir / "text.avi", "RIFF this is no movie at all");
+  for (const char* name : {"text.avi", "missing.avi"}) {
+    try {
+      TMovieReader r(dir / name);
+      ADD_FAILURE() << name << " opened";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(MovieReader, TruncatedMoviesGiveWhatCanBeDecoded) {
+  TempDir dir;
+  const std::string whole = ReadFile(WriteMovie(dir, "whole.avi", 10, 20));
+  // Cut at many places, also inside headers and frames: never a crash, and every frame that
+  // decodes is one of the movie's greys.
+  for (size_t cut = 16; cut < whole.size(); cut += whole.size() / 23) {
+    WriteFile(dir / "cut.avi", whole.substr(0, cut));
+    try {
+      TMovieReader r(dir / "cut.avi");
+      EXPECT_LE(r.FrameCount(), 10);
+      TFastBMP f;
+      for (int k = 0; k < r.FrameCount(); ++k) {
+        if (r.ReadFrame(k, f)) {
+          EXPECT_EQ(GreyOf(f) % 20, 0) << cut;
+        } else {
+          EXPECT_FALSE(r.LastError().empty());
+        }
+      }
+    } catch (const Error&) {
+    }
+  }
+}
+
+class PlayerTest : public Gui3dTest {
+ protected:
+  PlayerTest() { player.SetDialogs(Dialogs()); }
+  int ShownGrey() {
+    const QImage& img = player.View()->Image();
+    return img.isNull() ? -1 : qGreen(img.pixel(16, 12));
+  }
+  app::TAVIPlayerForm player;
+};
+
+TEST_F(PlayerTest, LoadShowsFirstFrameAndCaption) {
+  const QString name = QString::fromStdString(WriteMovie(dir_, "m.avi", 10, 20).string());
+  EXPECT_EQ(player.windowTitle(), "Internal AVI Player");
+  ASSERT_TRUE(player.Load(name));
+  EXPECT_EQ(player.windowTitle(), "Internal AVI Player - " + name);
+  EXPECT_EQ(player.findChild<QLineEdit*>("FilenameEdit1")->text(), name);
+  EXPECT_EQ(player.FrameCount(), 10);
+  EXPECT_EQ(player.TimerPeriod(), 50);  // 20 frames per second
+  EXPECT_EQ(ShownGrey(), 0);
+  EXPECT_TRUE(player.Problems().isEmpty());
+}
+
+TEST_F(PlayerTest, PlayLoopsUntilStopped) {
+  ASSERT_TRUE(player.Load(QString::fromStdString(WriteMovie(dir_, "m.avi", 10, 20).string())));
+  QSignalSpy shown(&player, &app::TAVIPlayerForm::FrameShown);
+  player.findChild<QPushButton*>("Button2")->click();
+  EXPECT_TRUE(player.Playing());
+  for (int i = 0; i < 12; ++i) player.Tick();  // driven by hand: no timing in tests
+  QList<int> frames;
+  for (const auto& s : shown) frames << s[0].toInt();
+  EXPECT_EQ(frames, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 2}));
+  EXPECT_EQ(ShownGrey(), 40);
+  player.findChild<QPushButton*>("Button5")->click();
+  EXPECT_FALSE(player.Playing());
+}
+
+TEST_F(PlayerTest, SpaceTogglesAndEscStopsAndCloses) {
+  ASSERT_TRUE(player.Load(QString::fromStdString(WriteMovie(dir_, "m.avi", 4, 20).string())));
+  player.show();
+  QTest::keyClick(&player, Qt::Key_Space);
+  EXPECT_TRUE(player.Playing());
+  QTest::keyClick(&player, Qt::Key_Space);
+  EXPECT_FALSE(player.Playing());
+  QTest::keyClick(&player, Qt::Key_Space);
+  QTest::keyClick(&player, Qt::Key_Escape);
+  EXPECT_FALSE(player.Playing());
+  EXPECT_FALSE(player.isVisible());
+}
+
+TEST_F(PlayerTest, SeekStopsAndClamps) {
+  ASSERT_TRUE(player.Load(QString::fromStdString(WriteMovie(dir_, "m.avi", 10, 20).string())));
+  player.Play();
+  auto* edit = player.findChild<QLineEdit*>("Edit1");
+  EXPECT_EQ(edit->text(), "0");
+  edit->setText("7");
+  player.findChild<QPushButton*>("Button6")->click();
+  EXPECT_FALSE(player.Playing());
+  EXPECT_EQ(player.CurrentFrame(), 7);
+  EXPECT_EQ(ShownGrey(), 140);
+  player.Seek(99);
+  EXPECT_EQ(player.CurrentFrame(), 9);
+  edit->setText("seven");
+  player.findChild<QPushButton*>("Button6")->click();
+  EXPECT_EQ(script.errors, QStringList{"'seven' is not a valid integer value"});
+  EXPECT_EQ(player.CurrentFrame(), 9);
+}
+
+TEST_F(PlayerTest, StretchAndCenterPlaceThePicture) {
+  ASSERT_TRUE(player.Load(QString::fromStdString(WriteMovie(dir_, "m.avi", 2, 20).string())));
+  player.View()->resize(200, 160);
+  EXPECT_EQ(player.View()->PictureRect(), QRect(84, 68, 32, 24));
+  player.findChild<QCheckBox*>("CheckCenter")->setChecked(false);
+  EXPECT_EQ(player.View()->PictureRect(), QRect(0, 0, 32, 24));
+  player.findChild<QCheckBox*>("CheckStretch")->setChecked(true);
+  EXPECT_EQ(player.View()->PictureRect(), QRect(0, 0, 200, 160));
+  EXPECT_FALSE(player.findChild<QCheckBox*>("CheckSound")->isChecked());
+}
+
+TEST_F(PlayerTest, InfoShowsTheHeaderLines) {
+  const auto movie = WriteMovie(dir_, "m.avi", 10, 20);
+  ASSERT_TRUE(player.Load(QString::fromStdString(movie.string())));
+  QStringList shown;
+  QString title;
+  player.ExecDialog = [&](QDialog& d) {
+    title = d.windowTitle();
+    shown = static_cast<app::TAVIInfoForm&>(d).Lines();
+  };
+  player.findChild<QPushButton*>("Button4")->click();
+  EXPECT_EQ(title, "AVI File Information");
+  QStringList expected;
+  for (const std::string& l : AviFileInformation(movie)) expected << QString::fromStdString(l);
+  EXPECT_EQ(shown, expected);
+  EXPECT_TRUE(shown.contains("fccType 1935960438"));
+  EXPECT_FALSE(shown.contains("Audio Stream"));
+}
+
+TEST_F(PlayerTest, DamagedFilesSayWhatCouldNotBeRead) {
+  const std::string whole = ReadFile(WriteMovie(dir_, "m.avi", 10, 20));
+  WriteFile(dir_ / "cut.avi", whole.substr(0, whole.size() * 6 / 10));
+  const QString cut = QString::fromStdString((dir_ / "cut.avi").string());
+  ASSERT_TRUE(player.Load(cut));
+  EXPECT_GT(player.FrameCount(), 0);
+  EXPECT_LT(player.FrameCount(), 10);
+  EXPECT_FALSE(player.Problems().isEmpty());
+  player.Play();
+  for (int i = 0; i < 20; ++i) player.Tick();
+  EXPECT_TRUE(player.Playing());
+
+  WriteFile(dir_ / "junk.avi", "not a movie");
+  EXPECT_FALSE(player.Load(QString::fromStdString((dir_ / "junk.avi").string())));
+  ASSERT_FALSE(player.Problems().isEmpty());
+  EXPECT_TRUE(player.Problems().front().contains("junk.avi"));
+  player.Play();
+  EXPECT_FALSE(player.Playing());
+}
+
+TEST_F(PlayerTest, BrowseUsesOpenDialog) {
+  const QString name = QString::fromStdString(WriteMovie(dir_, "m.avi", 3, 20).string());
+  script.files = {name};
+  player.findChild<QToolButton*>("BrowseButton")->click();
+  EXPECT_EQ(script.fileTitles, QStringList{"Open AVI File"});
+  EXPECT_EQ(script.filters.front(), "AVI Files (*.avi);;All files (*.*)");
+  EXPECT_EQ(player.FileName(), name);
+}
+
+TEST_F(PlayerTest, Screenshot) {
+  ASSERT_TRUE(player.Load(QString::fromStdString(WriteMovie(dir_, "m.avi", 10, 20).string())));
+  player.Seek(6);
+  Screenshot(player, "avi_player_form");
+  app::TAVIInfoForm info;
+  QStringList lines;
+  for (const std::string& l : AviFileInformation(dir_ / "m.avi"))
+    lines << QString::fromStdString(l);
+  info.SetLines(lines);
+  Screenshot(info, "avi_info_form");
+}
+
+}  // namespace
+}  // namespace glkov::testing

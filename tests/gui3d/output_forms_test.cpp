@@ -1,0 +1,227 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTest>
+
+#include "app/output_avi_form.h"
+#include "app/output_option_form.h"
+#include "app/rendering_form.h"
+#include "core/output/avi_info.h"
+#include "core/output/avi_writer.h"
+#include "export_room.h"
+#include "gui3d_fixture.h"
+#include "output/decode_movie.h"
+
+namespace glkov::testing {
+namespace {
+
+using OutputOptionFormTest = Gui3dTest;
+
+TEST_F(OutputOptionFormTest, DefaultsAndTexts) {
+  TOutputOptions options;
+  app::TOutputOptionForm form(options);
+  EXPECT_EQ(form.windowTitle(), "Advanced Output Options");
+  const std::pair<const char*, const char*> texts[] = {
+      {"ColorDepthGroup0", "16 colors (4-bit)"},
+      {"ColorDepthGroup1", "256 Colors (8-bit)"},
+      {"ColorDepthGroup2", "True Color (24-bit)"},
+      {"MotionBlurCheckBox", "Use Motion Blur"},
+      {"StereographCheckBox", "Output Stereograph"},
+      {"CheckBox1", "Smooth mapping"},
+      {"CheckBox2", "Smooth scaling"},
+      {"DefaultButton", "Default Settings"},
+      {"Button1", "OK"},
+      {"Button2", "Cancel"},
+  };
+  for (const auto& [name, text] : texts) {
+    auto* b = form.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    ASSERT_NE(b, nullptr) << name;
+    EXPECT_EQ(b->text(), QString::fromLatin1(text)) << name;
+  }
+  EXPECT_TRUE(form.findChild<QRadioButton*>("ColorDepthGroup2")->isChecked());
+  EXPECT_FALSE(form.findChild<QCheckBox*>("MotionBlurCheckBox")->isEnabled());
+  EXPECT_FALSE(form.findChild<QPushButton*>("DefaultButton")->isEnabled());
+  auto* ac = form.findChild<QSpinBox*>("ACFrameEdit");
+  EXPECT_EQ(ac->value(), 9);
+  EXPECT_EQ(ac->minimum(), 1);
+  EXPECT_EQ(ac->maximum(), 20);
+  EXPECT_EQ(form.findChild<QLineEdit*>("EyeSEdit")->text(), "10");
+  auto* slider = form.findChild<QSlider*>("LTBSlider");
+  EXPECT_EQ(slider->value(), 0);
+  EXPECT_EQ(slider->maximum(), 10);
+  Screenshot(form, "output_option_form");
+}
+
+TEST_F(OutputOptionFormTest, ChangesStayAfterCancel) {
+  TOutputOptions options;
+  app::TOutputOptionForm form(options);
+  QSignalSpy changed(&form, &app::TOutputOptionForm::OptionsChanged);
+  QTest::mouseClick(form.findChild<QRadioButton*>("ColorDepthGroup1"), Qt::LeftButton);
+  form.findChild<QCheckBox*>("StereographCheckBox")->setChecked(true);
+  form.findChild<QLineEdit*>("EyeSEdit")->setText("2.5");
+  form.findChild<QSlider*>("LTBSlider")->setValue(10);
+  form.findChild<QSpinBox*>("ACFrameEdit")->setValue(3);
+  form.findChild<QPushButton*>("Button2")->click();
+  EXPECT_EQ(options.ColorDepthItem, 1);
+  EXPECT_TRUE(options.Stereograph);
+  EXPECT_EQ(options.EyeSeparation, "2.5");
+  EXPECT_EQ(options.Smoothness, 10);
+  EXPECT_EQ(options.AccumulatedFrames, 3);
+  EXPECT_EQ(changed.count(), 1);
+}
+
+class OutputAVIFormTest : public Gui3dTest {
+ protected:
+  OutputAVIFormTest() : room(dir_) {}
+  std::unique_ptr<app::TOutputAVIForm> MakeForm() {
+    auto form =
+        std::make_unique<app::TOutputAVIForm>(room.project, *room.timeline, options, switches);
+    form->SetDialogs(Dialogs());
+    form->SetDisplaySize(64, 48);
+    return form;
+  }
+  QString Movie() const { return QString::fromStdString((dir_ / "movie.avi").string()); }
+
+  ExportRoom room;
+  TOutputOptions options;
+  RenderSwitches switches;
+};
+
+TEST_F(OutputAVIFormTest, ShowFillsInformationAndSizes) {
+  auto form = MakeForm();
+  EXPECT_EQ(form->windowTitle(), "Output to AVI Animation File");
+  form->FormShow();
+  EXPECT_EQ(form->findChild<QSpinBox*>("WidthEdit")->value(), 64);
+  EXPECT_EQ(form->findChild<QSpinBox*>("HeightEdit")->value(), 48);
+  EXPECT_EQ(form->findChild<QLineEdit*>("AspectEdit")->text(), "1.33333333333333");
+  EXPECT_FALSE(form->findChild<QLineEdit*>("AspectEdit")->isEnabled());
+  ExportInfoInput in;
+  in.KeyFrameCount = room.timeline->KeyCount();
+  in.FramesPerKey = room.timeline->FPK;
+  in.FramesPerSecond = room.timeline->FPS;
+  in.Width = 64;
+  in.Height = 48;
+  QStringList expected;
+  for (const std::string& l : ExportInfoLines(in)) expected << QString::fromStdString(l);
+  EXPECT_EQ(form->InfoLines(), expected);
+  ASSERT_EQ(expected.size(), 5);
+  EXPECT_TRUE(expected[4].startsWith("Color Depth = 65536"));
+
+  options.ColorDepthItem = 1;
+  form->ExecDialog = [](QDialog& d) {
+    // The user picks 256 colours in the advanced options and closes with OK.
+    QTest::mouseClick(d.findChild<QRadioButton*>("ColorDepthGroup1"), Qt::LeftButton);
+  };
+  options.ColorDepthItem = 2;
+  form->findChild<QPushButton*>("Button1")->click();
+  EXPECT_EQ(options.ColorDepthItem, 1);
+  EXPECT_TRUE(form->InfoLines().back().startsWith("Color Depth = 256"))
+      << form->InfoLines().back().toStdString();
+}
+
+TEST_F(OutputAVIFormTest, SwitchesAndCompressorList) {
+  auto form = MakeForm();
+  const std::pair<const char*, const char*> boxes[] = {
+      {"GenMultiRegionCB", "Generate and Connect All Scenes"},
+      {"PreviewCB", "Preview"},
+      {"CheckBox1", "Load &Player after Generating"},
+      {"CheckBox2", "&Maintain aspect ratio of"}};
+  for (const auto& [name, text] : boxes) {
+    auto* c = form->findChild<QCheckBox*>(QString::fromLatin1(name));
+    ASSERT_NE(c, nullptr) << name;
+    EXPECT_EQ(c->text(), QString::fromLatin1(text));
+  }
+  EXPECT_TRUE(form->findChild<QCheckBox*>("GenMultiRegionCB")->isChecked());
+  EXPECT_FALSE(form->findChild<QCheckBox*>("PreviewCB")->isChecked());
+  EXPECT_TRUE(form->findChild<QCheckBox*>("CheckBox1")->isChecked());
+  EXPECT_FALSE(form->findChild<QCheckBox*>("CheckBox2")->isEnabled());
+  auto* combo = form->findChild<QComboBox*>("CompressorCombo");
+  const auto codecs = ListAviCodecs();
+  ASSERT_EQ(combo->count(), static_cast<int>(codecs.size()) + 1);
+  EXPECT_EQ(combo->itemText(0), "Uncompressed");
+  EXPECT_EQ(combo->currentIndex(), 0);
+  for (size_t i = 0; i < codecs.size(); ++i) {
+    EXPECT_EQ(combo->itemData(static_cast<int>(i) + 1).toString().toStdString(), codecs[i].Name);
+  }
+  EXPECT_EQ(form->findChild<QPushButton*>("Button1")->text(), "More Options...");
+  EXPECT_EQ(form->findChild<QPushButton*>("OutputButtonLED")->text(), "Output Movie");
+  EXPECT_TRUE(form->findChild<QPushButton*>("OutputButtonLED")->isDefault());
+  EXPECT_EQ(form->findChild<QPushButton*>("CancelButton")->text(), "Cancel");
+  form->FormShow();
+  Screenshot(*form, "output_avi_form");
+}
+
+TEST_F(OutputAVIFormTest, OutputMovieWritesFramesAndHandsMovieOn) {
+  auto form = MakeForm();
+  form->FormShow();
+  QSignalSpy frames(form.get(), &app::TOutputAVIForm::FrameRendered);
+  QSignalSpy written(form.get(), &app::TOutputAVIForm::MovieWritten);
+  QSignalSpy ended(form.get(), &app::TOutputAVIForm::ExportEnded);
+  script.files = {QString::fromStdString((dir_ / "movie").string())};
+  ASSERT_TRUE(form->OutputButtonLEDClick()) << script.errors.join("\n").toStdString();
+  EXPECT_EQ(script.fileTitles, QStringList{"Output Movie"});
+  EXPECT_EQ(script.filters.front(), "AVI-Files (*.avi)");
+  EXPECT_EQ(frames.count(), 11);  // FPK 10: frames 0 .. 10
+  EXPECT_EQ(frames[0][0].value<QImage>().size(), QSize(64, 48));
+  ASSERT_EQ(written.count(), 1);
+  EXPECT_EQ(written[0][0].toString(), Movie());  // default extension added
+  EXPECT_TRUE(written[0][1].toBool());
+  EXPECT_EQ(ended.count(), 1);
+  EXPECT_FALSE(form->Exporting());
+  const auto movie = DecodeMovie(Movie().toStdString());
+  EXPECT_EQ(movie.Frames.size(), 11u);
+  EXPECT_EQ(movie.Width, 64);
+  const AviInfo info = ReadAviInfo(Movie().toStdString());
+  ASSERT_EQ(info.Streams.size(), 1u);
+  EXPECT_EQ(info.Streams[0].fccType, 1935960438u);
+}
+
+TEST_F(OutputAVIFormTest, AbortAnsweredNoGoesOnThenAbortDeletesMovie) {
+  auto form = MakeForm();
+  form->FormShow();
+  // A file of that name from before survives an aborted export.
+  WriteFile(dir_ / "movie.avi", "old");
+  int frame = 0;
+  QObject::connect(form.get(), &app::TOutputAVIForm::FrameRendered, [&] {
+    ++frame;
+    if (frame == 2) form->RequestAbort();  // Esc in the main window
+    if (frame == 5) {
+      QTest::mouseClick(form->RenderingForm()->findChild<QPushButton*>("AbortButton"),
+                        Qt::LeftButton);
+    }
+  });
+  QSignalSpy status(form.get(), &app::TOutputAVIForm::StatusText);
+  QSignalSpy written(form.get(), &app::TOutputAVIForm::MovieWritten);
+  script.answers = {false, true};
+  EXPECT_FALSE(form->OutputMovie(Movie()));
+  EXPECT_EQ(script.questions, (QStringList{"Abort outputing?", "Abort outputing?"}));
+  EXPECT_EQ(frame, 5);
+  ASSERT_EQ(status.count(), 1);
+  EXPECT_EQ(status[0][0].toString(), "Output Aborted");
+  EXPECT_EQ(written.count(), 0);
+  EXPECT_EQ(ReadFile(dir_ / "movie.avi"), "old");
+}
+
+TEST_F(OutputAVIFormTest, RefusedExportShowsMessage) {
+  room.project.MeshRegions[1].CameraPath.clear();
+  auto form = MakeForm();
+  EXPECT_FALSE(form->OutputMovie(Movie()));
+  ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "movie.avi"));
+}
+
+TEST_F(OutputAVIFormTest, CancelledFileDialogExportsNothing) {
+  auto form = MakeForm();
+  QSignalSpy started(form.get(), &app::TOutputAVIForm::ExportStarted);
+  EXPECT_FALSE(form->OutputButtonLEDClick());
+  EXPECT_EQ(started.count(), 0);
+}
+
+}  // namespace
+}  // namespace glkov::testing

@@ -1,0 +1,283 @@
+#include "app/timeline_form.h"
+
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolButton>
+
+#include "core/animation/timeline.h"
+#include "core/model/project.h"
+#include "gui3d_fixture.h"
+
+namespace glkov::testing {
+namespace {
+
+class TimelineFormTest : public Gui3dTest {
+ protected:
+  TimelineFormTest() : timeline(project), form(timeline) { form.SetDialogs(Dialogs()); }
+
+  template <class T>
+  T* Find(const char* name) {
+    T* w = form.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  QString Text(const char* name) { return Find<QLineEdit>(name)->text(); }
+  void Click(const char* name) { QTest::mouseClick(Find<QToolButton>(name), Qt::LeftButton); }
+  void Type(const char* name, const QString& text) {
+    QLineEdit* e = Find<QLineEdit>(name);
+    e->setText(text);
+    emit e->editingFinished();
+  }
+  void SetCamera(double x) { project.Camera.CamPos = {x, 0.5, 1.0}; }
+
+  TProject project;
+  TTimeline timeline;
+  app::TTimelineForm form;
+};
+
+TEST_F(TimelineFormTest, ControlsStartWithTheirDefaults) {
+  EXPECT_EQ(Find<QSpinBox>("FPSEdit")->value(), 20);
+  EXPECT_EQ(Find<QSpinBox>("FPKEdit")->value(), 60);
+  EXPECT_EQ(Find<QSpinBox>("RgnTransEdit")->value(), 40);
+  EXPECT_EQ(Text("CurrentFrameEdit"), "1");
+  EXPECT_EQ(Text("NoOfKeyframeEdit"), "2");
+  EXPECT_EQ(Text("MFRFEdit"), "1.0");
+  QScrollBar* bar = Find<QScrollBar>("KeyFrameScrollBar");
+  EXPECT_EQ(bar->minimum(), 1);
+  EXPECT_EQ(bar->maximum(), 2);
+  EXPECT_EQ(bar->value(), 1);
+  EXPECT_EQ(bar->pageStep(), 1);
+  EXPECT_FALSE(Find<QToolButton>("DeleteButton")->isEnabled());
+  EXPECT_EQ(Find<QToolButton>("RecordCurrentFrame")->text(), "Record");
+  EXPECT_EQ(form.windowTitle(), "Animation Path");
+  EXPECT_EQ(timeline.KeyCount(), 2);
+  // The spin edits have no limits.
+  EXPECT_EQ(Find<QSpinBox>("FPSEdit")->minimum(), INT_MIN);
+  EXPECT_EQ(Find<QSpinBox>("FPSEdit")->maximum(), INT_MAX);
+}
+
+TEST_F(TimelineFormTest, HintsAreTheProgramsTexts) {
+  const std::pair<const char*, const char*> hints[] = {
+      {"NewPathButton", "New Animation Path"},
+      {"ToolButton2", "Open Animation Path"},
+      {"ToolButton3", "Save Animation Path"},
+      {"FPSEdit", "Frame per second"},
+      {"FPKEdit", "Frame per keyframe"},
+      {"RgnTransEdit", "Frame per second for Region Transition"},
+      {"KeyFrameScrollBar", "Keyframe Select Bar"},
+      {"RecordCurrentFrame", "Record Current Keyframe"},
+      {"MFRFEdit", "Master frame rate factor"},
+  };
+  for (const auto& [name, hint] : hints) {
+    QWidget* w = form.findChild<QWidget*>(QString::fromLatin1(name));
+    ASSERT_NE(w, nullptr) << name;
+    EXPECT_EQ(w->toolTip(), QString::fromLatin1(hint)) << name;
+  }
+}
+
+TEST_F(TimelineFormTest, NewPathSetsUntitledCaption) {
+  Click("NewPathButton");
+  EXPECT_EQ(form.windowTitle(), "Animation Path - [Untitled]");
+  EXPECT_EQ(timeline.KeyCount(), 2);
+}
+
+TEST_F(TimelineFormTest, RecordAdvancesAndLastKeyKeepsRecordCaption) {
+  Type("NoOfKeyframeEdit", "3");
+  ASSERT_EQ(timeline.KeyCount(), 3);
+  SetCamera(1);
+  Click("RecordCurrentFrame");
+  EXPECT_TRUE(timeline.KeyFrames()[0].Recorded);
+  EXPECT_EQ(timeline.KeyFrames()[0].CamPos.x, 1);
+  EXPECT_EQ(Text("CurrentFrameEdit"), "2");
+  EXPECT_EQ(Find<QScrollBar>("KeyFrameScrollBar")->value(), 2);
+  SetCamera(2);
+  Click("RecordCurrentFrame");
+  SetCamera(3);
+  Click("RecordCurrentFrame");
+  EXPECT_EQ(Text("CurrentFrameEdit"), "3");
+  EXPECT_EQ(Find<QToolButton>("RecordCurrentFrame")->text(), "Record");
+  EXPECT_EQ(timeline.KeyFrames()[2].CamPos.x, 3);
+}
+
+TEST_F(TimelineFormTest, SelectingRecordedKeyRecallsItAndClearOnlyClears) {
+  SetCamera(4);
+  Click("RecordCurrentFrame");  // key 1 recorded, key 2 selected
+  QSignalSpy redraw(&form, &app::TTimelineForm::RedrawScene);
+  SetCamera(9);
+  Find<QScrollBar>("KeyFrameScrollBar")->setValue(1);
+  EXPECT_EQ(project.Camera.CamPos.x, 4);
+  EXPECT_GE(redraw.count(), 1);
+  EXPECT_EQ(Find<QToolButton>("RecordCurrentFrame")->text(), "Clear");
+  SetCamera(7);
+  Click("RecordCurrentFrame");
+  EXPECT_FALSE(timeline.KeyFrames()[0].Recorded);
+  EXPECT_EQ(project.Camera.CamPos.x, 7);  // the camera does not move
+  EXPECT_EQ(Find<QToolButton>("RecordCurrentFrame")->text(), "Record");
+}
+
+TEST_F(TimelineFormTest, TypedKeyNumberSelectsKey) {
+  Type("NoOfKeyframeEdit", "4");
+  Type("CurrentFrameEdit", "3");
+  EXPECT_EQ(timeline.CurrentKey(), 3);
+  EXPECT_EQ(Find<QScrollBar>("KeyFrameScrollBar")->value(), 3);
+  Type("CurrentFrameEdit", "x");
+  ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_EQ(timeline.CurrentKey(), 3);
+  EXPECT_EQ(Text("CurrentFrameEdit"), "3");
+}
+
+TEST_F(TimelineFormTest, CountFiveAddsThreeEmptyKeys) {
+  QSignalSpy changed(&form, &app::TTimelineForm::KeyCountChanged);
+  Type("NoOfKeyframeEdit", "5");
+  EXPECT_EQ(timeline.KeyCount(), 5);
+  for (const TKeyFrame& k : timeline.KeyFrames()) EXPECT_FALSE(k.Recorded);
+  EXPECT_TRUE(Find<QToolButton>("DeleteButton")->isEnabled());
+  EXPECT_EQ(Find<QScrollBar>("KeyFrameScrollBar")->maximum(), 5);
+  EXPECT_GE(changed.count(), 1);
+  EXPECT_TRUE(script.questions.isEmpty());
+}
+
+TEST_F(TimelineFormTest, NonNumericCountShowsErrorAndKeepsKeys) {
+  Type("NoOfKeyframeEdit", "abc");
+  EXPECT_EQ(script.errors.size(), 1);
+  EXPECT_EQ(timeline.KeyCount(), 2);
+  EXPECT_EQ(Text("NoOfKeyframeEdit"), "2");
+}
+
+TEST_F(TimelineFormTest, AddAndDeleteWithQuestion) {
+  Click("ToolButton1");
+  EXPECT_EQ(timeline.KeyCount(), 3);
+  EXPECT_EQ(Text("NoOfKeyframeEdit"), "3");
+  SetCamera(5);
+  Type("CurrentFrameEdit", "2");
+  Click("RecordCurrentFrame");  // key 2 recorded, key 3 selected
+  Type("CurrentFrameEdit", "1");
+
+  script.answers = {false};
+  Click("DeleteButton");
+  EXPECT_EQ(script.questions, QStringList{"Delete current keyframe?"});
+  EXPECT_EQ(timeline.KeyCount(), 3);
+
+  script.answers = {true};
+  Click("DeleteButton");
+  EXPECT_EQ(timeline.KeyCount(), 2);
+  EXPECT_EQ(Text("NoOfKeyframeEdit"), "2");
+  EXPECT_TRUE(timeline.KeyFrames()[0].Recorded);  // the later key moved up
+  EXPECT_FALSE(Find<QToolButton>("DeleteButton")->isEnabled());
+}
+
+TEST_F(TimelineFormTest, LoweringCountAsksPerKey) {
+  Type("NoOfKeyframeEdit", "4");
+  script.answers = {true, false};
+  Type("NoOfKeyframeEdit", "2");
+  EXPECT_EQ(script.questions.size(), 2);
+  EXPECT_EQ(timeline.KeyCount(), 3);  // "No" leaves the extra key
+}
+
+TEST_F(TimelineFormTest, RatesAndMasterFactorReachTimeline) {
+  Find<QSpinBox>("FPSEdit")->setValue(25);
+  Find<QSpinBox>("FPKEdit")->setValue(-3);
+  Find<QSpinBox>("RgnTransEdit")->setValue(7);
+  Find<QLineEdit>("MFRFEdit")->setText("0.5");
+  EXPECT_EQ(timeline.FPS, 25);
+  EXPECT_EQ(timeline.FPK, -3);
+  EXPECT_EQ(timeline.Trans, 7);
+  EXPECT_DOUBLE_EQ(timeline.MasterFrameRateFactor(), 0.5);
+}
+
+TEST_F(TimelineFormTest, SaveAndOpenThroughDialogs) {
+  Find<QSpinBox>("FPSEdit")->setValue(12);
+  SetCamera(0.25);
+  Click("RecordCurrentFrame");
+  const QString name = QString::fromStdString((dir_ / "flight").string());
+  script.files = {name};
+  Click("ToolButton3");
+  ASSERT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+  EXPECT_EQ(script.fileTitles, QStringList{"Save Camera Path"});
+  EXPECT_EQ(script.filters.front(),
+            "Camera Path Files (*.cam);;Text Files (*.txt);;All Files (*.*)");
+  EXPECT_EQ(script.extensions.front(), "cam");
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "flight.cam"));  // default extension added
+  EXPECT_EQ(form.windowTitle(), "Animation Path - [" + name + ".cam]");
+
+  Click("NewPathButton");
+  Find<QSpinBox>("FPSEdit")->setValue(30);
+  QSignalSpy loaded(&form, &app::TTimelineForm::PathFileChanged);
+  script.files = {name + ".cam"};
+  Click("ToolButton2");
+  EXPECT_EQ(script.fileTitles.back(), "Load Camera Path");
+  EXPECT_EQ(Find<QSpinBox>("FPSEdit")->value(), 12);
+  EXPECT_TRUE(timeline.KeyFrames()[0].Recorded);
+  EXPECT_EQ(project.Camera.CamPos.x, 0.25);  // key 1 selected and recalled
+  EXPECT_EQ(loaded.count(), 1);
+}
+
+TEST_F(TimelineFormTest, CancelledDialogsChangeNothing) {
+  Click("ToolButton3");
+  Click("ToolButton2");
+  EXPECT_EQ(script.fileTitles.size(), 2);
+  EXPECT_EQ(form.windowTitle(), "Animation Path");
+}
+
+TEST_F(TimelineFormTest, BadPathFileIsReportedAndTimelineKept) {
+  WriteFile(dir_ / "bad.cam", "KOV Camera Path File 1.0\r\n");
+  Type("NoOfKeyframeEdit", "4");
+  script.files = {QString::fromStdString((dir_ / "bad.cam").string()),
+                  QString::fromStdString((dir_ / "missing.cam").string())};
+  Click("ToolButton2");
+  Click("ToolButton2");
+  ASSERT_EQ(script.errors.size(), 2);
+  EXPECT_EQ(script.errors[0], "Not a valid KOV Camera File or wrong version.");
+  EXPECT_TRUE(script.errors[1].contains("not found")) << script.errors[1].toStdString();
+  EXPECT_EQ(timeline.KeyCount(), 4);
+}
+
+TEST_F(TimelineFormTest, Screenshot) {
+  Type("NoOfKeyframeEdit", "5");
+  Click("RecordCurrentFrame");
+  Screenshot(form, "timeline_form");
+}
+
+}  // namespace
+}  // namespace glkov::testing
+
+namespace glkov::testing {
+namespace {
+
+TEST_F(TimelineFormTest, PlayFliesThePathAtTheMovieRateAndPutsTheCameraBack) {
+  Find<QSpinBox>("FPKEdit")->setValue(10);
+  SetCamera(0);
+  Click("RecordCurrentFrame");
+  SetCamera(1);
+  Click("RecordCurrentFrame");
+  SetCamera(7);
+  QSignalSpy redraw(&form, &app::TTimelineForm::RedrawScene);
+  auto* play = Find<QToolButton>("PlayButton");
+  QTest::mouseClick(play, Qt::LeftButton);
+  EXPECT_TRUE(form.PreviewRunning());
+  EXPECT_EQ(form.PreviewInterval(), 50);  // 20 frames per second
+  EXPECT_EQ(play->text(), "Stop");
+  EXPECT_EQ(project.Camera.CamPos.x, 0);           // frame 0 is key 1
+  for (int i = 0; i < 5; ++i) form.PreviewTick();  // driven by hand: no timing in tests
+  EXPECT_DOUBLE_EQ(project.Camera.CamPos.x, 0.5);
+  for (int i = 0; i < 5; ++i) form.PreviewTick();
+  EXPECT_DOUBLE_EQ(project.Camera.CamPos.x, 1);  // frame 10 is key 2
+  form.PreviewTick();
+  EXPECT_FALSE(form.PreviewRunning());
+  EXPECT_EQ(play->text(), "Play");
+  EXPECT_EQ(project.Camera.CamPos.x, 7);
+  EXPECT_EQ(redraw.count(), 12);
+}
+
+TEST_F(TimelineFormTest, PlayRefusesAPathWithoutFrames) {
+  Find<QSpinBox>("FPKEdit")->setValue(0);
+  Click("PlayButton");
+  EXPECT_FALSE(form.PreviewRunning());
+  EXPECT_EQ(script.errors.size(), 1);
+}
+
+}  // namespace
+}  // namespace glkov::testing

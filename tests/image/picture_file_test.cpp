@@ -1,0 +1,254 @@
+#include "core/image/picture_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <random>
+
+#include "core/error.h"
+#include "core/image/picture_reader.h"
+#include "image/picture_fixtures.h"
+#include "support/test_support.h"
+
+namespace glkov {
+namespace {
+
+using testing::MaxChannelDiff;
+
+std::string Le32(uint32_t v) {
+  std::string s;
+  for (int i = 0; i < 4; ++i) s += static_cast<char>(v >> (8 * i));
+  return s;
+}
+
+// A 24-bit BMP file header with a 40-byte information header and no pixels.
+std::string BmpHeaderOnly(int32_t w, int32_t h, int bits = 24, uint32_t compression = 0,
+                          int planes = 1) {
+  std::string s = "BM" + Le32(54) + Le32(0) + Le32(54) + Le32(40) + Le32(static_cast<uint32_t>(w)) +
+                  Le32(static_cast<uint32_t>(h));
+  s += static_cast<char>(planes);
+  s += '\0';
+  s += static_cast<char>(bits);
+  s += '\0';
+  s += Le32(compression) + std::string(20, '\0');
+  return s;
+}
+
+struct BadFile {
+  const char* name;      // file name in the test folder
+  std::string contents;  // written unless writeNothing
+  std::string message;   // expected error text after "Cannot ... picture "<path>": "
+  bool writeNothing = false;
+  bool folder = false;
+};
+
+std::vector<BadFile> BadFiles() {
+  const std::string bmp = testing::MakeBmp({}, 4, 4).bytes;
+  return {
+      {"missing.bmp", "", "No such file or directory.", true},
+      {"folder.jpg", "", "it is not a file.", true, true},
+      {"picture.tif", bmp,
+       "unknown kind of picture \".tif\" (BMP, JPEG, GIF and PNG files are read)."},
+      {"picture", bmp, "the file name has no extension that tells the kind of picture."},
+      {"empty.bmp", "", "the file is empty."},
+      {"empty.jpg", "", "the file is empty."},
+      {"empty.gif", "", "the file is empty."},
+      {"empty.png", "", "the file is empty."},
+      {"text.bmp", "hello", "it is not a BMP file."},
+      {"bmp-named.jpg", bmp, "Not a JPEG file: starts with 0x42 0x4d."},
+      {"wide.bmp", BmpHeaderOnly(16385, 1),
+       "the picture is 16385 x 1 pixels, more than the program accepts (16384 pixels a side, 200 "
+       "megapixels)."},
+      {"tall.bmp", BmpHeaderOnly(1, -16385),
+       "the picture is 1 x 16385 pixels, more than the program accepts (16384 pixels a side, 200 "
+       "megapixels)."},
+      {"many.bmp", BmpHeaderOnly(16384, 12208),
+       "the picture is 16384 x 12208 pixels, more than the program accepts (16384 pixels a side, "
+       "200 megapixels)."},
+      {"largest.bmp", BmpHeaderOnly(16384, 12207), "the file is truncated."},
+      {"zero.bmp", BmpHeaderOnly(0, 5), "the picture has no pixels (0 x 5)."},
+      {"minint.bmp", BmpHeaderOnly(5, INT32_MIN),
+       "the picture is 5 x 2147483648 pixels, more than the program accepts (16384 pixels a "
+       "side, 200 megapixels)."},
+      {"depth.bmp", BmpHeaderOnly(2, 2, 7), "unsupported BMP colour depth of 7 bits."},
+      {"jpeg-in.bmp", BmpHeaderOnly(2, 2, 24, 4), "unsupported BMP compression 4."},
+      {"planes.bmp", BmpHeaderOnly(2, 2, 24, 0, 3), "corrupt BMP header (planes)."},
+      {"rle24.bmp", BmpHeaderOnly(2, 2, 24, 1), "corrupt BMP header (RLE8 needs 8 bits)."},
+  };
+}
+
+// Each bad file gets its own message naming the file, and the target keeps its picture.
+TEST(LoadPictureFile, BadFilesAreRefusedAndTheTargetKeepsItsPicture) {
+  testing::TempDir dir;
+  const auto good = testing::MakeBmp({}, 7, 3);
+  testing::WriteFile(dir / "good.bmp", good.bytes);
+  TFastBMP target;
+  LoadPictureFile((dir / "good.bmp").string(), target);
+  for (const BadFile& bad : BadFiles()) {
+    const std::string path = (dir / bad.name).string();
+    if (bad.folder) std::filesystem::create_directory(path);
+    if (!bad.writeNothing) testing::WriteFile(path, bad.contents);
+    try {
+      LoadPictureFile(path, target);
+      ADD_FAILURE() << bad.name << " was accepted";
+    } catch (const Error& e) {
+      const std::string verb = bad.writeNothing && !bad.folder ? "open" : "read";
+      EXPECT_EQ(std::string(e.what()),
+                "Cannot " + verb + " picture \"" + path + "\": " + bad.message);
+    }
+    EXPECT_EQ(MaxChannelDiff(target, good.expected), 0) << bad.name;
+  }
+}
+
+TEST(LoadPictureFile, KindIsChosenByExtensionNotContents) {
+  testing::TempDir dir;
+  const auto bmp = testing::MakeBmp({}, 3, 3);
+  testing::WriteFile(dir / "really-a-bmp.png", bmp.bytes);
+  testing::WriteFile(dir / "really-a-bmp.gif", bmp.bytes);
+  TFastBMP out;
+  EXPECT_THROW(LoadPictureFile((dir / "really-a-bmp.png").string(), out), Error);
+  EXPECT_THROW(LoadPictureFile((dir / "really-a-bmp.gif").string(), out), Error);
+  EXPECT_TRUE(out.Empty());
+}
+
+TEST(LoadPictureFile, AcceptsThePictureKindsExtensions) {
+  testing::TempDir dir;
+  const TFastBMP source = testing::SmoothPicture(8, 8);
+  const std::string jpeg = testing::EncodeJpeg(source);
+  for (const char* name : {"a.jpg", "b.JPEG", "c.Jpe", "d.jfif"}) {
+    testing::WriteFile(dir / name, jpeg);
+    TFastBMP out;
+    LoadPictureFile((dir / name).string(), out);
+    EXPECT_EQ(out.Width(), 8) << name;
+  }
+}
+
+// ------------------------------------------------------------------------------------------
+// SaveBMP
+
+TEST(SaveBMP, RoundTripsOddWidthsAsBottomUp24BitFiles) {
+  testing::TempDir dir;
+  const auto path = dir / "out.bmp";
+  for (int w = 1; w <= 9; ++w) {
+    for (int h : {1, 2, 5}) {
+      const TFastBMP picture = testing::SmoothPicture(w, h);
+      SaveBMP(path.string(), picture);
+      const std::string bytes = testing::ReadFile(path);
+      const size_t stride = (3 * static_cast<size_t>(w) + 3) / 4 * 4;
+      ASSERT_EQ(bytes.size(), 54 + stride * static_cast<size_t>(h)) << w << " x " << h;
+      EXPECT_EQ(bytes.substr(0, 2), "BM");
+      EXPECT_EQ(bytes.substr(2, 4), Le32(static_cast<uint32_t>(bytes.size())));
+      EXPECT_EQ(bytes.substr(10, 4), Le32(54));
+      EXPECT_EQ(bytes.substr(18, 4), Le32(static_cast<uint32_t>(w)));
+      EXPECT_EQ(bytes.substr(22, 4), Le32(static_cast<uint32_t>(h)));  // positive: bottom-up
+      EXPECT_EQ(bytes[28], 24);
+      // The first stored row is the bottom row of the picture.
+      EXPECT_EQ(bytes.substr(54, 3 * static_cast<size_t>(w)),
+                std::string(reinterpret_cast<const char*>(picture.Row(h - 1)), 3 * w));
+      TFastBMP back;
+      LoadPictureFile(path.string(), back);
+      EXPECT_EQ(MaxChannelDiff(back, picture), 0) << w << " x " << h;
+    }
+  }
+}
+
+TEST(SaveBMP, RefusesAnEmptyPicture) {
+  testing::TempDir dir;
+  try {
+    SaveBMP((dir / "empty.bmp").string(), TFastBMP());
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("empty.bmp"), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "empty.bmp"));
+}
+
+TEST(SaveBMP, FailedWriteNamesTheFileAndLeavesTheOldOne) {
+  testing::TempDir dir;
+  const auto path = dir / "no-such-folder" / "out.bmp";
+  try {
+    SaveBMP(path.string(), testing::SmoothPicture(3, 3));
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos) << e.what();
+  }
+  // A read-only folder: root may write anyway, so only the outcome without root is checked.
+  const auto old = dir / "old.bmp";
+  testing::WriteFile(old, "previous contents");
+  std::filesystem::permissions(
+      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  if (::geteuid() != 0) {
+    EXPECT_THROW(SaveBMP(old.string(), testing::SmoothPicture(3, 3)), Error);
+    EXPECT_EQ(testing::ReadFile(old), "previous contents");
+  }
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+}
+
+// ------------------------------------------------------------------------------------------
+// Damaged files of every kind: bytes changed at random never crash a decoder; each either
+// gives a picture within the limits or an error naming the file.
+
+using Reader = std::function<TFastBMP(const std::string&, const std::vector<uint8_t>&)>;
+
+TEST(PictureReaders, RandomlyDamagedFilesNeverCrash) {
+  const TFastBMP picture = testing::SmoothPicture(21, 13);
+  std::vector<GifColorType> palette;
+  for (int i = 0; i < 16; ++i) {
+    palette.push_back({static_cast<GifByteType>(i * 16), static_cast<GifByteType>(255 - i * 16),
+                       static_cast<GifByteType>(i * 7)});
+  }
+  testing::GifFrame frame;
+  frame.width = 21;
+  frame.height = 13;
+  frame.interlace = true;
+  for (int i = 0; i < 21 * 13; ++i) frame.indices.push_back(static_cast<uint8_t>(i % 16));
+  std::vector<uint8_t> rgb;
+  for (int y = 0; y < 13; ++y) {
+    for (int x = 0; x < 21; ++x) {
+      const uint8_t* p = picture.Pixel(x, y);
+      rgb.insert(rgb.end(), {p[2], p[1], p[0]});
+    }
+  }
+  const Reader jpeg = [](const std::string& n, const std::vector<uint8_t>& d) {
+    return ReadJpegPicture(n, d, DefaultCallbacks());
+  };
+  const std::vector<std::tuple<std::string, std::string, Reader>> samples = {
+      {"a.bmp", testing::MakeBmp({8, 1, false, 40, {}, 0}, 21, 13).bytes, ReadBmpPicture},
+      {"b.bmp", testing::MakeBmp({4, 2, false, 40, {}, 0}, 21, 13).bytes, ReadBmpPicture},
+      {"c.bmp", testing::MakeBmp({1, 0, true, 40, {}, 0}, 21, 13).bytes, ReadBmpPicture},
+      {"d.bmp", testing::MakeBmp({16, 3, false, 124, {0xf800, 0x07e0, 0x1f, 0}, 0}, 21, 13).bytes,
+       ReadBmpPicture},
+      {"e.jpg", testing::EncodeJpeg(picture), jpeg},
+      {"f.jpg", testing::EncodeJpeg(picture, {80, true, false, false, false, nullptr, 0}), jpeg},
+      {"g.gif", testing::EncodeGif({21, 13, palette, 0, {frame}}), ReadGifPicture},
+      {"h.png", testing::EncodePng(rgb, 21, 13, PNG_FORMAT_RGB), ReadPngPicture},
+  };
+  std::mt19937 rng(20261206);
+  int refused = 0, decoded = 0;
+  for (const auto& [name, bytes, read] : samples) {
+    for (int round = 0; round < 400; ++round) {
+      std::vector<uint8_t> data(bytes.begin(), bytes.end());
+      const int changes = 1 + static_cast<int>(rng() % 4);
+      for (int i = 0; i < changes; ++i) {
+        data[rng() % data.size()] = static_cast<uint8_t>(rng());
+      }
+      try {
+        const TFastBMP out = read(name, data);
+        EXPECT_GT(out.Width(), 0);
+        EXPECT_LE(out.Width(), kMaxPictureSide);
+        EXPECT_LE(out.Height(), kMaxPictureSide);
+        ++decoded;
+      } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("\"" + name + "\""), std::string::npos) << e.what();
+        ++refused;
+      }
+    }
+  }
+  EXPECT_GT(refused, 0);
+  EXPECT_GT(decoded, 0);
+}
+
+}  // namespace
+}  // namespace glkov

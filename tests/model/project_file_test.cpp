@@ -1,0 +1,527 @@
+#include "core/model/project_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "core/animation/camera_path_file.h"
+#include "core/animation/timeline.h"
+#include "core/error.h"
+#include "core/model/picture_import.h"
+#include "core/model/project.h"
+#include "core/perspective/sub_scenes.h"
+#include "model/project_test_helpers.h"
+
+namespace glkov {
+namespace {
+
+using testing::CrLf;
+using testing::OneRegionProjectLines;
+using testing::ReadFile;
+using testing::ScriptedCallbacks;
+using testing::TempDir;
+using testing::WriteFile;
+using testing::WriteRoomPictures;
+
+struct Loaded {
+  TProject project;
+  TTimeline timeline{project};
+  ScriptedCallbacks callbacks;
+  ProjectFileInfo info;
+};
+
+// Loads text written as dir/name; the project lies beside the room pictures.
+void LoadText(Loaded& l, const TempDir& dir, const std::string& text,
+              const std::string& name = "room.kov") {
+  WriteFile(dir / name, text);
+  l.info = LoadProject(l.project, l.timeline, (dir / name).string(), l.callbacks);
+}
+
+TEST(LoadProject, WorkedExampleOneSubSceneOneObject) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  Loaded l;
+  LoadText(l, dir, CrLf(OneRegionProjectLines()));
+  const TProject& p = l.project;
+
+  EXPECT_EQ(l.info.Header, "KOV with Perpective Grid");
+  EXPECT_EQ(l.info.Version, 3);
+  EXPECT_EQ(l.callbacks.Beeps, 0);
+  EXPECT_EQ(p.ProjectFileName, (dir / "room.kov").string());
+  EXPECT_EQ(p.ProjectDir, dir.path().string() + "/");
+  EXPECT_EQ(p.PictureFilename, (dir / "room.bmp").string());
+  EXPECT_EQ(p.BackgroundFilename, (dir / "roomback.bmp").string());
+  EXPECT_EQ(p.MaskFilename, (dir / "roommask.bmp").string());
+  ASSERT_EQ(p.MeshRegions.size(), 2u);
+  const TMeshRegion& r = p.MeshRegions[1];
+  EXPECT_EQ(r.Name, "Region 1");
+  EXPECT_EQ(r.Left, 0);
+  EXPECT_EQ(r.Right, 639);
+  EXPECT_EQ(r.Bottom, 479);
+  ASSERT_EQ(r.ObjCount, 1);
+  EXPECT_EQ(r.Objects[0], (TRegionObject{100, 40, 180, 200, 1, "Object 1"}));
+  EXPECT_EQ(r.VanishX, 319.5);
+  EXPECT_EQ(r.VanishY, 238.5);
+  EXPECT_EQ(r.InnerLeft, 213);
+  EXPECT_EQ(r.InnerBottom, 159);
+  EXPECT_EQ(r.InnerRight, 426);
+  EXPECT_EQ(r.InnerTop, 318);
+  EXPECT_TRUE(r.PerspectiveDone);
+  EXPECT_EQ(r.CameraPath, "");
+  EXPECT_EQ(p.FocalLength, 554);
+  // Entry 0 from line 7, and the viewing window centred at its size.
+  EXPECT_EQ(p.MeshRegions[0].Name, "Window");
+  EXPECT_EQ(p.ViewWidth, 620);
+  EXPECT_EQ(p.ViewHeight, 460);
+  EXPECT_EQ(p.ViewLeft, 10);
+  EXPECT_EQ(p.ViewRight, 630);
+  EXPECT_EQ(p.Page, 3);
+  // Sub-scene 1 entered: working copy, cut-outs, object textures reset.
+  EXPECT_EQ(p.CurrentRegion, 1);
+  EXPECT_EQ(p.PicWidth, 640);
+  EXPECT_EQ(p.IMask_r.Width(), 640);
+  EXPECT_EQ(p.IBackground_r.Height(), 480);
+  EXPECT_EQ(p.VanishY, 238.5);
+  EXPECT_TRUE(p.PerspectiveDone);
+  ASSERT_EQ(p.fgObjCount(), 1);
+  EXPECT_EQ(p.fgObjs[0].Name, "Object 1");
+  EXPECT_EQ(p.fgObjs[0].TexWidth, 32);
+  EXPECT_FALSE(p.fgObjs[0].TexUploaded);
+  EXPECT_FALSE(p.Modified);
+  EXPECT_FALSE(p.TransitionMode);
+  EXPECT_EQ(l.timeline.KeyCount(), 2);
+}
+
+TEST(LoadProject, LineFeedOnlyReadsLikeCrLf) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  std::string text;
+  for (const auto& line : OneRegionProjectLines()) text += line + "\n";
+  Loaded lf, crlf;
+  LoadText(lf, dir, text, "lf.kov");
+  LoadText(crlf, dir, CrLf(OneRegionProjectLines()), "crlf.kov");
+  EXPECT_EQ(lf.project.MeshRegions[1].Objects, crlf.project.MeshRegions[1].Objects);
+  EXPECT_EQ(lf.project.MeshRegions[1].Name, "Region 1");
+  EXPECT_EQ(lf.project.Page, 3);
+}
+
+TEST(LoadProject, OlderVersions) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  auto lines = OneRegionProjectLines();
+  lines.erase(lines.begin() + 12);  // the focal length of the sub-scene
+  lines.erase(lines.begin() + 1);   // the version line
+  {
+    auto v12 = lines;
+    v12[0] = "KOV 1.2 with Perpective Grid";
+    v12.push_back("600.25");
+    Loaded l;
+    LoadText(l, dir, CrLf(v12));
+    EXPECT_EQ(l.info.Version, 2);
+    EXPECT_EQ(l.callbacks.Beeps, 1);
+    EXPECT_EQ(l.project.FocalLength, 600.25);
+    EXPECT_EQ(l.project.Page, 3);
+    EXPECT_EQ(l.project.MeshRegions[1].Objects.size(), 1u);
+  }
+  {
+    auto v11 = lines;
+    v11[0] = "KOV 1.1 Multi-Mesh";
+    Loaded l;
+    LoadText(l, dir, CrLf(v11));
+    EXPECT_EQ(l.info.Version, 1);
+    EXPECT_EQ(l.callbacks.Beeps, 1);
+    EXPECT_EQ(l.project.FocalLength, 554);  // 60 degrees over 640 pixels
+    EXPECT_TRUE(l.project.MeshRegions[1].PerspectiveDone);
+  }
+}
+
+TEST(LoadProject, VersionZeroBeepsAndLoads) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  auto lines = OneRegionProjectLines();
+  lines[1] = "0";
+  Loaded l;
+  LoadText(l, dir, CrLf(lines));
+  EXPECT_EQ(l.callbacks.Beeps, 1);
+  EXPECT_EQ(l.project.CurrentRegion, 1);
+}
+
+TEST(LoadProject, LastFocalLengthWins) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  std::vector<std::string> lines = {
+      "KOV with Perpective Grid", "1.3", "room.bmp", "roomback.bmp", "roommask.bmp", "3"};
+  for (int i = 1; i <= 3; ++i) {
+    for (const std::string& l :
+         {std::string("0 0 300 200 Part ") + std::to_string(i), std::string("0"),
+          std::string("150.00 100.00 100.00 66.00 200.00 132.00"), std::string(""),
+          std::string("0"), std::to_string(500 + i) + ".50"}) {
+      lines.push_back(l);
+    }
+  }
+  lines.push_back("10 10 629 469");
+  lines.push_back("0");
+  Loaded l;
+  LoadText(l, dir, CrLf(lines));
+  EXPECT_EQ(l.project.FocalLength, 503.5);
+  ASSERT_EQ(l.project.MeshRegions.size(), 4u);
+  EXPECT_EQ(l.project.MeshRegions[3].Name, "Part 3");
+  EXPECT_EQ(l.project.PicWidth, 301);  // sub-scene 1 entered
+}
+
+TEST(LoadProject, NamesLeadingBlanksAndEncodings) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  auto lines = OneRegionProjectLines();
+  lines[6] = "0 0 639 479    Salle \xE9t\xE9 \x80";  // Windows-1252
+  lines[7] = "3";
+  lines[8] = "1 2 3 4 1";                            // nothing after the fifth number
+  lines.insert(lines.begin() + 9, "5 6 7 8 2    ");  // all blanks: one is kept
+  lines.insert(lines.begin() + 10, "9 10 11 12 5   Caf\xC3\xA9 n\xC2\xB0 1");  // UTF-8
+  Loaded l;
+  LoadText(l, dir, CrLf(lines));
+  const TMeshRegion& r = l.project.MeshRegions[1];
+  EXPECT_EQ(r.Name, "Salle \xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
+  ASSERT_EQ(r.Objects.size(), 3u);
+  EXPECT_EQ(r.Objects[0].Name, "");
+  EXPECT_EQ(r.Objects[1].Name, " ");
+  EXPECT_EQ(r.Objects[1].Parent, 2);
+  EXPECT_EQ(r.Objects[2].Name, "Caf\xC3\xA9 n\xC2\xB0 1");
+}
+
+TEST(LoadProject, NamesAreReducedToTheProjectFolder) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  auto lines = OneRegionProjectLines();
+  lines[2] = "C:\\Photos\\room.bmp";
+  lines[3] = "../../etc/roomback.bmp";
+  lines[4] = "D:roommask.bmp";
+  lines[10] = "..\\paths\\missing.cam";
+  Loaded l;
+  LoadText(l, dir, CrLf(lines));
+  EXPECT_EQ(l.project.PictureFilename, (dir / "room.bmp").string());
+  EXPECT_EQ(l.project.BackgroundFilename, (dir / "roomback.bmp").string());
+  EXPECT_EQ(l.project.MaskFilename, (dir / "roommask.bmp").string());
+  EXPECT_EQ(l.project.MeshRegions[1].CameraPath, "missing.cam");
+  // The sub-scene's path file is not there: a warning, and the load goes on with a new path.
+  ASSERT_EQ(l.callbacks.Warnings.size(), 1u);
+  EXPECT_EQ(l.callbacks.Warnings[0],
+            "Path file \"" + (dir / "missing.cam").string() + "\" not found.");
+  EXPECT_EQ(l.timeline.KeyCount(), 2);
+  EXPECT_EQ(l.project.CameraPathFile, "missing.cam");
+}
+
+TEST(LoadProject, SubScenePathFileIsLoadedIntoTheTimeline) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  WriteFile(dir / "path1.cam",
+            CrLf({"KOV Camera Path File 1.1", "25", "30", "12", "3", "1 0 0.5 1 0 0 -1 0 1 0",
+                  "1 0.5 0.5 0 0 0 -1 0 1 0", "0 1 0.5 0 0 0 -1 0 1 0"}));
+  auto lines = OneRegionProjectLines();
+  lines[10] = "path1.cam";
+  Loaded l;
+  LoadText(l, dir, CrLf(lines));
+  EXPECT_TRUE(l.callbacks.Warnings.empty());
+  EXPECT_EQ(l.timeline.KeyCount(), 3);
+  EXPECT_EQ(l.timeline.FPS, 25);
+  EXPECT_EQ(l.timeline.Caption(), "Animation Path - [" + (dir / "path1.cam").string() + "]");
+  EXPECT_EQ(l.project.CameraPathFile, "path1.cam");       // LoadRegion runs after the path load
+  EXPECT_EQ(l.project.Camera.CamPos, (Vec3{0, 0.5, 1}));  // key 1 recalled
+}
+
+TEST(LoadProject, PageOutsideTheRangeShowsPageZero) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  for (const char* page : {"6", "-1", "99"}) {
+    auto lines = OneRegionProjectLines();
+    lines[14] = page;
+    Loaded l;
+    LoadText(l, dir, CrLf(lines));
+    EXPECT_EQ(l.project.Page, 0) << page;
+  }
+}
+
+struct MalformedCase {
+  const char* what;
+  int line;  // line to replace (0-based), -1 to cut the file after `cut` lines
+  const char* replacement;
+  int cut;
+  const char* message;  // expected part of the message
+};
+
+class LoadProjectMalformed : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(LoadProjectMalformed, ClearErrorNoFileNameLeft) {
+  const MalformedCase& c = GetParam();
+  TempDir dir;
+  WriteRoomPictures(dir);
+  auto lines = OneRegionProjectLines();
+  if (c.line >= 0) {
+    lines[static_cast<size_t>(c.line)] = c.replacement;
+  } else {
+    lines.resize(static_cast<size_t>(c.cut));
+  }
+  Loaded l;
+  try {
+    LoadText(l, dir, CrLf(lines));
+    FAIL() << c.what << ": no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+        << c.what << ": " << e.what();
+  }
+  EXPECT_EQ(l.project.ProjectFileName, "") << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LoadProjectMalformed,
+    ::testing::Values(
+        MalformedCase{"wrong header", 0, "KOV with Perspective Grid", 0,
+                      "File is not a KOV file or wrong version."},
+        MalformedCase{"header with blank", 0, "KOV with Perpective Grid ", 0,
+                      "File is not a KOV file or wrong version."},
+        MalformedCase{"empty file", -1, "", 0, "File is not a KOV file or wrong version."},
+        MalformedCase{"version not a number", 1, "one point three", 0,
+                      "room.kov, line 2: the version"},
+        MalformedCase{"empty original", 2, "", 0, "Invalid Original Picture Filename."},
+        MalformedCase{"original missing", 2, "nothere.bmp", 0, "nothere.bmp"},
+        MalformedCase{"count not a number", 5, "one", 0, "room.kov, line 6:"},
+        MalformedCase{"count negative", 5, "-1", 0, "room.kov, line 6:"},
+        MalformedCase{"count zero", 5, "0", 0, "room.kov, line 6: a project needs at least one"},
+        MalformedCase{"count huge", 5, "2000000000", 0, "room.kov, line 6: the file is too short"},
+        MalformedCase{"count overflows", 5, "99999999999999", 0, "room.kov, line 6:"},
+        MalformedCase{"rectangle not numbers", 6, "0 0 639 x Region 1", 0,
+                      "room.kov, line 7: the bottom edge \"x\" is not a whole number"},
+        MalformedCase{"rectangle short", 6, "0 0", 0,
+                      "room.kov, line 7: the right edge is missing"},
+        MalformedCase{"object count negative", 7, "-3", 0, "room.kov, line 8:"},
+        MalformedCase{"object count huge", 7, "123456789", 0, "room.kov, line 8:"},
+        MalformedCase{"object not numbers", 8, "100 40 1.5 200 1 Object 1", 0, "room.kov, line 9:"},
+        MalformedCase{"mesh not numbers", 9, "319.50 abc 213.00 159.00 426.00 318.00", 0,
+                      "room.kov, line 10: VanishY \"abc\" is not a number"},
+        MalformedCase{"mesh too short", 9, "319.50 238.50", 0, "room.kov, line 10:"},
+        MalformedCase{"mesh not finite", 9, "nan 238.50 213.00 159.00 426.00 318.00", 0,
+                      "room.kov, line 10:"},
+        MalformedCase{"done not a number", 11, "yes", 0, "room.kov, line 12:"},
+        MalformedCase{"focal not a number", 12, "far", 0, "room.kov, line 13:"},
+        MalformedCase{"view window short", 13, "10 10 629", 0, "room.kov, line 14:"},
+        MalformedCase{"page not a number", 14, "three", 0, "room.kov, line 15:"},
+        MalformedCase{"ends in a sub-scene", -1, "", 10, "room.kov"},
+        MalformedCase{"ends before the page", -1, "", 14,
+                      "room.kov, line 15: the file ends before the work page."}));
+
+TEST(LoadProject, MissingFileNamesIt) {
+  TempDir dir;
+  Loaded l;
+  try {
+    LoadProject(l.project, l.timeline, (dir / "none.kov").string(), l.callbacks);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("none.kov"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(l.project.ProjectFileName, "");
+}
+
+TEST(LoadProject, Version12WithoutItsFocalLengthFails) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  auto lines = OneRegionProjectLines();
+  lines.erase(lines.begin() + 12);
+  lines.erase(lines.begin() + 1);
+  lines[0] = "KOV 1.2 with Perpective Grid";
+  Loaded l;
+  EXPECT_THROW(LoadText(l, dir, CrLf(lines)), Error);
+}
+
+// A project with three sub-scenes, objects, names, meshes and paths, made as a user would.
+void MakeRichProject(TProject& p, TTimeline& t, const TempDir& dir) {
+  LoadOriginal(p, t, (dir / "room.bmp").string());
+  LoadMask(p, (dir / "roommask.bmp").string());
+  LoadBackground(p, (dir / "roomback.bmp").string());
+  p.VanishX = 300.126;
+  p.VanishY = 222.334;
+  p.InnerLeft = 200.5;
+  p.InnerRight = 420.004;
+  p.InnerBottom = 150.995;
+  p.InnerTop = 310;
+  p.PerspectiveDone = true;
+  p.CameraPathFile = "/elsewhere/cams/path1.cam";
+  p.fgObjs.resize(2);
+  p.fgObjs[0].Name = "Chair";
+  p.fgObjs[0].X1 = 10;
+  p.fgObjs[0].Y1 = 20;
+  p.fgObjs[0].X2 = 30;
+  p.fgObjs[0].Y2 = 40;
+  p.fgObjs[0].Parent = 1;
+  p.fgObjs[1].Name = "Lamp on the wall";
+  p.fgObjs[1].Parent = 2;
+  p.fgObjs[1].X2 = 5;
+  AddSubScene(p);
+  AddSubScene(p);
+  p.MeshRegions[2].CameraPath = "path2.cam";
+  p.MeshRegions[3].Name = "Hall  with  blanks";
+  p.MeshRegions[0].Right = 500;
+  p.FocalLength = 600.456;
+  p.Page = 4;
+}
+
+TEST(SaveProject, RoundTripKeepsEverythingToTwoDecimals) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  TProject p;
+  TTimeline t(p);
+  MakeRichProject(p, t, dir);
+  p.Modified = true;
+  const std::string file = (dir / "rich.kov").string();
+  SaveProject(p, file);
+  EXPECT_FALSE(p.Modified);
+  const std::string text = ReadFile(file);
+  EXPECT_NE(text.find("\r\n1.3\r\nroom.bmp\r\nroomback.bmp\r\nroommask.bmp\r\n3\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("300.13 222.33 200.50 151.00 420.00 310.00\r\npath1.cam\r\n1\r\n600.46\r\n"),
+            std::string::npos)
+      << text;
+
+  Loaded l;
+  l.info = LoadProject(l.project, l.timeline, file, l.callbacks);
+  const TProject& q = l.project;
+  ASSERT_EQ(q.MeshRegions.size(), 4u);
+  for (size_t i = 1; i < 4; ++i) {
+    const TMeshRegion& a = p.MeshRegions[i];
+    const TMeshRegion& b = q.MeshRegions[i];
+    EXPECT_EQ(b.Name, a.Name);
+    EXPECT_EQ(b.Left, a.Left);
+    EXPECT_EQ(b.Top, a.Top);
+    EXPECT_EQ(b.Right, a.Right);
+    EXPECT_EQ(b.Bottom, a.Bottom);
+    EXPECT_EQ(b.Objects, a.Objects);
+    EXPECT_EQ(b.PerspectiveDone, a.PerspectiveDone);
+    EXPECT_NEAR(b.InnerLeft, a.InnerLeft, 0.005);
+    EXPECT_NEAR(b.InnerRight, a.InnerRight, 0.005);
+    EXPECT_NEAR(b.InnerBottom, a.InnerBottom, 0.005);
+    EXPECT_NEAR(b.InnerTop, a.InnerTop, 0.005);
+    EXPECT_NEAR(b.VanishX, a.VanishX, 0.005);
+    EXPECT_NEAR(b.VanishY, a.VanishY, 0.005);
+  }
+  EXPECT_EQ(q.MeshRegions[1].CameraPath, "path1.cam");
+  EXPECT_EQ(q.MeshRegions[2].CameraPath, "path2.cam");
+  EXPECT_EQ(q.MeshRegions[3].Name, "Hall  with  blanks");
+  EXPECT_EQ(q.MeshRegions[1].Objects[1].Name, "Lamp on the wall");
+  EXPECT_NEAR(q.FocalLength, 600.46, 1e-9);
+  EXPECT_EQ(q.ViewWidth, 491);
+  EXPECT_EQ(q.ViewHeight, 460);
+  EXPECT_EQ(q.Page, 4);
+
+  // Saving the loaded project again gives the same bytes.
+  const std::string again = (dir / "again.kov").string();
+  SaveProject(l.project, again);
+  EXPECT_EQ(ReadFile(again), text);
+}
+
+TEST(SaveProject, PicturesElsewhereAreWrittenAsBareNames) {
+  TempDir pictures, projects;
+  WriteRoomPictures(pictures);
+  TProject p;
+  TTimeline t(p);
+  LoadOriginal(p, t, (pictures / "room.bmp").string());
+  LoadMask(p, (pictures / "roommask.bmp").string());
+  LoadBackground(p, (pictures / "roomback.bmp").string());
+  SaveProject(p, (projects / "p.kov").string());
+  const std::string text = ReadFile(projects / "p.kov");
+  EXPECT_EQ(text.find(pictures.path().string()), std::string::npos);
+  Loaded l;
+  EXPECT_THROW(LoadProject(l.project, l.timeline, (projects / "p.kov").string()), Error);
+}
+
+TEST(SaveProject, NoSubScenesIsRefused) {
+  TempDir dir;
+  TProject p;
+  EXPECT_THROW(SaveProject(p, (dir / "empty.kov").string()), Error);
+  EXPECT_FALSE(std::filesystem::exists(dir / "empty.kov"));
+}
+
+TEST(SaveProject, FailedSaveLeavesTheOldFileByteForByte) {
+  TempDir dir;
+  WriteRoomPictures(dir);
+  const auto target = dir / "room.kov";
+  const std::string old = CrLf(OneRegionProjectLines());
+  WriteFile(target, old);
+  // The project is made before the fork (picture decoding may use threads); a child process
+  // with a small file size limit stands in for a full disk.
+  TProject p;
+  TTimeline t(p);
+  LoadOriginal(p, t, (dir / "room.bmp").string());
+  p.fgObjs.resize(500);
+  for (TfgObj& o : p.fgObjs) o.Name = "A long object name to fill the file";
+  p.Modified = true;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{2048, 2048};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    int code = 1;
+    try {
+      SaveProject(p, target.string());
+    } catch (const Error& e) {
+      const bool namesFile = std::string(e.what()).find("room.kov") != std::string::npos;
+      code = namesFile && p.Modified ? 42 : 2;
+    }
+    ::_exit(code);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 42);
+  EXPECT_EQ(ReadFile(target), old);
+}
+
+// Every line replaced by each kind of junk, and the file cut at every line: the load either
+// succeeds or throws glkov::Error; it never crashes or hangs.
+TEST(LoadProject, JunkInEveryLineIsHandled) {
+  TempDir dir;
+  WriteRoomPictures(dir, 64, 48);
+  const auto good = OneRegionProjectLines();
+  const std::vector<std::string> junk = {"",
+                                         " ",
+                                         "-1",
+                                         "0",
+                                         "2147483648",
+                                         "1e308 1e308",
+                                         "\xff\xfe\x80",
+                                         "nan",
+                                         "5 5 5 5 5 5 5 5 5 5"};
+  int errors = 0;
+  int loads = 0;
+  for (size_t i = 0; i <= good.size(); ++i) {
+    for (const std::string& j : junk) {
+      auto lines = good;
+      if (i < good.size()) {
+        lines[i] = j;
+      } else {
+        lines.resize(good.size() - 1);
+      }
+      Loaded l;
+      try {
+        LoadText(l, dir, CrLf(lines));
+        ++loads;
+      } catch (const Error&) {
+        ++errors;
+        EXPECT_EQ(l.project.ProjectFileName, "");
+      }
+    }
+  }
+  EXPECT_GT(errors, 0);
+  EXPECT_GT(loads, 0);
+}
+
+TEST(ProjectTitle, NameWithoutFolderAndExtension) {
+  EXPECT_EQ(ProjectTitle("/home/u/My Room.kov"), "My Room");
+  EXPECT_EQ(ProjectTitle("C:\\p\\a.b.kov"), "a.b");
+  EXPECT_EQ(ProjectTitle("plain"), "plain");
+}
+
+}  // namespace
+}  // namespace glkov
