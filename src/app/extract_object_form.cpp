@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
@@ -31,11 +32,13 @@ ObjectState Capture(const TProject& p) { return {p.fgObjs, p.ObjectsExtracted, p
 
 class ObjectsCommand : public QUndoCommand {
  public:
-  ObjectsCommand(const QString& text, TProject& project, ObjectState before, ObjectState after)
+  ObjectsCommand(const QString& text, TProject& project, ObjectState before, ObjectState after,
+                 std::function<void()> refresh)
       : QUndoCommand(text),
         project_(project),
         before_(std::move(before)),
-        after_(std::move(after)) {}
+        after_(std::move(after)),
+        refresh_(std::move(refresh)) {}
   void undo() override { Apply(before_); }
   void redo() override {
     if (first_) {
@@ -51,11 +54,12 @@ class ObjectsCommand : public QUndoCommand {
     project_.ObjectsExtracted = s.ObjectsExtracted;
     project_.LabelImage = s.LabelImage;
     project_.Modified = true;
-    const int k = project_.CurrentRegion;
-    if (k >= 1 && k < static_cast<int>(project_.MeshRegions.size())) StoreRegion(project_, k);
+    StoreWorkingRegion(project_);
+    if (refresh_) refresh_();
   }
   TProject& project_;
   ObjectState before_, after_;
+  std::function<void()> refresh_;
   bool first_ = true;
 };
 
@@ -106,7 +110,14 @@ TExtractObjectForm::TExtractObjectForm(TProject& project, QUndoStack* undo, QWid
   bufIMG_ = new QLabel;
   bufIMG_->setObjectName("BufIMG");
   bufIMG_->installEventFilter(this);
-  auto* scroll = new QScrollArea(this);
+  unfoldButton1_ = new QPushButton("Details >>", this);
+  unfoldButton1_->setObjectName("UnfoldButton1");
+  unfoldButton1_->setCheckable(true);
+  unfoldButton1_->setChecked(true);
+  details_ = new QWidget(this);
+  details_->setObjectName("DetailsPanel");
+  auto* scroll = new QScrollArea(details_);
+  scroll->setObjectName("ScrollBox1");
   scroll->setWidget(bufIMG_);
   scroll->setMinimumHeight(200);
 
@@ -121,21 +132,51 @@ TExtractObjectForm::TExtractObjectForm(TProject& project, QUndoStack* undo, QWid
   right->addWidget(extractButton_);
   right->addWidget(okButton_);
   right->addWidget(cancelButton_);
+  right->addWidget(unfoldButton1_);
   auto* top = new QHBoxLayout;
   top->addLayout(left, 1);
   top->addLayout(right);
+  auto* detailsLayout = new QVBoxLayout(details_);
+  detailsLayout->setContentsMargins(0, 0, 0, 0);
+  thresholdLabel->setParent(details_);
+  thresholdBar_->setParent(details_);
+  detailsLayout->addWidget(thresholdLabel);
+  detailsLayout->addWidget(thresholdBar_);
+  detailsLayout->addWidget(scroll, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
-  layout->addWidget(thresholdLabel);
-  layout->addWidget(thresholdBar_);
-  layout->addWidget(scroll, 1);
+  layout->addWidget(details_, 1);
 
   connect(extractButton_, &QPushButton::clicked, this, &TExtractObjectForm::ButtonLED1Click);
   connect(okButton_, &QPushButton::clicked, this, &TExtractObjectForm::BitBtn2Click);
   connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
   connect(thresholdBar_, &QSlider::valueChanged, this, &TExtractObjectForm::ThresholdBarChange);
   connect(trackBar1_, &QSlider::valueChanged, this, &TExtractObjectForm::TrackBar1Change);
+  connect(unfoldButton1_, &QPushButton::toggled, this, &TExtractObjectForm::UnfoldButton1Click);
   resize(460, 560);
+}
+
+void TExtractObjectForm::UnfoldButton1Click(bool unfolded) {
+  if (details_->isVisibleTo(this) == unfolded) return;
+  // The window (or the tool window holding this one) grows or shrinks by 350 pixels.
+  constexpr int kDetailsHeight = 350;
+  QWidget* w = window();
+  details_->setVisible(unfolded);
+  if (unfolded) {
+    w->resize(w->width(), w->height() + kDetailsHeight);
+  } else {
+    if (w->layout()) w->layout()->activate();
+    w->resize(w->width(), std::max(w->minimumSizeHint().height(), w->height() - kDetailsHeight));
+  }
+  if (unfoldButton1_->isChecked() != unfolded) unfoldButton1_->setChecked(unfolded);
+}
+
+void TExtractObjectForm::ResetExtraction() {
+  result_ = ExtractionResult();
+  listView1_->clear();
+  label1_->setText("0 Object(s) Extracted.");
+  bufIMG_->clear();
+  okButton_->setEnabled(false);
 }
 
 void TExtractObjectForm::TrackBar1Change() {
@@ -182,9 +223,13 @@ void TExtractObjectForm::BitBtn2Click() {
     result_.Rows[i].Checked = listView1_->topLevelItem(i)->checkState(0) == Qt::Checked;
   ObjectState before = Capture(project_);
   AcceptExtraction(project_, result_, overwritePosCB_->isChecked());
-  if (undo_)
-    undo_->push(
-        new ObjectsCommand(tr("Extract objects"), project_, std::move(before), Capture(project_)));
+  if (undo_) {
+    const QPointer<TExtractObjectForm> self(this);
+    undo_->push(new ObjectsCommand(tr("Extract objects"), project_, std::move(before),
+                                   Capture(project_), [self] {
+                                     if (self) emit self->ObjectsRestored();
+                                   }));
+  }
   emit ObjectsAccepted();
   accept();
 }
@@ -220,13 +265,14 @@ bool TExtractObjectForm::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void ClearAllObjects(TProject& project, QUndoStack* undo) {
+void ClearAllObjects(TProject& project, QUndoStack* undo, std::function<void()> refresh) {
   ObjectState before = Capture(project);
   if (!project.fgObjs.empty()) project.Modified = true;
   project.fgObjs.clear();
+  StoreWorkingRegion(project);
   if (undo)
     undo->push(new ObjectsCommand(QObject::tr("Clear all objects"), project, std::move(before),
-                                  Capture(project)));
+                                  Capture(project), std::move(refresh)));
 }
 
 }  // namespace glkov

@@ -4,6 +4,7 @@
 // lists them with check boxes and, on "OK", makes the ticked ones the foreground objects.
 
 #include <QDialog>
+#include <functional>
 
 #include "core/objects/extraction.h"
 
@@ -33,12 +34,18 @@ class TExtractObjectForm : public QDialog {
   void BufIMGMouseDown(int x, int row);
 
   const TFastBMP& Working() const { return result_.Working; }
+  // Empties the list and the preview and disables "OK" (a project was closed).
+  void ResetExtraction();
+  // "Details >>": shows or hides the lower panel with the threshold and the preview.
+  void UnfoldButton1Click(bool unfolded);
 
  signals:
   void StatusText(const QString& text);
   // "OK" made the ticked rows the objects: the main window rebuilds the tree, enables its
   // clear-objects and inspector buttons and shows the inspector.
   void ObjectsAccepted();
+  // Undo or redo put back an object list: the windows that show the objects refresh.
+  void ObjectsRestored();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -60,10 +67,13 @@ class TExtractObjectForm : public QDialog {
   QPushButton* extractButton_ = nullptr;
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
+  QPushButton* unfoldButton1_ = nullptr;
+  QWidget* details_ = nullptr;
 };
 
-// Empties the objects of the working copy (the main window's clear-objects button), through
-// undo when it is not null.
-void ClearAllObjects(TProject& project, QUndoStack* undo);
+// Empties the objects of the working copy (the main window's clear-objects button) and stores it
+// into its sub-scene, through undo when it is not null; refresh runs after an undo or redo.
+void ClearAllObjects(TProject& project, QUndoStack* undo,
+                     std::function<void()> refresh = nullptr);
 
 }  // namespace glkov

@@ -51,8 +51,7 @@ class ObjectEditCommand : public QUndoCommand {
     o.X2 = s.X2;
     o.Y2 = s.Y2;
     o.Parent = s.Parent;
-    const int k = project_.CurrentRegion;
-    if (k >= 1 && k < static_cast<int>(project_.MeshRegions.size())) StoreRegion(project_, k);
+    StoreWorkingRegion(project_);
     if (refresh_) refresh_();
   }
   TProject& project_;
@@ -109,6 +108,18 @@ TInspectorForm::TInspectorForm(TProject& project, QUndoStack* undo, UiCallbacks&
 }
 
 void TInspectorForm::RebuildSceneTree() { Rebuild(false); }
+
+void TInspectorForm::ClearSceneTree() {
+  filling_ = true;
+  treeView1_->clear();
+  auto* root = new QTreeWidgetItem(treeView1_);
+  root->setText(0, "No Scene");
+  root->setData(0, kDataRole, 0);
+  root->setData(0, kKindRole, static_cast<int>(InspectorNode::Group));
+  filling_ = false;
+  selected_ = -1;
+  FillGrid();
+}
 
 void TInspectorForm::RebuildObjectTree() { Rebuild(true); }
 

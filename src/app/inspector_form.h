@@ -29,6 +29,8 @@ class TInspectorForm : public QWidget {
 
   // The planes only (after a change of sub-scene or a cleared object list).
   void RebuildSceneTree();
+  // One root "No Scene" and an empty grid (no project).
+  void ClearSceneTree();
   // The planes and the objects; the last object is selected.
   void RebuildObjectTree();
   // The object shown in the grid (index into fgObjs), or -1.

@@ -316,6 +316,7 @@ TMainForm::TMainForm(Options options, TDialogs dialogs, QWidget* parent)
   for (int i = 0; i < 6; ++i) pages_->tabBar()->setTabVisible(i, i == 0);
 
   CreateToolWindows();
+  ConnectSceneControls();
   RestoreSettings();
   RefreshRecentMenu();
   CloseProject();
@@ -450,8 +451,6 @@ void TMainForm::CreateActions() {
   connect(ExportAnimationAction, &QAction::triggered, this, [this] {
     if (TToolForm* f = FindToolForm("TOutputAVIForm")) f->show();
   });
-  connect(ExportMaskedAction, &QAction::triggered, this,
-          [this] { dialogs_.ShowInfo(this, "The masked picture export is not available yet."); });
   connect(ConfigurationAction, &QAction::triggered, this, [this] {
     TOptionForm options(this);
     connect(&options, &TOptionForm::AssociateClicked, this, [this] {
@@ -868,9 +867,6 @@ QWidget* TMainForm::CreateObjectPage() {
   extract->setObjectName("AutoExtractButton");
   extract->setText("Make");
   SetHint(extract, "Auto Add...|Click to Perform Automatic Object Extraction");
-  connect(extract, &QToolButton::clicked, this, [this] {
-    if (TToolForm* f = FindToolForm("TExtractObjectForm")) f->show();
-  });
   bl->addWidget(extract);
   auto* clear = new QToolButton(bottom);
   clear->setObjectName("ClearObjectsButton");
@@ -1027,8 +1023,11 @@ void TMainForm::CreateToolWindows() {
       {"TRenderingForm", "Rendering in progress...", "", true},
       {"TForm1", "Form1", "", false},
   };
-  for (const auto& f : forms)
+  CreateSceneWindows();
+  for (const auto& f : forms) {
+    if (FindToolForm(f.cls)) continue;
     allToolForms_.push_back(new TToolForm(f.cls, f.caption, f.section, this, f.onTop));
+  }
   toolForms_[Timeline] = FindToolForm("TTimelineForm");
   toolForms_[CameraControl] = FindToolForm("TCameraControlForm");
   toolForms_[Inspector] = FindToolForm("TInspectorForm");
@@ -1222,7 +1221,7 @@ void TMainForm::HandleReleased(TMeshHandle* handle) {
   if (!draggingHandle_) return;
   draggingHandle_ = false;
   handle->releaseMouse();
-  StoreRegion(project_, project_.CurrentRegion);
+  StoreWorkingRegion(project_);
   if (!(CurrentMeshState() == dragStart_)) PushMeshEdit("Move Control Point", dragStart_);
 }
 
@@ -1251,7 +1250,7 @@ void TMainForm::ApplyMeshState(const TMeshState& s) {
   p.GridOffsetY = s.GridOffsetY;
   p.PerspectiveDone = s.PerspectiveDone;
   p.Modified = true;
-  StoreRegion(p, p.CurrentRegion);
+  StoreWorkingRegion(p);
   SyncDoneControls();
   PlaceHandles();
   DrawMesh();
@@ -1281,7 +1280,7 @@ void TMainForm::SetPerspectiveDone(bool done) {
   if (syncing_) return;
   const TMeshState before = CurrentMeshState();
   project_.PerspectiveDone = done;
-  StoreRegion(project_, project_.CurrentRegion);
+  StoreWorkingRegion(project_);
   SyncDoneControls();
   if (done) DrawMesh();
   if (!(before == CurrentMeshState())) PushMeshEdit(done ? "Done" : "Undone", before);
@@ -1293,7 +1292,7 @@ void TMainForm::DefaultMeshButtonClick() {
   ResetMeshDefaults(project_);
   project_.PerspectiveDone = false;
   meshBackdrop_ = 1;
-  StoreRegion(project_, project_.CurrentRegion);
+  StoreWorkingRegion(project_);
   SyncDoneControls();
   DrawMesh();
   PlaceHandles();
@@ -1374,6 +1373,7 @@ bool TMainForm::CloseProject() {
   toolVisible_[SceneDivider] = false;
   ToggleAction[SceneDivider]->setChecked(false);
   regionCB_->clear();
+  SceneWindowsClosed();
   return true;
 }
 
@@ -1550,6 +1550,7 @@ void TMainForm::AfterProjectChanged() {
     LayoutViews(p.PicWidth, p.PicHeight);
     SetPanelText(2, QString(" W: %1 H: %2 ").arg(p.PicWidth).arg(p.PicHeight));
   }
+  RefreshSceneWindows();
 }
 
 // ---------------------------------------------------------------------------------------------

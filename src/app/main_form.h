@@ -12,6 +12,7 @@
 #include "core/animation/timeline.h"
 #include "core/model/project.h"
 #include "core/perspective/view_layout.h"
+#include "core/ui_callbacks.h"
 
 class QAction;
 class QCheckBox;
@@ -24,6 +25,13 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QUndoStack;
+
+namespace glkov {
+class TExtractObjectForm;
+class TInspectorForm;
+class TNevigatorForm;
+class TTextureForm;
+}  // namespace glkov
 
 namespace glkov::app {
 
@@ -169,6 +177,28 @@ class TMainForm : public QMainWindow {
   // Status bar panel texts (0..4).
   QString PanelText(int panel) const;
 
+  // Sub-scenes, foreground objects and their windows (main_form_scenes.cpp).
+  // Enters sub-scene k as RegionCB does (through the undo stack); errors are shown.
+  bool EnterRegion(int k);
+  // Enters item j of SubScenewTransCB: a sub-scene, or a transition with its flat scene.
+  bool EnterSceneOrTransition(int j);
+  // The sub-scene the working copy holds (where edits are stored); -2 for none.
+  int EnteredRegion() const { return project_.WorkingRegion; }
+  void AutoExtractButtonClick();
+  void ClearObjectsButtonClick();
+  void ExportMaskedImageClick();
+  // Sets the combo boxes, the object page, the inspector and the divider from the project.
+  void RefreshSceneWindows();
+  TNevigatorForm* Nevigator() const { return nevigator_; }
+  TExtractObjectForm* ExtractObjectForm() const { return extractObjectForm_; }
+  TInspectorForm* ObjectInspector() const { return inspector_; }
+  TTextureForm* TextureViewer() const { return textureForm_; }
+
+ signals:
+  // A sub-scene or a transition was entered, or a transition scene built: the 3D view shows the
+  // project's scene again.
+  void SceneEntered();
+
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -178,6 +208,7 @@ class TMainForm : public QMainWindow {
 
  private:
   friend class TMainFormAccess;
+  friend class TEnterRegionCommand;
   void CreateActions();
   void CreateMenus();
   void CreateToolBars();
@@ -204,6 +235,19 @@ class TMainForm : public QMainWindow {
   void HandleMoved(TMeshHandle* handle, QPoint pos);
   void HandleReleased(TMeshHandle* handle);
   void InnerRectMouseMove(QWidget* sender, QPoint pos);
+
+  // main_form_scenes.cpp
+  void CreateSceneWindows();
+  void ConnectSceneControls();
+  bool EnterRegionNow(int k);  // enters without an undo record; false when refused
+  void AfterRegionEntered();
+  void ReloadEnteredCrop();
+  void SceneListsChanged();
+  void ObjectsAccepted();
+  void ShowTextureWindow();
+  void SceneWindowsClosed();
+  void DrawObjectPage();
+  bool NegativeOutput() const;  // the camera control's "Negative Output"
 
   Options options_;
   TDialogs dialogs_;
@@ -250,6 +294,12 @@ class TMainForm : public QMainWindow {
   QLabel* panels_[5] = {};
   QProgressBar* gauge_ = nullptr;
   QMenu* reopenMenu_ = nullptr;
+  QComboBox* subScenewTransCB_ = nullptr;
+  std::unique_ptr<UiCallbacks> sceneCallbacks_;
+  TNevigatorForm* nevigator_ = nullptr;
+  TExtractObjectForm* extractObjectForm_ = nullptr;
+  TInspectorForm* inspector_ = nullptr;
+  TTextureForm* textureForm_ = nullptr;
 
  public:
   // Actions by their menu roles (also reachable by object name).

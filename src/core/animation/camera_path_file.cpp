@@ -132,11 +132,14 @@ void SaveCameraPathFile(TTimeline& timeline, const std::string& fileName) {
   WriteFileAtomically(fileName, out);
 
   timeline.SetPathCaption(fileName);
+  // A transition's path belongs to the transition; a flight's to the sub-scene the working copy
+  // holds, whatever the divider has picked since.
   TProject& project = timeline.Project();
-  if (project.CurrentRegion >= 0 &&
-      project.CurrentRegion < static_cast<int>(project.MeshRegions.size())) {
-    project.MeshRegions[static_cast<size_t>(project.CurrentRegion)].CameraPath =
-        FileNamePart(fileName);
+  const int k = project.TransitionMode || project.WorkingRegion < 0 ? project.CurrentRegion
+                                                                    : project.WorkingRegion;
+  if (k >= 0 && k < static_cast<int>(project.MeshRegions.size())) {
+    TMeshRegion& r = project.MeshRegions[static_cast<size_t>(k)];
+    (project.TransitionMode ? r.TransitionPath : r.CameraPath) = FileNamePart(fileName);
   }
 }
 

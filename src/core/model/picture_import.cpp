@@ -110,6 +110,7 @@ void CloseProject(TProject& p, TTimeline& timeline) {
   p.PicHeight = 0;
   p.MeshRegions.clear();
   p.CurrentRegion = -2;
+  p.WorkingRegion = -2;
   ClearObjects(p);
   p.Boards = {};
   p.ObjectsExtracted = false;

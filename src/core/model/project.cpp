@@ -44,7 +44,12 @@ void StoreRegion(TProject& p, int index) {
     r.Objects[i] = {o.X1, o.Y1, o.X2, o.Y2, o.Parent, o.Name};
   }
   r.PerspectiveDone = p.PerspectiveDone;
-  r.CameraPath = p.CameraPathFile;
+  if (!p.TransitionMode) r.CameraPath = p.CameraPathFile;
+}
+
+void StoreWorkingRegion(TProject& p) {
+  const int k = p.WorkingRegion >= 0 ? p.WorkingRegion : p.CurrentRegion;
+  if (k >= 1) StoreRegion(p, k);
 }
 
 void LoadRegion(TProject& p, int index) {
@@ -70,6 +75,7 @@ void LoadRegion(TProject& p, int index) {
   }
   p.PerspectiveDone = r.PerspectiveDone;
   p.CameraPathFile = r.CameraPath;
+  p.WorkingRegion = index;
 }
 
 void SetViewWindowSize(TProject& p, int w, int h) {

@@ -36,6 +36,9 @@ struct TProject {
   // Entry 0 is the viewing window "Window", entries 1.. the sub-scenes.
   std::vector<TMeshRegion> MeshRegions;
   int CurrentRegion = -2;  // index of the sub-scene in the working copy; -2 for none
+  // The sub-scene the working copy was loaded from (LoadRegion). It differs from CurrentRegion
+  // while the divider has picked another entry or a transition is shown; -2 for none.
+  int WorkingRegion = -2;
 
   double FocalLength = 0;  // eye to picture plane, picture pixels; one value for the project
 
@@ -78,8 +81,14 @@ struct TProject {
 void ResetMeshDefaults(TProject& project);
 
 // Copies the working copy (mesh, objects, "Done", camera path name) into MeshRegions[index];
-// does nothing for an index outside the list.
+// does nothing for an index outside the list. While a transition is shown the camera path is the
+// transition's, so the sub-scene keeps its own.
 void StoreRegion(TProject& project, int index);
+
+// Stores the working copy into the sub-scene it was loaded from (WorkingRegion); a project whose
+// working copy was never loaded from the list stores into CurrentRegion. Never into the view
+// window (entry 0).
+void StoreWorkingRegion(TProject& project);
 
 // The reverse of StoreRegion: MeshRegions[index] becomes the working copy. Object fields that
 // the sub-scene does not keep (boards, textures) stay as the list held them.

@@ -338,7 +338,7 @@ void SaveProject(TProject& p, const std::string& fileName) {
     throw Error("Cannot save " + fileName + ": the project has no sub-scene (import an " +
                 "original picture first).");
   }
-  StoreRegion(p, p.CurrentRegion);
+  StoreWorkingRegion(p);
 
   std::string out;
   const auto line = [&out](std::string_view s) {

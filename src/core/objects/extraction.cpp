@@ -277,7 +277,7 @@ void AcceptExtraction(TProject& p, const ExtractionResult& result, bool overwrit
   p.Modified = p.Modified || first || changed;
   p.fgObjs = std::move(objs);
   p.ObjectsExtracted = true;
-  StoreRegion(p, p.CurrentRegion);
+  StoreWorkingRegion(p);
 }
 
 }  // namespace glkov

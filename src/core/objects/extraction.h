@@ -106,7 +106,7 @@ void MakeLabelImage(const ExtractionResult& result, TFastBMP& label);
 // its name, parent and texture and takes the row's rectangle only when overwritePositions is
 // set; a new record takes the rectangle, the name "Object " + its number and Parent 1 (Floor).
 // Writes the label image, sets Modified when the object list was empty before or has changed
-// (never clears it), and stores the working copy into the current sub-scene.
+// (never clears it), and stores the working copy into its sub-scene (StoreWorkingRegion).
 // Throws glkov::Error when more objects are ticked than the label image can number.
 void AcceptExtraction(TProject& project, const ExtractionResult& result, bool overwritePositions);
 

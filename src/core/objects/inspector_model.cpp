@@ -10,7 +10,8 @@ namespace glkov {
 
 std::vector<InspectorNode> SceneTreeNodes(const TProject& project, bool withObjects) {
   std::vector<InspectorNode> nodes;
-  nodes.push_back({"Scene " + std::to_string(project.CurrentRegion), 0, 0, InspectorNode::Group});
+  const int scene = project.WorkingRegion >= 0 ? project.WorkingRegion : project.CurrentRegion;
+  nodes.push_back({"Scene " + std::to_string(scene), 0, 0, InspectorNode::Group});
   nodes.push_back({"Background", 1, 0, InspectorNode::Group});
   for (int i = 0; i < 5; ++i) nodes.push_back({PlaneNames[i], 2, i + 1, InspectorNode::Plane});
   if (withObjects) {
@@ -35,8 +36,7 @@ TfgObj& ObjectAt(TProject& project, int index) {
 }
 
 void Store(TProject& project) {
-  const int k = project.CurrentRegion;
-  if (k >= 1 && k < static_cast<int>(project.MeshRegions.size())) StoreRegion(project, k);
+  StoreWorkingRegion(project);
   project.Modified = true;
 }
 

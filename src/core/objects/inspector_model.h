@@ -23,7 +23,7 @@ struct InspectorNode {
   Kind NodeKind = Group;
 };
 
-// "Scene <CurrentRegion>", "Background" with the five planes and, when withObjects,
+// "Scene <k>" (the sub-scene the working copy holds), "Background" with the five planes and, when withObjects,
 // "Foreground" with one node per object.
 std::vector<InspectorNode> SceneTreeNodes(const TProject& project, bool withObjects);
 

@@ -1,0 +1,398 @@
+// Sub-scenes and foreground objects through the main window: the scene divider, RegionCB and
+// SubScenewTransCB, the extraction window, the inspector, the texture viewer and the masked image.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUndoStack>
+#include <nlohmann/json.hpp>
+
+#include "app/extract_object_form.h"
+#include "app/inspector_form.h"
+#include "app/nevigator_form.h"
+#include "app/picture_view.h"
+#include "app/settings.h"
+#include "app/texture_form.h"
+#include "app/tool_forms.h"
+#include "app/undo_commands.h"
+#include "core/config/ini_file.h"
+#include "gui_fixture.h"
+
+namespace glkov::testing {
+namespace {
+
+using app::TMainForm;
+
+template <class T = QWidget>
+T* Find(QObject* root, const char* name) {
+  T* w = root->findChild<T*>(name);
+  EXPECT_NE(w, nullptr) << name;
+  return w;
+}
+
+class MainFormScenesTest : public GuiTest {
+ protected:
+  // A 64 x 48 project: the mask holds two bright boxes, columns 8..20 x rows 10..30 and
+  // columns 35..55 x rows 20..40 (rows from the top).
+  std::unique_ptr<TMainForm> Imported() {
+    auto form = MakeForm();
+    form->show();
+    form->NewProject();
+    TFastBMP mask(64, 48);
+    for (int y = 0; y < 48; ++y)
+      for (int x = 0; x < 64; ++x) {
+        const bool on = (x >= 8 && x <= 20 && y >= 10 && y <= 30) ||
+                        (x >= 35 && x <= 55 && y >= 20 && y <= 40);
+        std::fill_n(mask.Pixel(x, y), 3, on ? 255 : 0);
+      }
+    const auto maskFile = dir_ / "mask.bmp";
+    SaveBMP(maskFile.string(), mask);
+    EXPECT_TRUE(form->ImportPicture(0, MakePicture("orig.bmp", 64, 48, 1)));
+    EXPECT_TRUE(form->ImportPicture(1, QString::fromStdString(maskFile.string())));
+    EXPECT_TRUE(form->ImportPicture(2, MakePicture("back.bmp", 64, 48, 3)));
+    QApplication::processEvents();
+    return form;
+  }
+
+  static QComboBox* MainRegionCB(TMainForm& form) {
+    return Find<QWidget>(&form, "RegionCBPanel")->findChild<QComboBox*>("RegionCB");
+  }
+  static QComboBox* TransCB(TMainForm& form) {
+    return Find<QComboBox>(&form, "SubScenewTransCB");
+  }
+  static QStringList Items(QComboBox* cb) {
+    QStringList items;
+    for (int i = 0; i < cb->count(); ++i) items << cb->itemText(i);
+    return items;
+  }
+
+  // "Make" on the object page, "Extract", then "OK".
+  static void ExtractAndAccept(TMainForm& form) {
+    form.ShowPage(4);
+    QTest::mouseClick(Find<QToolButton>(&form, "AutoExtractButton"), Qt::LeftButton);
+    app::TToolForm* host = form.FindToolForm("TExtractObjectForm");
+    ASSERT_TRUE(host->isVisible());
+    QTest::mouseClick(Find<QPushButton>(host, "ButtonLED1"), Qt::LeftButton);
+    EXPECT_EQ(Find<QLabel>(host, "Label1")->text(), "2 Object(s) Extracted.");
+    QTest::mouseClick(Find<QPushButton>(host, "OKButton"), Qt::LeftButton);
+    EXPECT_FALSE(host->isVisible());
+  }
+
+  static int Boxes(TMainForm& form) {
+    return static_cast<int>(Find<app::TMeshImage>(&form, "ObjImage")->Drawing().Boxes.size());
+  }
+
+  static QStringList Foreground(TMainForm& form) {
+    auto* tree = Find<QTreeWidget>(form.ObjectInspector(), "TreeView1");
+    QStringList names;
+    const auto found = tree->findItems("Foreground", Qt::MatchExactly | Qt::MatchRecursive);
+    if (found.isEmpty()) return {"<none>"};
+    for (int i = 0; i < found[0]->childCount(); ++i) names << found[0]->child(i)->text(0);
+    return names;
+  }
+
+  // An edit of the mesh, as a handle drag makes it: applied, then recorded for undo.
+  static void SetInnerLeft(TMainForm& form, double value) {
+    const app::TMeshState before = form.CurrentMeshState();
+    app::TMeshState s = before;
+    s.InnerLeft = value;
+    form.ApplyMeshState(s);
+    form.UndoStack()->push(new app::TMeshEditCommand(&form, "Move Control Point", before, s));
+  }
+};
+
+TEST_F(MainFormScenesTest, ToolWindowsAreTheRealOnes) {
+  auto form = MakeForm();
+  EXPECT_EQ(form->ToolForm(TMainForm::SceneDivider)->findChild<TNevigatorForm*>(),
+            form->Nevigator());
+  EXPECT_EQ(form->ToolForm(TMainForm::Inspector)->findChild<TInspectorForm*>(), form->ObjectInspector());
+  EXPECT_EQ(form->ToolForm(TMainForm::Texture)->findChild<TTextureForm*>(), form->TextureViewer());
+  EXPECT_EQ(form->FindToolForm("TExtractObjectForm")->findChild<TExtractObjectForm*>(),
+            form->ExtractObjectForm());
+  // No project: the inspector's tree says so.
+  auto* tree = Find<QTreeWidget>(form->ObjectInspector(), "TreeView1");
+  ASSERT_EQ(tree->topLevelItemCount(), 1);
+  EXPECT_EQ(tree->topLevelItem(0)->text(0), "No Scene");
+}
+
+TEST_F(MainFormScenesTest, ExtractionThroughTheMainWindowWithUndo) {
+  auto form = Imported();
+  TProject& p = form->Project();
+  ExtractAndAccept(*form);
+  ASSERT_EQ(p.fgObjCount(), 2);
+  const TfgObj& a = p.fgObjs[0];
+  EXPECT_EQ(std::vector<int>({a.X1, a.Y1, a.X2, a.Y2}), std::vector<int>({8, 17, 20, 37}));
+  const TfgObj& b = p.fgObjs[1];
+  EXPECT_EQ(std::vector<int>({b.X1, b.Y1, b.X2, b.Y2}), std::vector<int>({35, 7, 55, 27}));
+  EXPECT_EQ(a.Name, "Object 1");
+  EXPECT_EQ(p.MeshRegions[1].ObjCount, 2);
+  // The object page draws the boxes; the inspector opens with the objects, the last selected;
+  // the texture viewer shows its texture.
+  EXPECT_EQ(Boxes(*form), 2);
+  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::Inspector));
+  EXPECT_TRUE(form->ToolForm(TMainForm::Inspector)->isVisible());
+  EXPECT_EQ(Foreground(*form), QStringList({"Object 1", "Object 2"}));
+  EXPECT_EQ(form->ObjectInspector()->SelectedObject(), 1);
+  EXPECT_TRUE(form->ToolForm(TMainForm::Texture)->isVisible());
+  EXPECT_TRUE(form->ToolForm(TMainForm::Texture)->windowTitle().startsWith("Texture("));
+  EXPECT_TRUE(Find(form.get(), "ClearObjectsButton")->isEnabled());
+
+  form->UndoAction->trigger();
+  EXPECT_EQ(p.fgObjCount(), 0);
+  EXPECT_EQ(p.MeshRegions[1].ObjCount, 0);
+  EXPECT_EQ(Boxes(*form), 0);
+  EXPECT_EQ(Foreground(*form), QStringList());
+  form->RedoAction->trigger();
+  EXPECT_EQ(p.fgObjCount(), 2);
+  EXPECT_EQ(p.MeshRegions[1].ObjCount, 2);
+  EXPECT_EQ(Boxes(*form), 2);
+
+  // Clear all objects, and back.
+  QTest::mouseClick(Find<QToolButton>(form.get(), "ClearObjectsButton"), Qt::LeftButton);
+  EXPECT_EQ(p.fgObjCount(), 0);
+  EXPECT_EQ(p.MeshRegions[1].ObjCount, 0);
+  EXPECT_EQ(Foreground(*form), QStringList({"<none>"}));  // the planes only
+  EXPECT_FALSE(Find(form.get(), "ClearObjectsButton")->isEnabled());
+  form->UndoAction->trigger();
+  EXPECT_EQ(p.fgObjCount(), 2);
+  EXPECT_EQ(p.MeshRegions[1].ObjCount, 2);
+  EXPECT_EQ(Foreground(*form), QStringList({"Object 1", "Object 2"}));
+}
+
+TEST_F(MainFormScenesTest, CancelKeepsTheObjects) {
+  auto form = Imported();
+  ExtractAndAccept(*form);
+  QTest::mouseClick(Find<QToolButton>(form.get(), "AutoExtractButton"), Qt::LeftButton);
+  app::TToolForm* host = form->FindToolForm("TExtractObjectForm");
+  ASSERT_TRUE(host->isVisible());
+  QTest::mouseClick(Find<QPushButton>(host, "CancelButton"), Qt::LeftButton);
+  EXPECT_FALSE(host->isVisible());
+  EXPECT_EQ(form->Project().fgObjCount(), 2);
+  // "Details >>" folds the threshold and the preview away and back.
+  auto* details = Find<QPushButton>(host, "UnfoldButton1");
+  EXPECT_EQ(details->text(), "Details >>");
+  auto* bar = Find<QSlider>(host, "ThresholdBar");
+  EXPECT_TRUE(bar->isVisibleTo(host));
+  details->click();
+  EXPECT_FALSE(bar->isVisibleTo(host));
+  details->click();
+  EXPECT_TRUE(bar->isVisibleTo(host));
+}
+
+TEST_F(MainFormScenesTest, InspectorEditsGoIntoTheSubScene) {
+  auto form = Imported();
+  ExtractAndAccept(*form);
+  TProject& p = form->Project();
+  auto* tree = Find<QTreeWidget>(form->ObjectInspector(), "TreeView1");
+  EXPECT_EQ(tree->topLevelItem(0)->text(0), "Scene 1");
+  auto* grid = Find<QTableWidget>(form->ObjectInspector(), "InfoGrid");
+  EXPECT_EQ(grid->item(1, 1)->text(), "35");  // "Left" of the last object
+  grid->item(1, 1)->setText("30");
+  EXPECT_EQ(p.fgObjs[1].X1, 30);
+  EXPECT_EQ(p.MeshRegions[1].Objects[1].X1, 30);
+  form->UndoAction->trigger();
+  EXPECT_EQ(p.fgObjs[1].X1, 35);
+  EXPECT_EQ(p.MeshRegions[1].Objects[1].X1, 35);
+}
+
+TEST_F(MainFormScenesTest, DividerAddAndDeleteRefillTheLists) {
+  auto form = Imported();
+  TNevigatorForm* divider = form->Nevigator();
+  EXPECT_TRUE(form->ToolForm(TMainForm::SceneDivider)->isVisible());
+  QTest::mouseClick(Find<QToolButton>(divider, "AddSB"), Qt::LeftButton);
+  EXPECT_EQ(Items(MainRegionCB(*form)), QStringList({"Region 1", "SubScene 2"}));
+  EXPECT_EQ(MainRegionCB(*form)->currentIndex(), 0);  // still editing Region 1
+  EXPECT_EQ(Items(TransCB(*form)),
+            QStringList({"Region 1", "Region 1 to SubScene 2", "SubScene 2"}));
+  form->UndoAction->trigger();
+  EXPECT_EQ(Items(MainRegionCB(*form)), QStringList({"Region 1"}));
+  form->RedoAction->trigger();
+  EXPECT_EQ(Items(MainRegionCB(*form)), QStringList({"Region 1", "SubScene 2"}));
+
+  // Deleting the sub-scene being edited goes back to the first one.
+  emit MainRegionCB(*form)->activated(1);
+  EXPECT_EQ(form->EnteredRegion(), 2);
+  script.answers = {true};
+  QTest::mouseClick(Find<QToolButton>(divider, "DeleteMeshButton"), Qt::LeftButton);
+  EXPECT_EQ(script.questions.last(), "Really Delete 'SubScene 2'?");
+  EXPECT_EQ(form->EnteredRegion(), 1);
+  EXPECT_EQ(form->Project().PicWidth, 64);
+  EXPECT_EQ(Items(MainRegionCB(*form)), QStringList({"Region 1"}));
+  EXPECT_EQ(Items(TransCB(*form)), QStringList({"Region 1"}));
+}
+
+TEST_F(MainFormScenesTest, EachSubSceneKeepsItsOwnMesh) {
+  auto form = Imported();
+  TProject& p = form->Project();
+  QTest::mouseClick(Find<QToolButton>(form->Nevigator(), "AddSB"), Qt::LeftButton);
+  form->ShowPage(3);
+  SetInnerLeft(*form, 5);  // Region 1's mesh
+  QTest::mouseClick(Find<QCheckBox>(form.get(), "PerspectiveDone"), Qt::LeftButton);
+  ASSERT_TRUE(p.MeshRegions[1].PerspectiveDone);
+
+  // The divider picks SubScene 2 without entering it; a later edit and a save still belong to
+  // Region 1.
+  Find<QComboBox>(form->Nevigator(), "RegionCB")->setCurrentIndex(1);
+  EXPECT_EQ(p.CurrentRegion, 2);
+  SetInnerLeft(*form, 6);
+  const QString file = QString::fromStdString((dir_ / "two.kov").string());
+  script.files = {file};
+  ASSERT_TRUE(form->SaveProject()) << script.errors.join("\n").toStdString();
+  EXPECT_EQ(p.MeshRegions[1].InnerLeft, 6);
+  EXPECT_EQ(p.MeshRegions[2].InnerLeft, 9);  // (48 - 21) div 3, its default
+  EXPECT_FALSE(p.MeshRegions[2].PerspectiveDone);
+
+  // Enter SubScene 2 through RegionCB: its crop, its mesh, its status text.
+  emit MainRegionCB(*form)->activated(1);
+  EXPECT_EQ(p.CurrentRegion, 2);
+  EXPECT_EQ(form->EnteredRegion(), 2);
+  EXPECT_EQ(p.PicWidth, 28);
+  EXPECT_EQ(p.PicHeight, 21);
+  EXPECT_EQ(form->PanelText(2), " W: 28 H: 21 ");
+  EXPECT_EQ(p.InnerLeft, 9);
+  EXPECT_FALSE(p.PerspectiveDone);
+  EXPECT_EQ(TransCB(*form)->currentIndex(), 2);
+  SetInnerLeft(*form, 3);
+
+  // And back: each keeps its own.
+  emit MainRegionCB(*form)->activated(0);
+  EXPECT_EQ(p.InnerLeft, 6);
+  EXPECT_TRUE(p.PerspectiveDone);
+  EXPECT_EQ(p.PicWidth, 64);
+  ASSERT_TRUE(form->SaveProject());
+  std::string out, err;
+  ASSERT_EQ(RunCli({"info", file.toStdString(), "--json"}, &out, &err), 0) << err;
+  const auto j = nlohmann::json::parse(out);
+  EXPECT_EQ(j["MeshRegions"][1]["InnerLeft"], 6);
+  EXPECT_EQ(j["MeshRegions"][1]["PerspectiveDone"], true);
+  EXPECT_EQ(j["MeshRegions"][2]["InnerLeft"], 3);
+  EXPECT_EQ(j["MeshRegions"][2]["PerspectiveDone"], false);
+
+  // Undo walks back through the sub-scenes: the edit of SubScene 2 is undone on SubScene 2.
+  form->UndoAction->trigger();  // entering Region 1
+  EXPECT_EQ(form->EnteredRegion(), 2);
+  EXPECT_EQ(p.InnerLeft, 3);
+  form->UndoAction->trigger();  // SubScene 2's edit
+  EXPECT_EQ(p.InnerLeft, 9);
+  EXPECT_EQ(p.MeshRegions[2].InnerLeft, 9);
+  EXPECT_EQ(p.MeshRegions[1].InnerLeft, 6);
+}
+
+TEST_F(MainFormScenesTest, EnteringATransition) {
+  auto form = Imported();
+  TProject& p = form->Project();
+  QTest::mouseClick(Find<QToolButton>(form->Nevigator(), "AddSB"), Qt::LeftButton);
+  form->ShowPage(5);
+  // The status text while the transition's (missing) path is looked for.
+  p.MeshRegions[1].TransitionPath = "gone.cam";
+  QString statusDuringWarning;
+  form->Dialogs().ShowError = [&](QWidget*, const QString&) {
+    statusDuringWarning = form->PanelText(4);
+  };
+  emit TransCB(*form)->activated(1);
+  EXPECT_EQ(statusDuringWarning, "Loading global scene (1->2)...");
+  EXPECT_EQ(form->PanelText(4), "");
+  EXPECT_TRUE(p.TransitionMode);
+  EXPECT_EQ(p.CurrentRegion, 1);
+  EXPECT_EQ(form->EnteredRegion(), 1);
+  EXPECT_TRUE(p.SceneMade);
+  EXPECT_EQ(p.Boards[0].TexWidth, 64);
+  EXPECT_EQ(TransCB(*form)->currentIndex(), 1);
+  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::CameraControl));
+  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::Timeline));
+
+  // Item 2 is SubScene 2 itself.
+  p.MeshRegions[2].CameraPath = "gone2.cam";
+  emit TransCB(*form)->activated(2);
+  EXPECT_EQ(statusDuringWarning, "Loading scene 2...");
+  EXPECT_FALSE(p.TransitionMode);
+  EXPECT_EQ(p.CurrentRegion, 2);
+  EXPECT_EQ(form->EnteredRegion(), 2);
+  EXPECT_EQ(p.PicWidth, 28);
+}
+
+TEST_F(MainFormScenesTest, MaskedImageWrittenOrCancelled) {
+  auto form = Imported();
+  const auto out = dir_ / "masked.bmp";
+  script.input = QString::fromStdString(out.string());
+  form->ExportMaskedAction->trigger();
+  EXPECT_EQ(script.questions.last(), "out.bmp");  // the default: the project's folder
+  ASSERT_TRUE(std::filesystem::exists(out)) << script.errors.join("\n").toStdString();
+  const TFastBMP masked = LoadPictureFile(out.string());
+  const TProject& p = form->Project();
+  ASSERT_EQ(masked.Width(), 64);
+  // Inside an object the original, outside it the background.
+  EXPECT_TRUE(std::equal(masked.Pixel(10, 15), masked.Pixel(10, 15) + 3, p.IOriginal.Pixel(10, 15)));
+  EXPECT_TRUE(std::equal(masked.Pixel(2, 2), masked.Pixel(2, 2) + 3, p.IBackground.Pixel(2, 2)));
+  std::filesystem::remove(out);
+  script.input.reset();
+  form->ExportMaskedAction->trigger();
+  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_TRUE(script.errors.isEmpty());
+}
+
+TEST_F(MainFormScenesTest, ExtractionSettingsAreKept) {
+  {
+    auto form = MakeForm();
+    app::TToolForm* host = form->FindToolForm("TExtractObjectForm");
+    Find<QSlider>(host, "ThresholdBar")->setValue(77);
+    Find<QCheckBox>(host, "OverwritePosCB")->setChecked(false);
+    form->StoreSettings();
+  }
+  const IniFile ini = IniFile::Load(app::IniFileName().toStdString());
+  EXPECT_EQ(ini.IntValue("Object Extraction", "ThresholdBar.Position", 0), 77);
+  EXPECT_FALSE(ini.BoolValue("Object Extraction", "OverwritePosCB.Checked", true));
+  EXPECT_EQ(ini.IntValue("Object Extraction", "TrackBar1.Position", 0), 16);
+  auto form = MakeForm();
+  app::TToolForm* host = form->FindToolForm("TExtractObjectForm");
+  EXPECT_EQ(Find<QSlider>(host, "ThresholdBar")->value(), 77);
+  EXPECT_FALSE(Find<QCheckBox>(host, "OverwritePosCB")->isChecked());
+}
+
+// Pictures of the windows, written when GLKOV_SCREENSHOT_DIR names a folder.
+TEST_F(MainFormScenesTest, Screenshots) {
+  const QString dir = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
+  if (dir.isEmpty()) GTEST_SKIP() << "GLKOV_SCREENSHOT_DIR not set";
+  auto form = MakeForm();
+  form->show();
+  form->NewProject();
+  ASSERT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 640, 480, 1)));
+  TFastBMP mask(640, 480);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) {
+      const bool on = (x > 100 && x < 200 && y > 200 && y < 420) ||
+                      (x > 380 && x < 560 && y > 260 && y < 400);
+      std::fill_n(mask.Pixel(x, y), 3, on ? 255 : 0);
+    }
+  SaveBMP((dir_ / "m.bmp").string(), mask);
+  ASSERT_TRUE(form->ImportPicture(1, QString::fromStdString((dir_ / "m.bmp").string())));
+  ASSERT_TRUE(form->ImportPicture(2, MakePicture("b.bmp", 640, 480, 3)));
+  QTest::mouseClick(Find<QToolButton>(form->Nevigator(), "AddSB"), Qt::LeftButton);
+  form->ShowPage(4);
+  QTest::mouseClick(Find<QToolButton>(form.get(), "AutoExtractButton"), Qt::LeftButton);
+  app::TToolForm* extract = form->FindToolForm("TExtractObjectForm");
+  QTest::mouseClick(Find<QPushButton>(extract, "ButtonLED1"), Qt::LeftButton);
+  QApplication::processEvents();
+  extract->grab().save(dir + "/wire7-extraction.png");
+  QTest::mouseClick(Find<QPushButton>(extract, "OKButton"), Qt::LeftButton);
+  QApplication::processEvents();
+  form->grab().save(dir + "/wire7-object-page.png");
+  form->ToolForm(TMainForm::Inspector)->grab().save(dir + "/wire7-inspector.png");
+  form->ToolForm(TMainForm::Texture)->grab().save(dir + "/wire7-texture.png");
+  form->ToolForm(TMainForm::SceneDivider)->grab().save(dir + "/wire7-divider.png");
+  form->ShowPage(3);
+  emit MainRegionCB(*form)->activated(1);
+  QApplication::processEvents();
+  form->grab().save(dir + "/wire7-mesh-page-subscene2.png");
+}
+
+}  // namespace
+}  // namespace glkov::testing
