@@ -176,7 +176,10 @@ TEST_F(MainFormScenesTest, CancelKeepsTheObjects) {
   QTest::mouseClick(Find<QPushButton>(host, "CancelButton"), Qt::LeftButton);
   EXPECT_FALSE(host->isVisible());
   EXPECT_EQ(form->Project().fgObjCount(), 2);
-  // "Details >>" folds the threshold and the preview away and back.
+  EXPECT_EQ(form->Project().MeshRegions[1].ObjCount, 2);
+  // Opened again; "Details >>" folds the threshold and the preview away and back.
+  QTest::mouseClick(Find<QToolButton>(form.get(), "AutoExtractButton"), Qt::LeftButton);
+  ASSERT_TRUE(host->isVisible());
   auto* details = Find<QPushButton>(host, "UnfoldButton1");
   EXPECT_EQ(details->text(), "Details >>");
   auto* bar = Find<QSlider>(host, "ThresholdBar");
@@ -326,7 +329,8 @@ TEST_F(MainFormScenesTest, MaskedImageWrittenOrCancelled) {
   form->ExportMaskedAction->trigger();
   EXPECT_EQ(script.questions.last(), "out.bmp");  // the default: the project's folder
   ASSERT_TRUE(std::filesystem::exists(out)) << script.errors.join("\n").toStdString();
-  const TFastBMP masked = LoadPictureFile(out.string());
+  TFastBMP masked;
+  LoadPictureFile(out.string(), masked);
   const TProject& p = form->Project();
   ASSERT_EQ(masked.Width(), 64);
   // Inside an object the original, outside it the background.
