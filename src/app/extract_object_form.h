@@ -73,7 +73,6 @@ class TExtractObjectForm : public QDialog {
 
 // Empties the objects of the working copy (the main window's clear-objects button) and stores it
 // into its sub-scene, through undo when it is not null; refresh runs after an undo or redo.
-void ClearAllObjects(TProject& project, QUndoStack* undo,
-                     std::function<void()> refresh = nullptr);
+void ClearAllObjects(TProject& project, QUndoStack* undo, std::function<void()> refresh = nullptr);
 
 }  // namespace glkov

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
@@ -20,6 +21,25 @@ namespace {
 
 constexpr int kDataRole = Qt::UserRole;
 constexpr int kKindRole = Qt::UserRole + 1;
+
+// The tree's pictures: image 1 a plane of the box, image 4 a foreground object.
+QIcon NodeIcon(InspectorNode::Kind kind) {
+  QPixmap pm(16, 16);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  if (kind == InspectorNode::Plane) {
+    p.setPen(QPen(QColor(160, 0, 0), 1));
+    p.setBrush(QColor(250, 210, 200));
+    p.drawPolygon(QPolygon({QPoint(1, 14), QPoint(5, 9), QPoint(14, 9), QPoint(14, 14)}));
+    p.drawRect(5, 2, 9, 7);
+  } else if (kind == InspectorNode::Object) {
+    p.setPen(QPen(QColor(0, 140, 0), 1.5));
+    p.setBrush(Qt::white);
+    p.drawRect(3, 2, 10, 12);
+  }
+  return QIcon(pm);
+}
 
 // An object's name, box and plane before and after an edit in the inspector.
 class ObjectEditCommand : public QUndoCommand {
@@ -135,6 +155,7 @@ void TInspectorForm::Rebuild(bool withObjects) {
     item->setData(0, kDataRole, n.Data);
     item->setData(0, kKindRole, static_cast<int>(n.NodeKind));
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    if (n.NodeKind != InspectorNode::Group) item->setIcon(0, NodeIcon(n.NodeKind));
     parents.resize(n.Depth);
     parents.push_back(item);
     if (n.NodeKind == InspectorNode::Object) last = item;

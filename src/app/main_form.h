@@ -187,8 +187,9 @@ class TMainForm : public QMainWindow {
   void AutoExtractButtonClick();
   void ClearObjectsButtonClick();
   void ExportMaskedImageClick();
-  // Sets the combo boxes, the object page, the inspector and the divider from the project.
-  void RefreshSceneWindows();
+  // Sets the combo boxes, the object page and the divider from the project, and when rebuildTree
+  // the inspector's tree with the objects.
+  void RefreshSceneWindows(bool rebuildTree = true);
   TNevigatorForm* Nevigator() const { return nevigator_; }
   TExtractObjectForm* ExtractObjectForm() const { return extractObjectForm_; }
   TInspectorForm* ObjectInspector() const { return inspector_; }

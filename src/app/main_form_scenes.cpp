@@ -124,8 +124,7 @@ class TExtractHost : public TToolHost {
 void TMainForm::CreateSceneWindows() {
   sceneCallbacks_ = std::make_unique<TSceneCallbacks>(this, dialogs_);
   textureForm_ = new TTextureForm;
-  allToolForms_.push_back(
-      new TToolHost("TTextureForm", "Texture", "", this, false, textureForm_));
+  allToolForms_.push_back(new TToolHost("TTextureForm", "Texture", "", this, false, textureForm_));
   extractObjectForm_ = new TExtractObjectForm(project_, undo_);
   allToolForms_.push_back(new TExtractHost("TExtractObjectForm", "Object Extraction",
                                            "Object Extraction", this, false, extractObjectForm_));
@@ -235,7 +234,7 @@ bool TMainForm::EnterRegionNow(int k) {
   if (!ok) {
     project_.CurrentRegion = before;
     SetPanelText(4, "");
-    RefreshSceneWindows();
+    RefreshSceneWindows(false);
     return false;
   }
   AfterRegionEntered();
@@ -273,11 +272,11 @@ bool TMainForm::EnterSceneOrTransition(int j) {
     project_.CurrentRegion = before;
     project_.TransitionMode = transitionBefore;
     SetPanelText(4, "");
-    RefreshSceneWindows();
+    RefreshSceneWindows(false);
     return false;
   }
+  RefreshSceneWindows(false);
   inspector_->RebuildSceneTree();
-  RefreshSceneWindows();
   if (!toolVisible_[Timeline]) ToggleToolWindow(Timeline);
   SetStepItemEnabled("Internal Player", true);
   for (const char* name : {"RevertToolButton", "ControlToolButton", "TimelineToolButton"})
@@ -316,10 +315,10 @@ void TMainForm::SceneListsChanged() {
     EnterRegionNow(1);
     return;
   }
-  RefreshSceneWindows();
+  RefreshSceneWindows(false);
 }
 
-void TMainForm::RefreshSceneWindows() {
+void TMainForm::RefreshSceneWindows(bool rebuildTree) {
   if (!nevigator_) return;
   const int n = static_cast<int>(project_.MeshRegions.size());
   {
@@ -345,8 +344,14 @@ void TMainForm::RefreshSceneWindows() {
   nevigator_->RefreshRegionList();
   nevigator_->FormResize();
   DrawObjectPage();
-  if (auto* b = findChild<QWidget*>("ClearObjectsButton"))
-    b->setEnabled(project_.fgObjCount() > 0);
+  if (auto* b = findChild<QWidget*>("ClearObjectsButton")) b->setEnabled(project_.fgObjCount() > 0);
+  if (!rebuildTree) return;
+  if (project_.WorkingRegion >= 1) {
+    inspector_->RebuildSceneTree();
+    inspector_->RebuildObjectTree();
+  } else {
+    inspector_->ClearSceneTree();
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

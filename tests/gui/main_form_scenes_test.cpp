@@ -49,8 +49,8 @@ class MainFormScenesTest : public GuiTest {
     TFastBMP mask(64, 48);
     for (int y = 0; y < 48; ++y)
       for (int x = 0; x < 64; ++x) {
-        const bool on = (x >= 8 && x <= 20 && y >= 10 && y <= 30) ||
-                        (x >= 35 && x <= 55 && y >= 20 && y <= 40);
+        const bool on =
+            (x >= 8 && x <= 20 && y >= 10 && y <= 30) || (x >= 35 && x <= 55 && y >= 20 && y <= 40);
         std::fill_n(mask.Pixel(x, y), 3, on ? 255 : 0);
       }
     const auto maskFile = dir_ / "mask.bmp";
@@ -65,9 +65,7 @@ class MainFormScenesTest : public GuiTest {
   static QComboBox* MainRegionCB(TMainForm& form) {
     return Find<QWidget>(&form, "RegionCBPanel")->findChild<QComboBox*>("RegionCB");
   }
-  static QComboBox* TransCB(TMainForm& form) {
-    return Find<QComboBox>(&form, "SubScenewTransCB");
-  }
+  static QComboBox* TransCB(TMainForm& form) { return Find<QComboBox>(&form, "SubScenewTransCB"); }
   static QStringList Items(QComboBox* cb) {
     QStringList items;
     for (int i = 0; i < cb->count(); ++i) items << cb->itemText(i);
@@ -113,7 +111,8 @@ TEST_F(MainFormScenesTest, ToolWindowsAreTheRealOnes) {
   auto form = MakeForm();
   EXPECT_EQ(form->ToolForm(TMainForm::SceneDivider)->findChild<TNevigatorForm*>(),
             form->Nevigator());
-  EXPECT_EQ(form->ToolForm(TMainForm::Inspector)->findChild<TInspectorForm*>(), form->ObjectInspector());
+  EXPECT_EQ(form->ToolForm(TMainForm::Inspector)->findChild<TInspectorForm*>(),
+            form->ObjectInspector());
   EXPECT_EQ(form->ToolForm(TMainForm::Texture)->findChild<TTextureForm*>(), form->TextureViewer());
   EXPECT_EQ(form->FindToolForm("TExtractObjectForm")->findChild<TExtractObjectForm*>(),
             form->ExtractObjectForm());
@@ -204,6 +203,13 @@ TEST_F(MainFormScenesTest, InspectorEditsGoIntoTheSubScene) {
   form->UndoAction->trigger();
   EXPECT_EQ(p.fgObjs[1].X1, 35);
   EXPECT_EQ(p.MeshRegions[1].Objects[1].X1, 35);
+  // Saved and opened again, the inspector lists the objects.
+  const QString file = QString::fromStdString((dir_ / "objects.kov").string());
+  script.files = {file};
+  ASSERT_TRUE(form->SaveProject());
+  ASSERT_TRUE(form->OpenProjectFile(file)) << script.errors.join("\n").toStdString();
+  EXPECT_EQ(Foreground(*form), QStringList({"Object 1", "Object 2"}));
+  EXPECT_EQ(tree->topLevelItem(0)->text(0), "Scene 1");
 }
 
 TEST_F(MainFormScenesTest, DividerAddAndDeleteRefillTheLists) {
@@ -289,6 +295,43 @@ TEST_F(MainFormScenesTest, EachSubSceneKeepsItsOwnMesh) {
   EXPECT_EQ(p.MeshRegions[1].InnerLeft, 6);
 }
 
+TEST_F(MainFormScenesTest, ResizingTheEditedSubSceneCutsThePicturesAgain) {
+  auto form = Imported();
+  TProject& p = form->Project();
+  TNevigatorForm* divider = form->Nevigator();
+  divider->resize(400, 360);
+  QApplication::processEvents();
+  const double scale = divider->DividerScale();
+  ASSERT_GT(scale, 0);
+  auto d = [scale](int x, int y) {
+    return QPoint(static_cast<int>(std::lround(x * scale)),
+                  static_cast<int>(std::lround(y * scale)));
+  };
+  // Region 1's bottom-right corner square lies outside the view window (10, 10, 53, 37).
+  QWidget* image = divider->NevImage();
+  auto send = [image](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, at, image->mapToGlobal(at),
+                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, {});
+    QApplication::sendEvent(image, &e);
+  };
+  send(QEvent::MouseMove, d(62, 46), Qt::NoButton);
+  ASSERT_EQ(divider->DragMode(), DividerDragMode::Resize);
+  send(QEvent::MouseButtonPress, d(62, 46), Qt::LeftButton);
+  send(QEvent::MouseMove, d(52, 40), Qt::LeftButton);
+  send(QEvent::MouseMove, d(42, 36), Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, d(42, 36), Qt::NoButton);
+  const TMeshRegion& r = p.MeshRegions[1];
+  ASSERT_LT(r.Right, 50);
+  EXPECT_EQ(p.PicWidth, r.Right - r.Left + 1);
+  EXPECT_EQ(p.PicHeight, r.Bottom - r.Top + 1);
+  EXPECT_EQ(p.InnerLeft, (r.Right - r.Left) / 3);  // the mesh reset with the rectangle
+  EXPECT_EQ(form->PanelText(2), QString(" W: %1 H: %2 ").arg(p.PicWidth).arg(p.PicHeight));
+  form->UndoAction->trigger();
+  EXPECT_EQ(p.MeshRegions[1].Right, 63);
+  EXPECT_EQ(p.PicWidth, 64);
+  EXPECT_EQ(p.InnerLeft, 21);
+}
+
 TEST_F(MainFormScenesTest, EnteringATransition) {
   auto form = Imported();
   TProject& p = form->Project();
@@ -334,7 +377,8 @@ TEST_F(MainFormScenesTest, MaskedImageWrittenOrCancelled) {
   const TProject& p = form->Project();
   ASSERT_EQ(masked.Width(), 64);
   // Inside an object the original, outside it the background.
-  EXPECT_TRUE(std::equal(masked.Pixel(10, 15), masked.Pixel(10, 15) + 3, p.IOriginal.Pixel(10, 15)));
+  EXPECT_TRUE(
+      std::equal(masked.Pixel(10, 15), masked.Pixel(10, 15) + 3, p.IOriginal.Pixel(10, 15)));
   EXPECT_TRUE(std::equal(masked.Pixel(2, 2), masked.Pixel(2, 2) + 3, p.IBackground.Pixel(2, 2)));
   std::filesystem::remove(out);
   script.input.reset();
@@ -372,8 +416,8 @@ TEST_F(MainFormScenesTest, Screenshots) {
   TFastBMP mask(640, 480);
   for (int y = 0; y < 480; ++y)
     for (int x = 0; x < 640; ++x) {
-      const bool on = (x > 100 && x < 200 && y > 200 && y < 420) ||
-                      (x > 380 && x < 560 && y > 260 && y < 400);
+      const bool on =
+          (x > 100 && x < 200 && y > 200 && y < 420) || (x > 380 && x < 560 && y > 260 && y < 400);
       std::fill_n(mask.Pixel(x, y), 3, on ? 255 : 0);
     }
   SaveBMP((dir_ / "m.bmp").string(), mask);

@@ -94,11 +94,13 @@ TEST(WorkingRegion, ATransitionKeepsTheSubScenesPathsAndMeshes) {
   EXPECT_EQ(p.MeshRegions[1].CameraPath, "one.cam");
   EXPECT_EQ(p.MeshRegions[2].InnerLeft, 77);
   EXPECT_EQ(p.MeshRegions[2].CameraPath, "");  // not the transition's path
-  // A path saved while the transition is shown is the transition's.
+  // A path saved while the transition is shown goes to the sub-scene it starts from, never to
+  // the one the working copy holds.
   s.timeline.RecordCurrentFrame();
   SaveCameraPathFile(s.timeline, (dir.path() / "trans.cam").string());
-  EXPECT_EQ(p.MeshRegions[1].TransitionPath, "trans.cam");
-  EXPECT_EQ(p.MeshRegions[1].CameraPath, "one.cam");
+  EXPECT_EQ(p.MeshRegions[1].CameraPath, "trans.cam");
+  EXPECT_EQ(p.MeshRegions[2].CameraPath, "");
+  StoreWorkingRegion(p);
   EXPECT_EQ(p.MeshRegions[2].CameraPath, "");
 }
 

@@ -132,14 +132,13 @@ void SaveCameraPathFile(TTimeline& timeline, const std::string& fileName) {
   WriteFileAtomically(fileName, out);
 
   timeline.SetPathCaption(fileName);
-  // A transition's path belongs to the transition; a flight's to the sub-scene the working copy
-  // holds, whatever the divider has picked since.
+  // The name goes to the sub-scene the working copy holds, whatever the divider has picked since;
+  // while a transition is shown, to the sub-scene the transition starts from.
   TProject& project = timeline.Project();
   const int k = project.TransitionMode || project.WorkingRegion < 0 ? project.CurrentRegion
                                                                     : project.WorkingRegion;
   if (k >= 0 && k < static_cast<int>(project.MeshRegions.size())) {
-    TMeshRegion& r = project.MeshRegions[static_cast<size_t>(k)];
-    (project.TransitionMode ? r.TransitionPath : r.CameraPath) = FileNamePart(fileName);
+    project.MeshRegions[static_cast<size_t>(k)].CameraPath = FileNamePart(fileName);
   }
 }
 

@@ -12,9 +12,9 @@ namespace glkov {
 inline constexpr const char* kCameraPathHeader = "KOV Camera Path File 1.1";
 
 // Writes the timeline's rates and keys to fileName through a temporary file. On success the
-// caption and CameraPathFile take fileName; the sub-scene's CameraPath (a transition's TransitionPath
-// while one is shown) takes its bare name.
-// Throws glkov::Error naming the file; a failed save leaves the previous file and the names.
+// caption and CameraPathFile take fileName and the sub-scene's CameraPath its bare name (the one
+// the working copy holds; while a transition is shown, the one it starts from). Throws glkov::Error
+// naming the file; a failed save leaves the previous file and the names.
 void SaveCameraPathFile(TTimeline& timeline, const std::string& fileName);
 
 // Reads a camera path file into the timeline (a new path first, then the rates and the keys)

@@ -23,8 +23,8 @@ struct InspectorNode {
   Kind NodeKind = Group;
 };
 
-// "Scene <k>" (the sub-scene the working copy holds), "Background" with the five planes and, when withObjects,
-// "Foreground" with one node per object.
+// "Scene <k>" (the sub-scene the working copy holds), "Background" with the five planes and, when
+// withObjects, "Foreground" with one node per object.
 std::vector<InspectorNode> SceneTreeNodes(const TProject& project, bool withObjects);
 
 // The items of the parent box: the planes, the last one named "Front Wall".
