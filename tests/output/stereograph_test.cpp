@@ -3,26 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
+#include "support/test_support.h"
 
 namespace glkov {
 namespace {
 
-TFastBMP Solid(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
-  TFastBMP bmp(w, h);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      uint8_t* p = bmp.Pixel(x, y);
-      p[0] = b;
-      p[1] = g;
-      p[2] = r;
-    }
-  }
-  return bmp;
-}
+using testing::FilledPicture;
 
 TEST(Stereograph, WorkedPixel) {
-  TFastBMP a = Solid(3, 2, 30, 60, 90);
-  const TFastBMP b = Solid(3, 2, 10, 10, 10);
+  TFastBMP a = FilledPicture(3, 2, 30, 60, 90);
+  const TFastBMP b = FilledPicture(3, 2, 10, 10, 10);
   CombineStereograph(a, b);
   for (int y = 0; y < 2; ++y) {
     for (int x = 0; x < 3; ++x) {
@@ -35,8 +25,8 @@ TEST(Stereograph, WorkedPixel) {
 }
 
 TEST(Stereograph, SumRoundsDownAndFullWhiteStaysInRange) {
-  TFastBMP a = Solid(1, 1, 1, 1, 0);  // sum 2: grey 0
-  const TFastBMP b = Solid(1, 1, 255, 255, 255);
+  TFastBMP a = FilledPicture(1, 1, 1, 1, 0);  // sum 2: grey 0
+  const TFastBMP b = FilledPicture(1, 1, 255, 255, 255);
   CombineStereograph(a, b);
   EXPECT_EQ(a.Pixel(0, 0)[0], 255);
   EXPECT_EQ(a.Pixel(0, 0)[2], 0);
