@@ -32,15 +32,10 @@ TEST(CliAviInfo, PrintsTheInformationLines) {
 
 TEST(CliAviInfo, ErrorsAndUsage) {
   TempDir dir;
-  std::string out, err;
-  EXPECT_EQ(RunCli({"avi-info", (dir / "missing.avi").string()}, &out, &err), 1);
-  EXPECT_EQ(out, "");
-  EXPECT_EQ(err.rfind("glkov-cli: ", 0), 0u);
-  EXPECT_NE(err.find("missing.avi"), std::string::npos);
+  testing::ExpectCliFails({"avi-info", (dir / "missing.avi").string()}, 1, "missing.avi");
   testing::WriteFile(dir / "bad.avi", "RIFF\x04\0\0\0WAVE");
-  EXPECT_EQ(RunCli({"avi-info", (dir / "bad.avi").string()}, &out, &err), 1);
-  EXPECT_EQ(out, "");
-  EXPECT_EQ(RunCli({"avi-info"}, &out, &err), 2);
+  testing::ExpectCliFails({"avi-info", (dir / "bad.avi").string()}, 1, "bad.avi");
+  testing::ExpectCliFails({"avi-info"}, 2);
 }
 
 TEST(CliExport, ListsCodecs) {
