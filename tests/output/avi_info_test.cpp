@@ -152,29 +152,6 @@ TEST(AviInfo, HandMadeFileWithVideoAndAudio) {
   EXPECT_EQ(AviFileInformation(dir / "two.avi"), kTwoStreamLines);
 }
 
-TEST(AviInfo, WrittenMovie) {
-  TempDir dir;
-  const auto file = dir / "movie.avi";
-  AviWriterOptions o;
-  o.Width = 32;
-  o.Height = 16;
-  o.Rate = 20;
-  {
-    AviWriter w(file, o);
-    for (int i = 0; i < 10; ++i) w.AddFrame(TFastBMP(32, 16));
-    w.Finish();
-  }
-  const AviInfo info = ReadAviInfo(file);
-  ASSERT_EQ(info.Streams.size(), 1u);
-  EXPECT_EQ(info.Streams[0].fccType, 1935960438u);
-  const std::vector<std::string> lines = AviInfoLines(info);
-  ASSERT_EQ(lines.size(), 14u + 3u + 18u);
-  // The file block and one video block only; the buffer holds one 32 x 16 x 3 frame.
-  EXPECT_EQ(lines[11], "dwLength 10");
-  EXPECT_EQ(lines[28], "dwSuggestedBufferSize 1536");
-  EXPECT_EQ(lines[31], "Frame : (0, 0)-(32, 16)");
-}
-
 TEST(AviInfo, OpenDmlFile) {
   Strh video;
   const std::string hdrl =

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/output/avi_writer.h"
 #include "support/test_support.h"
 
@@ -27,7 +29,10 @@ TEST(CliAviInfo, PrintsTheInformationLines) {
   EXPECT_NE(out.find("\ndwRate 20\n"), std::string::npos);
   EXPECT_NE(out.find("\ndwLength 3\n"), std::string::npos);
   EXPECT_NE(out.find("\nFrame : (0, 0)-(48, 32)\n"), std::string::npos);
+  EXPECT_NE(out.find("\ndwSuggestedBufferSize 4608\n"), std::string::npos);  // one frame
   EXPECT_EQ(out.find("Audio Stream"), std::string::npos);
+  // The file block and one video block, each line ending in a line feed.
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 14 + 3 + 18);
 }
 
 TEST(CliAviInfo, ErrorsAndUsage) {
