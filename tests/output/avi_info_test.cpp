@@ -5,7 +5,6 @@
 #include <random>
 
 #include "core/error.h"
-#include "core/output/avi_writer.h"
 #include "support/test_support.h"
 
 namespace glkov {
