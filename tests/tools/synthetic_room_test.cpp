@@ -170,45 +170,6 @@ TEST(SyntheticRoomOptionsCheck, RejectsUnusableRooms) {
   }
 }
 
-TEST(CameraPathText, WorkedExampleKey) {
-  CameraPath path;
-  path.Keys.push_back({true, {0, 0.75, 1}, {0, 0, -1}, {0, 1, 0}});
-  path.Keys.push_back({false, {-0.0, 1e-20, 123456.5}, {0.1, -0.2, -1}, {0, 1, 0}});
-  EXPECT_EQ(FormatCameraPath(path),
-            "KOV Camera Path File 1.1\r\n20\r\n60\r\n40\r\n2\r\n"
-            "1 0 0.75 1 0 0 -1 0 1 0\r\n"
-            "0 0 1E-20 123456.5 0.1 -0.2 -1 0 1 0\r\n");
-}
-
-TEST(ProjectFileText, DefaultRoomExactLayout) {
-  const SyntheticRoom& room = DefaultRoom();
-  ProjectFileContents c;
-  c.Original = "/somewhere/room.png";
-  c.Background = "room_back.png";
-  c.Mask = "room_mask.png";
-  c.MeshRegions = room.MeshRegions;
-  c.MeshRegions[1].CameraPath = "/elsewhere/room.cam";
-  c.FocalLength = room.FocalLength;
-  EXPECT_EQ(FormatProjectFile(c),
-            "KOV with Perpective Grid\r\n"
-            "1.3\r\n"
-            "room.png\r\n"
-            "room_back.png\r\n"
-            "room_mask.png\r\n"
-            "1\r\n"
-            "0 0 639 479 Region 1\r\n"
-            "3\r\n"
-            "125 40 215 180 1 Object 1\r\n"
-            "445 60 515 170 1 Object 2\r\n"
-            "281 95 379 164 1 Object 3\r\n"
-            "320.00 200.00 200.00 130.00 440.00 330.00\r\n"
-            "room.cam\r\n"
-            "1\r\n"
-            "554.00\r\n"
-            "10 10 629 469\r\n"
-            "3\r\n");
-}
-
 TEST(SampleProjectFiles, SavePngFailureNamesTheFileAndLeavesNoFile) {
   TempDir dir;
   const auto target = dir / "missing" / "x.png";
