@@ -199,19 +199,6 @@ TEST(BuildScene, NegativeTexelsAreInvertedAndOutsideStaysBlack) {
   }
 }
 
-TEST(BuildScene, TextureSizeLimits) {
-  // A plane whose front edge spans fewer than 17 pixels: 16; wider than 1024: 1024.
-  TProject tiny = MakeRoomProject({14, 12, 5, 9, 4, 8, 7, 6, 12});
-  BuildScene(tiny, false);
-  for (const TBoard& b : tiny.Boards) EXPECT_EQ(b.TexWidth, 16);
-
-  TProject wide = MakeRoomProject({2400, 300, 800, 1600, 100, 200, 1200, 150, 2000});
-  BuildScene(wide, false);
-  EXPECT_EQ(wide.Boards[0].TexWidth, 1024);
-  EXPECT_EQ(wide.Boards[3].TexWidth, 1024);
-  EXPECT_EQ(wide.Boards[4].TexWidth, 1024);  // rear wall 800 pixels wide
-}
-
 TEST(ComputeSceneScale, MeanOverAllEntriesIncludingTheWindow) {
   TProject p = MakeRoomProject();
   EXPECT_DOUBLE_EQ(ComputeSceneScale(p), 214.5);
