@@ -41,11 +41,16 @@ enum class Fault { ReadOnlyFolder, ReadOnlyFileSystem, FileSizeLimit, FullFileSy
 
 const char* FaultName(Fault f) {
   switch (f) {
-    case Fault::ReadOnlyFolder: return "read-only folder";
-    case Fault::ReadOnlyFileSystem: return "read-only file system";
-    case Fault::FileSizeLimit: return "file size limit";
-    case Fault::FullFileSystem: return "file system full";
-    case Fault::Killed: return "killed (SIGKILL)";
+    case Fault::ReadOnlyFolder:
+      return "read-only folder";
+    case Fault::ReadOnlyFileSystem:
+      return "read-only file system";
+    case Fault::FileSizeLimit:
+      return "file size limit";
+    case Fault::FullFileSystem:
+      return "file system full";
+    case Fault::Killed:
+      return "killed (SIGKILL)";
   }
   return "";
 }
@@ -53,11 +58,16 @@ const char* FaultName(Fault f) {
 // The cause each fault must be reported with.
 int FaultErrno(Fault f) {
   switch (f) {
-    case Fault::ReadOnlyFolder: return EACCES;
-    case Fault::ReadOnlyFileSystem: return EROFS;
-    case Fault::FileSizeLimit: return EFBIG;
-    case Fault::FullFileSystem: return ENOSPC;
-    case Fault::Killed: return 0;
+    case Fault::ReadOnlyFolder:
+      return EACCES;
+    case Fault::ReadOnlyFileSystem:
+      return EROFS;
+    case Fault::FileSizeLimit:
+      return EFBIG;
+    case Fault::FullFileSystem:
+      return ENOSPC;
+    case Fault::Killed:
+      return 0;
   }
   return 0;
 }
@@ -168,8 +178,8 @@ Outcome RunFault(const Writer& writer, Fault fault, const TempDir& dir) {
     outcome.Message = killed.KilledMidWrite ? "" : "not killed: " + killed.Error;
     outcome.BytesAtKill = killed.BytesWritten;
     const std::string now = testing::ReadFile(target);
-    outcome.PreviousIntact = Sha256Hex(reinterpret_cast<const uint8_t*>(now.data()), now.size()) ==
-                             expectedSha;
+    outcome.PreviousIntact =
+        Sha256Hex(reinterpret_cast<const uint8_t*>(now.data()), now.size()) == expectedSha;
     for (const auto& name : FolderEntries(dir.path())) {
       if (name != writer.FileName) outcome.Stray += name + " ";
     }

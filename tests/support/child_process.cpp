@@ -146,7 +146,8 @@ KilledWrite KillDuringWrite(const std::filesystem::path& folder, uint64_t maxByt
       const auto link = std::filesystem::read_symlink(entry.path(), ec);
       if (ec || link.parent_path() != folder) continue;
       const auto size = std::filesystem::file_size(entry.path(), ec);
-      if (!ec) result.BytesWritten = std::max<int64_t>(result.BytesWritten, static_cast<int64_t>(size));
+      if (!ec)
+        result.BytesWritten = std::max<int64_t>(result.BytesWritten, static_cast<int64_t>(size));
     }
     ::kill(pid, SIGKILL);
     result.KilledMidWrite = true;

@@ -6,10 +6,10 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
-#include <filesystem>
 #include <type_traits>
 
 namespace glkov::testing {

@@ -61,6 +61,11 @@ TMovieReader::TMovieReader(const std::filesystem::path& fileName)
     : impl_(std::make_unique<Impl>()), fileName_(fileName) {
   Impl& m = *impl_;
   const std::string name = fileName.string();
+  // A pipe or a device would block the open or never end: only plain files are played.
+  std::error_code ec;
+  if (std::filesystem::exists(fileName, ec) && !std::filesystem::is_regular_file(fileName, ec)) {
+    throw Error("Cannot open movie \"" + name + "\": it is not a file.");
+  }
   int rc = avformat_open_input(&m.format, name.c_str(), nullptr, nullptr);
   if (rc < 0) throw Error("Cannot open movie \"" + name + "\": " + AvError(rc));
   avformat_find_stream_info(m.format, nullptr);
