@@ -1,16 +1,13 @@
 #include "core/animation/camera_path_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <csignal>
 
 #include "core/error.h"
 #include "core/model/project.h"
 #include "model/project_test_helpers.h"
+#include "support/child_process.h"
 
 namespace glkov {
 namespace {
@@ -283,31 +280,25 @@ TEST(SaveCameraPathFile, FailedSaveLeavesTheOldFileAndNames) {
   const auto target = dir / "walk.cam";
   const std::string old = CrLf(ThreeKeyLines());
   WriteFile(target, old);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{1024, 1024};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
+  const auto run = testing::RunWithFileSizeLimit(1024, [&]() -> std::string {
     TProject p;
     p.MeshRegions.resize(2);
     p.CurrentRegion = 1;
     p.MeshRegions[1].CameraPath = "before.cam";
     TTimeline t(p);
     t.SetNoOfKeyframeEdit("100");
-    int code = 1;
     try {
       SaveCameraPathFile(t, target.string());
-    } catch (const Error& e) {
-      const bool ok = std::string(e.what()).find("walk.cam") != std::string::npos &&
-                      p.MeshRegions[1].CameraPath == "before.cam" && p.CameraPathFile.empty();
-      code = ok ? 42 : 2;
+    } catch (const Error&) {
+      if (p.MeshRegions[1].CameraPath != "before.cam" || !p.CameraPathFile.empty()) {
+        return "names changed";
+      }
+      throw;
     }
-    ::_exit(code);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 42);
+    return "saved";
+  });
+  ASSERT_TRUE(run.ThrewGlkovError) << run.Output;
+  EXPECT_NE(run.Error.find("walk.cam"), std::string::npos) << run.Error;
   EXPECT_EQ(ReadFile(target), old);
 }
 

@@ -1,11 +1,6 @@
 #include "core/model/project_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 
 #include "core/animation/camera_path_file.h"
 #include "core/animation/timeline.h"
@@ -14,6 +9,7 @@
 #include "core/model/project.h"
 #include "core/perspective/sub_scenes.h"
 #include "model/project_test_helpers.h"
+#include "support/child_process.h"
 
 namespace glkov {
 namespace {
@@ -457,24 +453,17 @@ TEST(SaveProject, FailedSaveLeavesTheOldFileByteForByte) {
   p.fgObjs.resize(500);
   for (TfgObj& o : p.fgObjs) o.Name = "A long object name to fill the file";
   p.Modified = true;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{2048, 2048};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    int code = 1;
+  const auto run = testing::RunWithFileSizeLimit(2048, [&]() -> std::string {
     try {
       SaveProject(p, target.string());
-    } catch (const Error& e) {
-      const bool namesFile = std::string(e.what()).find("room.kov") != std::string::npos;
-      code = namesFile && p.Modified ? 42 : 2;
+    } catch (const Error&) {
+      if (!p.Modified) return "Modified cleared";
+      throw;
     }
-    ::_exit(code);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 42);
+    return "saved";
+  });
+  ASSERT_TRUE(run.ThrewGlkovError) << run.Output;
+  EXPECT_NE(run.Error.find("room.kov"), std::string::npos) << run.Error;
   EXPECT_EQ(ReadFile(target), old);
 }
 

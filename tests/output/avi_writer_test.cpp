@@ -1,11 +1,6 @@
 #include "core/output/avi_writer.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 
 #include <cmath>
 #include <cstdlib>
@@ -15,6 +10,7 @@
 #include "core/error.h"
 #include "core/output/frame_dib.h"
 #include "output/decode_movie.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 
 namespace glkov {
@@ -299,30 +295,16 @@ TEST(AviWriter, FullDiskKeepsTheOldMovie) {
   TempDir dir;
   const auto file = dir / "movie.avi";
   testing::WriteFile(file, "old movie");
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{300000, 300000};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    int status = 3;
-    try {
-      AviWriterOptions o;
-      o.Width = 320;
-      o.Height = 240;
-      AviWriter writer(file, o);
-      for (int i = 0; i < 10; ++i) writer.AddFrame(TestFrame(320, 240, i));
-      writer.Finish();
-      status = 4;
-    } catch (const Error& e) {
-      status = std::string(e.what()).rfind("Add Frame Error (", 0) == 0 ? 0 : 5;
-    }
-    ::_exit(status);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "3: no error, 4: finished, 5: other message";
+  const auto run = testing::RunWithFileSizeLimit(300000, [&] {
+    AviWriterOptions o;
+    o.Width = 320;
+    o.Height = 240;
+    AviWriter writer(file, o);
+    for (int i = 0; i < 10; ++i) writer.AddFrame(TestFrame(320, 240, i));
+    writer.Finish();
+  });
+  ASSERT_TRUE(run.ThrewGlkovError) << "finished without an error";
+  EXPECT_EQ(run.Error.rfind("Add Frame Error (", 0), 0u) << run.Error;
   EXPECT_EQ(testing::ReadFile(file), "old movie");
   EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"movie.avi"});
 }

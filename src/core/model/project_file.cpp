@@ -389,8 +389,13 @@ void SaveProject(TProject& p, const std::string& fileName) {
 
 ProjectFileInfo LoadProject(TProject& p, TTimeline& timeline, const std::string& fileName,
                             UiCallbacks& callbacks) {
+  return LoadProjectFrom(p, timeline, fileName, DirPart(fileName), callbacks);
+}
+
+ProjectFileInfo LoadProjectFrom(TProject& p, TTimeline& timeline, const std::string& fileName,
+                                const std::string& projectDir, UiCallbacks& callbacks) {
   p.ProjectFileName = fileName;
-  p.ProjectDir = DirPart(fileName);
+  p.ProjectDir = projectDir;
   try {
     return ReadProject(p, timeline, fileName, callbacks);
   } catch (...) {

@@ -66,7 +66,12 @@ TMovieReader::TMovieReader(const std::filesystem::path& fileName)
   if (std::filesystem::exists(fileName, ec) && !std::filesystem::is_regular_file(fileName, ec)) {
     throw Error("Cannot open movie \"" + name + "\": it is not a file.");
   }
-  int rc = avformat_open_input(&m.format, name.c_str(), nullptr, nullptr);
+  // Only the local file is read: "file:" keeps a name like "http:x.avi" a file name, and the
+  // whitelist stops a playlist inside the file from reaching out to other protocols.
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "protocol_whitelist", "file", 0);
+  int rc = avformat_open_input(&m.format, ("file:" + name).c_str(), nullptr, &options);
+  av_dict_free(&options);
   if (rc < 0) throw Error("Cannot open movie \"" + name + "\": " + AvError(rc));
   avformat_find_stream_info(m.format, nullptr);
   m.stream = av_find_best_stream(m.format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
