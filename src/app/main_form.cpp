@@ -320,6 +320,7 @@ TMainForm::TMainForm(Options options, TDialogs dialogs, QWidget* parent)
   RefreshRecentMenu();
   CloseProject();
   ShowPage(0);
+  StartRecovery();
 }
 
 TMainForm::~TMainForm() = default;
@@ -1336,6 +1337,7 @@ bool TMainForm::CloseProject() {
   ShowWorkArea(false);
   const bool started = newProjectStarted_;
   glkov::CloseProject(project_, timeline_);
+  DropRecovery();
   newProjectStarted_ = started;
   undo_->clear();
   for (TFileNameEdit* e : fileEdit_) e->clear();
@@ -1425,6 +1427,7 @@ bool TMainForm::SaveProject() {
     glkov::SaveProject(project_, project_.ProjectFileName);
   });
   if (ok) project_.Modified = false;
+  if (ok) DropRecovery();
   return ok;
 }
 
@@ -1444,6 +1447,7 @@ bool TMainForm::SaveProjectAs() {
   project_.ProjectFileName = file.toStdString();
   project_.ProjectDir = QFileInfo(file).absolutePath().toStdString() + "/";
   project_.Modified = false;
+  DropRecovery();
   SetTitle(QFileInfo(file).absoluteFilePath());
   return true;
 }
@@ -1592,6 +1596,7 @@ void TMainForm::moveEvent(QMoveEvent* e) {
 
 void TMainForm::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
+  if (firstShow_ && OfferRecovery()) options_.StartupFile.clear();
   if (firstShow_ && !options_.StartupFile.isEmpty()) {
     firstShow_ = false;
     QMetaObject::invokeMethod(

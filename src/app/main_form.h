@@ -20,6 +20,7 @@ class QMenu;
 class QProgressBar;
 class QTabWidget;
 class QToolBar;
+class QTimer;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -169,6 +170,14 @@ class TMainForm : public QMainWindow {
   // Status bar panel texts (0..4).
   QString PanelText(int panel) const;
 
+  // Crash recovery (main_form_recovery.cpp): the folder of the recovery files (beside the user's
+  // settings); writing the project there when it has unsaved changes (true when written); the
+  // offer to restore it at the first show (true when restored); removing it.
+  QString RecoveryFolder() const;
+  bool WriteRecoveryNow();
+  bool OfferRecovery();
+  void DropRecovery();
+
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -250,6 +259,11 @@ class TMainForm : public QMainWindow {
   QLabel* panels_[5] = {};
   QProgressBar* gauge_ = nullptr;
   QMenu* reopenMenu_ = nullptr;
+
+  void StartRecovery();
+  bool recoveryArmed_ = false;  // false while the window is being built
+  QTimer* recoveryTimer_ = nullptr;
+  QTimer* recoveryBurst_ = nullptr;
 
  public:
   // Actions by their menu roles (also reachable by object name).

@@ -10,6 +10,7 @@
 #include "core/error.h"
 #include "core/output/frame_dib.h"
 #include "output/decode_movie.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 
 namespace glkov {
@@ -293,7 +294,7 @@ TEST(AviWriter, FullDiskKeepsTheOldMovie) {
   TempDir dir;
   const auto file = dir / "movie.avi";
   testing::WriteFile(file, "old movie");
-  const std::string message = testing::ErrorWithFileSizeLimit(300000, [&] {
+  const auto run = testing::RunWithFileSizeLimit(300000, [&] {
     AviWriterOptions o;
     o.Width = 320;
     o.Height = 240;
@@ -301,7 +302,8 @@ TEST(AviWriter, FullDiskKeepsTheOldMovie) {
     for (int i = 0; i < 10; ++i) writer.AddFrame(TestFrame(320, 240, i));
     writer.Finish();
   });
-  EXPECT_EQ(message.rfind("Add Frame Error (", 0), 0u) << message;
+  ASSERT_TRUE(run.ThrewGlkovError) << "finished without an error";
+  EXPECT_EQ(run.Error.rfind("Add Frame Error (", 0), 0u) << run.Error;
   EXPECT_EQ(testing::ReadFile(file), "old movie");
   EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"movie.avi"});
 }

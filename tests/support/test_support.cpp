@@ -1,11 +1,9 @@
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -96,37 +94,6 @@ void ExpectCliFails(const std::vector<std::string>& args, int status, const std:
   EXPECT_EQ(out, "") << call;
   EXPECT_EQ(err.rfind("glkov-cli: ", 0), 0u) << err;
   EXPECT_NE(err.find(part), std::string::npos) << err;
-}
-
-std::string ErrorWithFileSizeLimit(size_t limitBytes, const std::function<void()>& write) {
-  int fds[2];
-  if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
-  const pid_t pid = ::fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    ::close(fds[0]);
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{limitBytes, limitBytes};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::string message = "(no error)";
-    try {
-      write();
-    } catch (const Error& e) {
-      message = e.what();
-    } catch (...) {
-      message = "(other exception)";
-    }
-    const ssize_t written = ::write(fds[1], message.data(), message.size());
-    ::_exit(written == static_cast<ssize_t>(message.size()) ? 0 : 1);
-  }
-  ::close(fds[1]);
-  std::string message;
-  char buffer[512];
-  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) message.append(buffer, n);
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? message : "(crashed)";
 }
 
 TFastBMP FilledPicture(int w, int h, uint8_t b, uint8_t g, uint8_t r) {

@@ -45,11 +45,6 @@ nlohmann::json RunCliJson(const std::vector<std::string>& args);
 // and standard error is "glkov-cli: " + a message containing `part`.
 void ExpectCliFails(const std::vector<std::string>& args, int status, const std::string& part = "");
 
-// Runs `write` in a child process whose files may grow to `limitBytes` at most, standing in for
-// a disk that fills up. Returns the message of the glkov::Error it throws, "(no error)" when it
-// returns, or "(crashed)" / "(other exception)".
-std::string ErrorWithFileSizeLimit(size_t limitBytes, const std::function<void()>& write);
-
 // A w x h picture of one colour (bytes in the picture's blue, green, red order).
 TFastBMP FilledPicture(int w, int h, uint8_t b, uint8_t g, uint8_t r);
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "core/error.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 
 namespace glkov {
@@ -78,10 +79,11 @@ TEST(AtomicFile, FileSizeLimitDuringWriteKeepsOldFile) {
   TempDir dir;
   const auto target = dir / "big.bin";
   WriteFile(target, "previous");
-  // A file size limit stands in for a file system that fills up.
-  const std::string message = testing::ErrorWithFileSizeLimit(
+  // A child process with a small file size limit stands in for a file system that fills up.
+  const auto run = testing::RunWithFileSizeLimit(
       4096, [&] { WriteFileAtomically(target, std::string(100000, 'x')); });
-  EXPECT_NE(message.find("big.bin"), std::string::npos) << message;
+  ASSERT_TRUE(run.ThrewGlkovError);
+  EXPECT_NE(run.Error.find("big.bin"), std::string::npos) << run.Error;
   EXPECT_EQ(ReadFile(target), "previous");
   EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }
