@@ -63,9 +63,8 @@ void TMovieView::paintEvent(QPaintEvent*) {
 }
 
 TAVIPlayerForm::TAVIPlayerForm(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
-  setObjectName(QStringLiteral("AVIPlayerForm"));
-  setWindowTitle(QStringLiteral("Internal AVI Player"));
+    : TToolForm(QStringLiteral("TAVIPlayerForm"), QStringLiteral("Internal AVI Player"), QString(),
+                parent, true) {
   view_ = new TMovieView(this);
 
   FilenameEdit1 = new QLineEdit(this);
@@ -306,7 +305,7 @@ void TAVIPlayerForm::keyPressEvent(QKeyEvent* event) {
 
 void TAVIPlayerForm::closeEvent(QCloseEvent* event) {
   timer_.stop();
-  QWidget::closeEvent(event);
+  TToolForm::closeEvent(event);
 }
 
 }  // namespace glkov::app

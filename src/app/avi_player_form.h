@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include "app/tool_forms.h"
 
 #include "app/form_dialogs.h"
 
@@ -47,7 +48,7 @@ class TMovieView : public QWidget {
   bool center_ = true;
 };
 
-class TAVIPlayerForm : public QWidget {
+class TAVIPlayerForm : public TToolForm {
   Q_OBJECT
 
  public:

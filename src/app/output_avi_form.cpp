@@ -99,15 +99,13 @@ QImage FrameImage(const TFastBMP& frame) {
 
 TOutputAVIForm::TOutputAVIForm(TProject& project, TTimeline& timeline, TOutputOptions& options,
                                RenderSwitches& switches, QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint),
+    : TToolForm(QStringLiteral("TOutputAVIForm"), QStringLiteral("Output to AVI Animation File"),
+                QString(), parent, true),
       project_(&project),
       timeline_(&timeline),
       options_(&options),
       switches_(&switches),
       initialFolder_(QCoreApplication::applicationDirPath()) {
-  setObjectName(QStringLiteral("OutputAVIForm"));
-  setWindowTitle(QStringLiteral("Output to AVI Animation File"));
-
   InfoMemo = new QPlainTextEdit(this);
   InfoMemo->setObjectName(QStringLiteral("InfoMemo"));
   InfoMemo->setReadOnly(true);

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QImage>
 #include <functional>
+#include "app/tool_forms.h"
 
 #include "app/form_dialogs.h"
 #include "core/image/fast_bmp.h"
@@ -29,7 +30,7 @@ namespace glkov::app {
 
 class TRenderingForm;
 
-class TOutputAVIForm : public QWidget {
+class TOutputAVIForm : public TToolForm {
   Q_OBJECT
 
  public:
