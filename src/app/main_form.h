@@ -298,8 +298,6 @@ class TMainForm : public QMainWindow {
   TForm1* cameraValuesForm_ = nullptr;
   TOutputAVIForm* outputForm_ = nullptr;
   TAVIPlayerForm* playerForm_ = nullptr;
-  std::optional<TProject> exportSavedProject_;
-  std::optional<TTimeline> exportSavedTimeline_;
 
  public:
   // Actions by their menu roles (also reachable by object name).

@@ -223,10 +223,6 @@ void TMainForm::CreateView3DWindows() {
   }));
   connect(outputForm_, &TOutputAVIForm::ExportStarted, this, [this] {
     timelineForm_->StopPreview();
-    // The export enters every sub-scene and makes its scene; the window gets its own state
-    // back when it ends.
-    exportSavedProject_ = project_;
-    exportSavedTimeline_ = timeline_;
     glImage_->setGeometry(glPanel_->geometry());
     glImage_->clear();
     glImage_->show();
@@ -236,14 +232,8 @@ void TMainForm::CreateView3DWindows() {
   connect(outputForm_, &TOutputAVIForm::FrameRendered, this,
           [this](const QImage& frame) { glImage_->setPixmap(QPixmap::fromImage(frame)); });
   connect(outputForm_, &TOutputAVIForm::ExportEnded, this, [this] {
-    if (exportSavedProject_) project_ = std::move(*exportSavedProject_);
-    if (exportSavedTimeline_) ApplyTimelineState(*exportSavedTimeline_);
-    exportSavedProject_.reset();
-    exportSavedTimeline_.reset();
     glImage_->hide();
     glPanel_->setVisible(project_.SceneMade);
-    if (view3d_ && project_.SceneMade) view3d_->SceneMade();
-    ShowCameraValues();
     RedrawScene();
   });
   connect(outputForm_, &TOutputAVIForm::StatusText, this,

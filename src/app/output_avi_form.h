@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <atomic>
 #include <functional>
 #include "app/tool_forms.h"
 
@@ -92,7 +93,8 @@ class TOutputAVIForm : public TToolForm {
   int displayHeight_ = 240;
   int singleScene_ = 0;
   TRenderingForm* rendering_ = nullptr;
-  bool escAbort_ = false;
+  // An abort was asked for (Abort, Esc); read by the export thread between frames.
+  std::atomic<bool> abort_{false};
 
   QPlainTextEdit* InfoMemo;
   QSpinBox* WidthEdit;
