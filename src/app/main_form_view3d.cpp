@@ -159,6 +159,7 @@ void TMainForm::CreateView3DWindows() {
 
   timelineForm_ = new TTimelineForm(timeline_, this);
   timelineForm_->SetDialogs(formDialogs);
+  timelineForm_->resize(timelineForm_->sizeHint());  // until a stored placement says otherwise
   adopt(timelineForm_);
   connect(timelineForm_, &TTimelineForm::RedrawScene, this, [this] {
     ShowCameraValues();

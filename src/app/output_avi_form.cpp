@@ -34,8 +34,7 @@ namespace glkov::app {
 namespace {
 
 // The export's questions, progress and frames, called on the export thread and carried over to
-// the windows. Questions wait for the answer; progress and frames do not, and a frame is
-// dropped while the previous one has not been shown yet.
+// the windows. Questions and frames wait until the window has taken them; progress does not.
 class FormExportCallbacks : public ExportCallbacks {
  public:
   FormExportCallbacks(TOutputAVIForm& form, TRenderingForm& rendering, const TFormDialogs& dialogs,
@@ -87,16 +86,11 @@ class FormExportCallbacks : public ExportCallbacks {
         rendering_, [rendering] { rendering->ClearAbortRequest(); }, Qt::BlockingQueuedConnection);
   }
   void FrameDone(const TFastBMP& frame) override {
-    if (framePending_->exchange(true)) return;
+    const QImage image = FrameImage(frame);
     TOutputAVIForm* form = form_;
-    auto pending = framePending_;
     QMetaObject::invokeMethod(
-        rendering_,
-        [form, pending, image = FrameImage(frame)] {
-          *pending = false;
-          emit form->FrameRendered(image);
-        },
-        Qt::QueuedConnection);
+        rendering_, [form, &image] { emit form->FrameRendered(image); },
+        Qt::BlockingQueuedConnection);
   }
 
  private:
@@ -104,7 +98,6 @@ class FormExportCallbacks : public ExportCallbacks {
   TRenderingForm* rendering_;
   const TFormDialogs& dialogs_;
   std::atomic<bool>& abort_;
-  std::shared_ptr<std::atomic<bool>> framePending_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 QSpinBox* SizeEdit(QWidget* parent, const char* name, int value) {
