@@ -43,16 +43,17 @@ test-asan:
 	@$(MAKE) --no-print-directory test PRESET=asan
 
 # Fuzzing: every reader of outside data under libFuzzer with address and undefined-behaviour
-# sanitizers, FUZZ_SECONDS per target; corpora and findings stay in build/fuzz.
+# sanitizers, FUZZ_SECONDS per target. The targets live in the sanitizer build (one clang build
+# serves both); corpora and findings stay in build/asan.
 FUZZ_SECONDS ?= 600
 FUZZ_TARGETS ?=
 
 fuzz-build: deps
-	@test -f build/fuzz/build.ninja || cmake --preset fuzz >/dev/null
-	@cmake --build --preset fuzz -j $(JOBS) --target glkov_fuzzers
+	@test -f build/asan/build.ninja || cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS) --target glkov_fuzzers
 
 fuzz: fuzz-build
-	@scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+	@scripts/run-fuzzers build/asan $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 bench: build
 	@scripts/run-benchmarks $(BUILD_DIR)

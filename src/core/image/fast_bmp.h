@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/image/pixel_allocator.h"
+
 namespace glkov {
 
 // A 24-bit picture in memory: rows top-down (row 0 is the top row), pixels of three bytes blue,
@@ -52,7 +54,7 @@ class TFastBMP {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<uint8_t> bits_;
+  std::vector<uint8_t, PixelAllocator<uint8_t>> bits_;
 };
 
 }  // namespace glkov

@@ -1,8 +1,13 @@
 #include "core/output/export.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <filesystem>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "core/animation/camera_path_file.h"
 #include "core/animation/interpolation.h"
@@ -91,6 +96,84 @@ class FrameRenderer {
   TFastBMP second_;
 };
 
+// Writes frames into the movie on a thread of its own, so that converting and writing one frame
+// overlaps with rendering the next. At most kDepth frames wait; a write error stops the thread
+// and comes back out of the next Add() or of Finish().
+class MovieWriterThread {
+ public:
+  explicit MovieWriterThread(AviWriter& writer) : writer_(writer), thread_([this] { Run(); }) {}
+  ~MovieWriterThread() { Stop(); }
+  MovieWriterThread(const MovieWriterThread&) = delete;
+  MovieWriterThread& operator=(const MovieWriterThread&) = delete;
+
+  void Add(const TFastBMP& frame) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return queue_.size() < kDepth || error_; });
+    if (error_) std::rethrow_exception(error_);
+    TFastBMP copy;
+    if (!spare_.empty()) {
+      copy.Swap(spare_.back());
+      spare_.pop_back();
+    }
+    if (copy.Width() != frame.Width() || copy.Height() != frame.Height()) {
+      copy.SetSize(frame.Width(), frame.Height());
+    }
+    std::copy_n(frame.Bits(), frame.SizeBytes(), copy.Bits());
+    queue_.push_back(std::move(copy));
+    changed_.notify_all();
+  }
+
+  // Waits until every frame is written; throws the first write error.
+  void Finish() {
+    Stop();
+    if (error_) std::rethrow_exception(error_);
+  }
+
+ private:
+  static constexpr size_t kDepth = 2;
+
+  void Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return !queue_.empty() || stopping_; });
+      if (queue_.empty()) return;
+      TFastBMP frame = std::move(queue_.front());
+      queue_.pop_front();
+      lock.unlock();
+      try {
+        writer_.AddFrame(frame);
+      } catch (...) {
+        lock.lock();
+        error_ = std::current_exception();
+        queue_.clear();
+        changed_.notify_all();
+        return;
+      }
+      lock.lock();
+      spare_.push_back(std::move(frame));
+      changed_.notify_all();
+    }
+  }
+
+  void Stop() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+  }
+
+  AviWriter& writer_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<TFastBMP> queue_;
+  std::vector<TFastBMP> spare_;
+  std::exception_ptr error_;
+  bool stopping_ = false;
+  std::thread thread_;  // last, so that it starts after everything it uses
+};
+
 class Exporter {
  public:
   Exporter(TProject& project, TTimeline& timeline, const ExportRequest& request,
@@ -116,13 +199,15 @@ class Exporter {
     writerOptions.Rate = StreamRate(fps_, master_, divisor_);
     writerOptions.Codec = o.Codec;
     AviWriter writer(request_.FileName, writerOptions);
-    writer_ = &writer;
     FrameRenderer renderer(o.Width, o.Height, request_);
     renderer_ = &renderer;
 
     ExportResult result;
     try {
+      MovieWriterThread thread(writer);
+      writer_ = &thread;
       for (size_t s = 0; s < scenes_.size(); ++s) ExportSubScene(scenes_[s]);
+      thread.Finish();
     } catch (const ExportAborted&) {
       writer.Abandon();
       result.Aborted = true;
@@ -218,7 +303,7 @@ class Exporter {
 
   void Write(const TFastBMP& frame) {
     callbacks_.FrameDone(frame);
-    writer_->AddFrame(frame);
+    writer_->Add(frame);
     ++frames_;
   }
 
@@ -226,7 +311,7 @@ class Exporter {
   TTimeline& timeline_;
   const ExportRequest& request_;
   ExportCallbacks& callbacks_;
-  AviWriter* writer_ = nullptr;
+  MovieWriterThread* writer_ = nullptr;
   FrameRenderer* renderer_ = nullptr;
   std::vector<int> scenes_;
   int divisor_ = 1;

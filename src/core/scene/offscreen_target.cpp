@@ -225,15 +225,29 @@ struct OffscreenTarget::Impl {
     glViewport(0, 0, w, h);
   }
 
-  void ReadPixels(TFastBMP& frame) {
+  // Reads the frame as four-byte pixels (the renderbuffer's own layout, which Mesa copies
+  // without conversion) and packs them into the picture's rows, top-down or bottom-up.
+  void ReadPixels(TFastBMP& frame, bool topDown) {
     if (frame.Width() != width || frame.Height() != height) frame.SetSize(width, height);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
-    // TFastBMP rows are padded to a multiple of four bytes, which is GL's pack alignment 4.
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, frame.Bits());
+    const size_t rowPixels = static_cast<size_t>(width);
+    scratch.resize(4 * rowPixels * static_cast<size_t>(height));
+    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, scratch.data());
+    for (int y = 0; y < height; ++y) {
+      const uint8_t* from = scratch.data() + 4 * rowPixels * static_cast<size_t>(y);
+      uint8_t* to = frame.Row(topDown ? height - 1 - y : y);
+      for (size_t x = 0; x < rowPixels; ++x, from += 4, to += 3) {
+        to[0] = from[0];
+        to[1] = from[1];
+        to[2] = from[2];
+      }
+    }
   }
+
+  std::vector<uint8_t> scratch;  // the last frame as GL returned it
 };
 
 OffscreenTarget::OffscreenTarget(int width, int height) : impl_(std::make_unique<Impl>()) {
@@ -296,18 +310,9 @@ int OffscreenTarget::Width() const { return impl_->width; }
 int OffscreenTarget::Height() const { return impl_->height; }
 std::string OffscreenTarget::BackendName() const { return BackendText(impl_->backend); }
 
-void OffscreenTarget::ReadFrameBottomUp(TFastBMP& frame) { impl_->ReadPixels(frame); }
+void OffscreenTarget::ReadFrameBottomUp(TFastBMP& frame) { impl_->ReadPixels(frame, false); }
 
-void OffscreenTarget::ReadFrame(TFastBMP& frame) {
-  impl_->ReadPixels(frame);
-  const size_t stride = frame.RowStride();
-  std::vector<uint8_t> swap(stride);
-  for (int top = 0, bottom = frame.Height() - 1; top < bottom; ++top, --bottom) {
-    std::memcpy(swap.data(), frame.Row(top), stride);
-    std::memcpy(frame.Row(top), frame.Row(bottom), stride);
-    std::memcpy(frame.Row(bottom), swap.data(), stride);
-  }
-}
+void OffscreenTarget::ReadFrame(TFastBMP& frame) { impl_->ReadPixels(frame, true); }
 
 bool RedrawScene(OffscreenTarget& target, const SceneRenderer& renderer, const TProject& project,
                  const TCamera& camera, const RenderSwitches& switches, TFastBMP& frame,

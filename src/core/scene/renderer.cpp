@@ -131,7 +131,9 @@ void SceneRenderer::GLDraw(const TProject& project, const TCamera& camera,
   glClearColor(0, 0, 0, 0);
   glShadeModel(GL_SMOOTH);
   glEnable(GL_DEPTH_TEST);
-  glEnable(GL_BLEND);
+  // The planes are opaque (alpha 1 throughout), so blending them would give the same pixels
+  // at the cost of reading every one back; only the object boards blend.
+  glDisable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -178,6 +180,7 @@ void SceneRenderer::GLDraw(const TProject& project, const TCamera& camera,
       Vertex(0, 1, b.X[3], b.Y[3], b.Z[3]);
       glEnd();
     }
+    glEnable(GL_BLEND);
     const int count = project.fgObjCount();
     for (int i = 0; i < count; ++i) {
       const int k = project.fgObjs[i].DrawOrder;

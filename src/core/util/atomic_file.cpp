@@ -67,6 +67,13 @@ void AtomicFile::Write(const void* data, size_t size) {
     if (n == 0) Fail("Cannot write", EIO);
     p += n;
     size -= static_cast<size_t>(n);
+    unflushed_ += static_cast<size_t>(n);
+  }
+  // Large files (movies) go to the disk while they are being written, so that the flush at
+  // Commit() does not wait for all of their data at once. This only starts the write-back.
+  if (unflushed_ >= kWriteBehind) {
+    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+    unflushed_ = 0;
   }
 }
 

@@ -40,6 +40,8 @@ class AtomicFile {
   std::filesystem::path temp_path_;  // empty while the temporary file has no name
   int fd_ = -1;
   bool committed_ = false;
+  static constexpr size_t kWriteBehind = size_t{8} << 20;
+  size_t unflushed_ = 0;  // bytes written since the last write-back was started
 };
 
 // Writes a whole buffer through an AtomicFile.
