@@ -350,5 +350,41 @@ TEST_F(MainFormView3DTest, CameraControlValuesAreStoredInTheSettings) {
   EXPECT_EQ(again->OutputOptions().EyeSeparation, "12.5");
 }
 
+// A new user's session: three pictures, the default mesh, Make, two recorded keys, project and
+// path saved, a movie exported and played.
+TEST_F(MainFormView3DTest, NewProjectToMovie) {
+  auto form = MakeForm();
+  form->show();
+  ASSERT_TRUE(form->NewProject());
+  ASSERT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 160, 120, 0)));
+  ASSERT_TRUE(form->ImportPicture(1, MakePicture("m.bmp", 160, 120, 2)));
+  ASSERT_TRUE(form->ImportPicture(2, MakePicture("b.bmp", 160, 120, 4)));
+  form->ShowPage(5);
+  ASSERT_TRUE(form->MakeScene()) << script.errors.join("\n").toStdString();
+  app::TTimelineForm* tl = form->TimelineWindow();
+  auto* record = Child<QToolButton>(tl, "RecordCurrentFrame");
+  record->click();
+  form->Project().Camera.CamPos.z -= 0.1;
+  record->click();
+  EXPECT_TRUE(form->PathTimeline().KeyFrames()[1].Recorded);
+  script.files = {Path("new.kov")};
+  ASSERT_TRUE(form->SaveProjectAs()) << script.errors.join("\n").toStdString();
+  script.files = {Path("new.cam")};
+  form->SaveCameraPathAction->trigger();
+  ASSERT_TRUE(form->SaveProject());
+  form->ExportAnimationAction->trigger();
+  Child<QSpinBox>(form->OutputWindow(), "WidthEdit")->setValue(32);
+  Child<QSpinBox>(form->OutputWindow(), "HeightEdit")->setValue(24);
+  script.files = {Path("new.avi")};
+  Child<QPushButton>(form->OutputWindow(), "OutputButtonLED")->click();
+  EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+  ASSERT_TRUE(std::filesystem::exists(dir_ / "new.avi"));
+  EXPECT_EQ(form->PlayerWindow()->FrameCount(), 61);  // one segment of 60 frames and the last key
+  // The project remembers the path and opens again with it.
+  form->Project().Modified = false;
+  ASSERT_TRUE(form->OpenProjectFile(Path("new.kov")));
+  EXPECT_EQ(form->PathTimeline().KeyCount(), 2);
+}
+
 }  // namespace
 }  // namespace glkov::testing
