@@ -351,6 +351,7 @@ void TMainForm::RequestExportAbort() {
 }
 
 void TMainForm::ApplyTimelineState(const TTimeline& state) {
+  timelineForm_->StopPreview();
   const TTimeline now = timeline_;
   const std::string path = project_.CameraPathFile;
   timeline_ = state;
