@@ -13,7 +13,9 @@
 
 #include "app/form_dialogs.h"
 
+class QAudioOutput;
 class QCheckBox;
+class QMediaPlayer;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -95,6 +97,11 @@ class TAVIPlayerForm : public TToolForm {
   void Browse();
   void SeekClick();
   void ShowProblem(const QString& text);
+  // The sound of the movie follows the pictures: it starts, stops and seeks with them.
+  void SyncSound();
+
+  QMediaPlayer* sound_ = nullptr;
+  QAudioOutput* audioOutput_ = nullptr;
 
   TFormDialogs dialogs_ = DefaultFormDialogs();
   std::unique_ptr<TMovieReader> reader_;
