@@ -1,13 +1,17 @@
 #include "support/test_support.h"
 
+#include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include "core/error.h"
 #include "core/util/sha256.h"
 
 namespace glkov::testing {
@@ -67,12 +71,75 @@ int RunCli(const std::vector<std::string>& args, std::string* out, std::string* 
   TempDir dir;
   std::string cmd = Quote(GLKOV_CLI_PATH);
   for (const auto& a : args) cmd += " " + Quote(a);
-  cmd += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string()) +
-         " </dev/null";
+  cmd +=
+      " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string()) + " </dev/null";
   const int status = std::system(cmd.c_str());
   if (out) *out = ReadFile(dir / "out");
   if (err) *err = ReadFile(dir / "err");
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+nlohmann::json RunCliJson(const std::vector<std::string>& args) {
+  std::string out, err;
+  const int status = RunCli(args, &out, &err);
+  EXPECT_EQ(status, 0) << err;
+  const nlohmann::json j = nlohmann::json::parse(out, nullptr, false);
+  EXPECT_FALSE(j.is_discarded()) << "not JSON: " << out;
+  return j.is_discarded() ? nlohmann::json() : j;
+}
+
+void ExpectCliFails(const std::vector<std::string>& args, int status, const std::string& part) {
+  std::string out, err;
+  const std::string call = args.empty() ? std::string() : args[0];
+  EXPECT_EQ(RunCli(args, &out, &err), status) << call << ": " << err;
+  if (status != 1) return;
+  EXPECT_EQ(out, "") << call;
+  EXPECT_EQ(err.rfind("glkov-cli: ", 0), 0u) << err;
+  EXPECT_NE(err.find(part), std::string::npos) << err;
+}
+
+std::string ErrorWithFileSizeLimit(size_t limitBytes, const std::function<void()>& write) {
+  int fds[2];
+  if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
+  const pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    ::close(fds[0]);
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{limitBytes, limitBytes};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::string message = "(no error)";
+    try {
+      write();
+    } catch (const Error& e) {
+      message = e.what();
+    } catch (...) {
+      message = "(other exception)";
+    }
+    const ssize_t written = ::write(fds[1], message.data(), message.size());
+    ::_exit(written == static_cast<ssize_t>(message.size()) ? 0 : 1);
+  }
+  ::close(fds[1]);
+  std::string message;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) message.append(buffer, n);
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? message : "(crashed)";
+}
+
+TFastBMP FilledPicture(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
+  TFastBMP picture(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = picture.Pixel(x, y);
+      p[0] = b;
+      p[1] = g;
+      p[2] = r;
+    }
+  }
+  return picture;
 }
 
 std::string Sha256Hex(const std::vector<uint8_t>& bytes) {
