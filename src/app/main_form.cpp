@@ -474,9 +474,7 @@ void TMainForm::CreateActions() {
   connect(DefinePerspectiveAction, &QAction::triggered, this, [this] { ShowPage(3); });
   connect(DefineObjectsAction, &QAction::triggered, this, [this] { ShowPage(4); });
   connect(SetCameraPathAction, &QAction::triggered, this, [this] { ShowPage(5); });
-  connect(PlayFileAction, &QAction::triggered, this, [this] {
-    if (TToolForm* f = FindToolForm("TAVIPlayerForm")) f->show();
-  });
+  connect(PlayFileAction, &QAction::triggered, this, [this] { PlayFileClick(); });
   connect(TutorialAction, &QAction::triggered, this, [this] {
     if (project_.Modified && !AskSaveProject()) return;
     dialogs_.ShowInfo(
@@ -516,6 +514,7 @@ void TMainForm::CreateActions() {
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] {
     if (gauge_ && gauge_->isVisible()) abortRequested_ = true;
+    RequestExportAbort();
   });
 }
 
@@ -897,12 +896,7 @@ QWidget* TMainForm::CreateScenePage() {
   area->setObjectName("GLArea");
   pageArea_[5] = area;
   layout->addWidget(area, 1);
-  // The 3D view takes this place; until a scene is made the panel stays empty.
-  auto* gl = new QLabel("Press \"Make\" to build the 3D scene", area);
-  gl->setObjectName("GLPanel");
-  gl->setAlignment(Qt::AlignCenter);
-  gl->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  glPanel_ = gl;
+  glPanel_ = CreateGLView(area);
   auto* bottom = new QWidget(page);
   bottom->setObjectName("GLBottomPanel");
   bottom->setProperty("Tag", kBottomPanelTag);
@@ -1030,6 +1024,7 @@ void TMainForm::CreateToolWindows() {
   };
   for (const auto& f : forms)
     allToolForms_.push_back(new TToolForm(f.cls, f.caption, f.section, this, f.onTop));
+  CreateView3DWindows();
   toolForms_[Timeline] = FindToolForm("TTimelineForm");
   toolForms_[CameraControl] = FindToolForm("TCameraControlForm");
   toolForms_[Inspector] = FindToolForm("TInspectorForm");
@@ -1103,7 +1098,7 @@ void TMainForm::UpdateMenus() {
     a->setEnabled(true);
   ShowWindowMenu->menuAction()->setEnabled(true);
   for (QAction* a : ToggleAction) a->setEnabled(true);
-  SetStepItemEnabled("Output To File...", false);
+  SetStepItemEnabled("Output To File...", timeline_.ListExists() && timeline_.KeyCount() > 1);
   outBar_->viewport()->update();
 }
 
@@ -1158,6 +1153,7 @@ void TMainForm::LayoutViews(int w, int h) {
   meshImage_->setGeometry(0, 0, r.width(), r.height());
   objImage_->setGeometry(r);
   glPanel_->setGeometry(r);
+  PlaceGLView();
   PlaceHandles();
   DrawMesh();
 }
@@ -1362,6 +1358,7 @@ bool TMainForm::CloseProject() {
   for (const char* name : {"RevertToolButton", "ClearObjectsButton"})
     if (auto* b = findChild<QWidget*>(name)) b->setEnabled(false);
   glPanel_->hide();
+  View3DClosed();
   for (TDropPanel* p : emptyPanel_) p->show();
   SetTitle("");
   SetHandlesVisible(false);
@@ -1554,6 +1551,7 @@ void TMainForm::AfterProjectChanged() {
     LayoutViews(p.PicWidth, p.PicHeight);
     SetPanelText(2, QString(" W: %1 H: %2 ").arg(p.PicWidth).arg(p.PicHeight));
   }
+  View3DProjectChanged();
 }
 
 // ---------------------------------------------------------------------------------------------
