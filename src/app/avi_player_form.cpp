@@ -1,5 +1,6 @@
 #include "app/avi_player_form.h"
 
+#include <QAudioOutput>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -8,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMediaPlayer>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
@@ -63,9 +65,8 @@ void TMovieView::paintEvent(QPaintEvent*) {
 }
 
 TAVIPlayerForm::TAVIPlayerForm(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
-  setObjectName(QStringLiteral("AVIPlayerForm"));
-  setWindowTitle(QStringLiteral("Internal AVI Player"));
+    : TToolForm(QStringLiteral("TAVIPlayerForm"), QStringLiteral("Internal AVI Player"), QString(),
+                parent, true) {
   view_ = new TMovieView(this);
 
   FilenameEdit1 = new QLineEdit(this);
@@ -95,7 +96,7 @@ TAVIPlayerForm::TAVIPlayerForm(QWidget* parent)
   Button6 = button("Button6", QStringLiteral("Seek"));
   CheckSound = check("CheckSound", QStringLiteral("Sound"), false);
   CheckSound->setEnabled(false);
-  CheckSound->setToolTip(QStringLiteral("Sound playback is not available"));
+  CheckSound->setToolTip(QStringLiteral("Play the movie's sound (when it has one)"));
   CheckStretch = check("CheckStretch", QStringLiteral("Stretch"), false);
   CheckCenter = check("CheckCenter", QStringLiteral("Center"), true);
   Button4 = button("Button4", QStringLiteral("Info"));
@@ -149,7 +150,19 @@ TAVIPlayerForm::TAVIPlayerForm(QWidget* parent)
   connect(FilenameEdit1, &QLineEdit::returnPressed, this, [this] { Load(FilenameEdit1->text()); });
   connect(CheckStretch, &QCheckBox::toggled, view_, &TMovieView::SetStretch);
   connect(CheckCenter, &QCheckBox::toggled, view_, &TMovieView::SetCenter);
+  connect(CheckSound, &QCheckBox::toggled, this, [this] { SyncSound(); });
   setFocusPolicy(Qt::StrongFocus);
+}
+
+void TAVIPlayerForm::SyncSound() {
+  if (!sound_) return;
+  const bool on = timer_.isActive() && CheckSound->isEnabled() && CheckSound->isChecked();
+  if (!on) {
+    sound_->pause();
+    return;
+  }
+  sound_->setPosition(static_cast<qint64>(current_) * timer_.interval());
+  sound_->play();
 }
 
 TAVIPlayerForm::~TAVIPlayerForm() = default;
@@ -192,6 +205,15 @@ bool TAVIPlayerForm::Load(const QString& fileName) {
                 QString::number(reader_->FrameCount()) + QStringLiteral(" frames could be read."));
   }
   if (reader_->FrameCount() == 0) ShowProblem(QStringLiteral("The movie holds no frames."));
+  const bool audio = reader_->HasAudio();
+  if (audio && !sound_) {
+    sound_ = new QMediaPlayer(this);
+    audioOutput_ = new QAudioOutput(this);
+    sound_->setAudioOutput(audioOutput_);
+  }
+  if (sound_) sound_->setSource(audio ? QUrl::fromLocalFile(fileName) : QUrl());
+  CheckSound->setEnabled(audio);
+  CheckSound->setChecked(audio);
   DrawFrame();
   return true;
 }
@@ -205,11 +227,13 @@ void TAVIPlayerForm::Play() {
   current_ = first_;
   DrawFrame();
   timer_.start();
+  SyncSound();
 }
 
 void TAVIPlayerForm::Stop() {
   if (!timer_.isActive()) return;
   timer_.stop();
+  SyncSound();
   DrawFrame();
 }
 
@@ -224,6 +248,7 @@ void TAVIPlayerForm::Tick() {
       return;
     }
     current_ = first_ - 1;
+    if (sound_ && CheckSound->isChecked()) sound_->setPosition(0);
   }
   ++current_;
   DrawFrame();
@@ -231,6 +256,7 @@ void TAVIPlayerForm::Tick() {
 
 void TAVIPlayerForm::Seek(int frame) {
   timer_.stop();
+  SyncSound();
   if (!reader_ || reader_->FrameCount() == 0) return;
   current_ = std::clamp(frame, 0, reader_->FrameCount() - 1);
   DrawFrame();
@@ -306,7 +332,7 @@ void TAVIPlayerForm::keyPressEvent(QKeyEvent* event) {
 
 void TAVIPlayerForm::closeEvent(QCloseEvent* event) {
   timer_.stop();
-  QWidget::closeEvent(event);
+  TToolForm::closeEvent(event);
 }
 
 }  // namespace glkov::app

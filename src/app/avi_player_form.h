@@ -9,10 +9,13 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include "app/tool_forms.h"
 
 #include "app/form_dialogs.h"
 
+class QAudioOutput;
 class QCheckBox;
+class QMediaPlayer;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -47,7 +50,7 @@ class TMovieView : public QWidget {
   bool center_ = true;
 };
 
-class TAVIPlayerForm : public QWidget {
+class TAVIPlayerForm : public TToolForm {
   Q_OBJECT
 
  public:
@@ -94,6 +97,11 @@ class TAVIPlayerForm : public QWidget {
   void Browse();
   void SeekClick();
   void ShowProblem(const QString& text);
+  // The sound of the movie follows the pictures: it starts, stops and seeks with them.
+  void SyncSound();
+
+  QMediaPlayer* sound_ = nullptr;
+  QAudioOutput* audioOutput_ = nullptr;
 
   TFormDialogs dialogs_ = DefaultFormDialogs();
   std::unique_ptr<TMovieReader> reader_;

@@ -29,10 +29,9 @@ QGroupBox* MakeRadioGroup(QWidget* parent, const char* name, const QString& titl
 }  // namespace
 
 TCameraControlForm::TCameraControlForm(RenderSwitches& switches, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), switches_(&switches) {
-  setObjectName(QStringLiteral("CameraControlForm"));
-  setWindowTitle(QStringLiteral("Controls"));
-
+    : TToolForm(QStringLiteral("TCameraControlForm"), QStringLiteral("Controls"), QString(), parent,
+                true),
+      switches_(&switches) {
   Quality = MakeRadioGroup(this, "Quality", QStringLiteral(" Preview Quality "),
                            {QStringLiteral("Low"), QStringLiteral("High ")}, qualityButtons_);
   Operation_ = MakeRadioGroup(this, "Operation", QStringLiteral(" Mouse Operation "),
@@ -79,6 +78,23 @@ TCameraControlForm::TCameraControlForm(RenderSwitches& switches, QWidget* parent
     emit UseVWClick();
   });
   Refresh();
+}
+
+void TCameraControlForm::RestoreSettings(const IniFile& settings) {
+  TToolForm::RestoreSettings(settings);
+  const std::string s = Section().toStdString();
+  switches_->Negative = settings.BoolValue(s, "NegativeCheckBox.Checked", switches_->Negative);
+  switches_->Quality = settings.IntValue(s, "Quality.ItemIndex", switches_->Quality) == 1 ? 1 : 0;
+  switches_->SeeVWClip = settings.BoolValue(s, "SeeVWClip.Checked", switches_->SeeVWClip);
+  Refresh();
+}
+
+void TCameraControlForm::StoreSettings(IniFile& settings) const {
+  TToolForm::StoreSettings(settings);
+  const std::string s = Section().toStdString();
+  settings.SetValue(s, "NegativeCheckBox.Checked", switches_->Negative);
+  settings.SetValue(s, "Quality.ItemIndex", switches_->Quality);
+  settings.SetValue(s, "SeeVWClip.Checked", switches_->SeeVWClip);
 }
 
 void TCameraControlForm::SetOperation(MouseOperation operation) {

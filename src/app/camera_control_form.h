@@ -4,6 +4,7 @@
 // the viewing-window switches. It edits the RenderSwitches it is given and tells what changed.
 
 #include <QWidget>
+#include "app/tool_forms.h"
 
 #include "core/model/types.h"
 #include "core/scene/camera.h"
@@ -15,7 +16,7 @@ class QRadioButton;
 
 namespace glkov::app {
 
-class TCameraControlForm : public QWidget {
+class TCameraControlForm : public TToolForm {
   Q_OBJECT
 
  public:
@@ -26,6 +27,10 @@ class TCameraControlForm : public QWidget {
   void SetOperation(MouseOperation operation);
   // Shows the switches' current values (after they were restored from the settings).
   void Refresh();
+
+  // Placement and "NegativeCheckBox.Checked", "Quality.ItemIndex", "SeeVWClip.Checked".
+  void RestoreSettings(const IniFile& settings) override;
+  void StoreSettings(IniFile& settings) const override;
 
  signals:
   // " Preview Quality " changed to a different item (0 "Low", 1 "High"): upload the textures

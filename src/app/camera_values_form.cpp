@@ -8,9 +8,8 @@
 
 namespace glkov::app {
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Tool) {
-  setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Form1"));
+TForm1::TForm1(QWidget* parent)
+    : TToolForm(QStringLiteral("TForm1"), QStringLiteral("Form1"), QString(), parent, false) {
   StringGrid1 = new QTableWidget(2, 3, this);
   StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
   StringGrid1->horizontalHeader()->hide();  // no fixed rows or columns

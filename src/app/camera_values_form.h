@@ -3,6 +3,7 @@
 // The small camera values window ("Form1"): CamPos in row 0 and CamDir in row 1 of a grid.
 
 #include <QWidget>
+#include "app/tool_forms.h"
 
 #include "core/model/types.h"
 
@@ -10,7 +11,7 @@ class QTableWidget;
 
 namespace glkov::app {
 
-class TForm1 : public QWidget {
+class TForm1 : public TToolForm {
   Q_OBJECT
 
  public:

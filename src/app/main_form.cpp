@@ -321,6 +321,7 @@ TMainForm::TMainForm(Options options, TDialogs dialogs, QWidget* parent)
   RefreshRecentMenu();
   CloseProject();
   ShowPage(0);
+  StartRecovery();
 }
 
 TMainForm::~TMainForm() = default;
@@ -472,9 +473,7 @@ void TMainForm::CreateActions() {
   connect(DefinePerspectiveAction, &QAction::triggered, this, [this] { ShowPage(3); });
   connect(DefineObjectsAction, &QAction::triggered, this, [this] { ShowPage(4); });
   connect(SetCameraPathAction, &QAction::triggered, this, [this] { ShowPage(5); });
-  connect(PlayFileAction, &QAction::triggered, this, [this] {
-    if (TToolForm* f = FindToolForm("TAVIPlayerForm")) f->show();
-  });
+  connect(PlayFileAction, &QAction::triggered, this, [this] { PlayFileClick(); });
   connect(TutorialAction, &QAction::triggered, this, [this] {
     if (project_.Modified && !AskSaveProject()) return;
     dialogs_.ShowInfo(
@@ -514,6 +513,7 @@ void TMainForm::CreateActions() {
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] {
     if (gauge_ && gauge_->isVisible()) abortRequested_ = true;
+    RequestExportAbort();
   });
 }
 
@@ -892,12 +892,7 @@ QWidget* TMainForm::CreateScenePage() {
   area->setObjectName("GLArea");
   pageArea_[5] = area;
   layout->addWidget(area, 1);
-  // The 3D view takes this place; until a scene is made the panel stays empty.
-  auto* gl = new QLabel("Press \"Make\" to build the 3D scene", area);
-  gl->setObjectName("GLPanel");
-  gl->setAlignment(Qt::AlignCenter);
-  gl->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  glPanel_ = gl;
+  glPanel_ = CreateGLView(area);
   auto* bottom = new QWidget(page);
   bottom->setObjectName("GLBottomPanel");
   bottom->setProperty("Tag", kBottomPanelTag);
@@ -1028,6 +1023,7 @@ void TMainForm::CreateToolWindows() {
     if (FindToolForm(f.cls)) continue;
     allToolForms_.push_back(new TToolForm(f.cls, f.caption, f.section, this, f.onTop));
   }
+  CreateView3DWindows();
   toolForms_[Timeline] = FindToolForm("TTimelineForm");
   toolForms_[CameraControl] = FindToolForm("TCameraControlForm");
   toolForms_[Inspector] = FindToolForm("TInspectorForm");
@@ -1101,7 +1097,7 @@ void TMainForm::UpdateMenus() {
     a->setEnabled(true);
   ShowWindowMenu->menuAction()->setEnabled(true);
   for (QAction* a : ToggleAction) a->setEnabled(true);
-  SetStepItemEnabled("Output To File...", false);
+  SetStepItemEnabled("Output To File...", timeline_.ListExists() && timeline_.KeyCount() > 1);
   outBar_->viewport()->update();
 }
 
@@ -1156,6 +1152,7 @@ void TMainForm::LayoutViews(int w, int h) {
   meshImage_->setGeometry(0, 0, r.width(), r.height());
   objImage_->setGeometry(r);
   glPanel_->setGeometry(r);
+  PlaceGLView();
   PlaceHandles();
   DrawMesh();
 }
@@ -1335,6 +1332,7 @@ bool TMainForm::CloseProject() {
   ShowWorkArea(false);
   const bool started = newProjectStarted_;
   glkov::CloseProject(project_, timeline_);
+  DropRecovery();
   newProjectStarted_ = started;
   undo_->clear();
   for (TFileNameEdit* e : fileEdit_) e->clear();
@@ -1359,6 +1357,7 @@ bool TMainForm::CloseProject() {
   for (const char* name : {"RevertToolButton", "ClearObjectsButton"})
     if (auto* b = findChild<QWidget*>(name)) b->setEnabled(false);
   glPanel_->hide();
+  View3DClosed();
   for (TDropPanel* p : emptyPanel_) p->show();
   SetTitle("");
   SetHandlesVisible(false);
@@ -1425,6 +1424,7 @@ bool TMainForm::SaveProject() {
     glkov::SaveProject(project_, project_.ProjectFileName);
   });
   if (ok) project_.Modified = false;
+  if (ok) DropRecovery();
   return ok;
 }
 
@@ -1444,6 +1444,7 @@ bool TMainForm::SaveProjectAs() {
   project_.ProjectFileName = file.toStdString();
   project_.ProjectDir = QFileInfo(file).absolutePath().toStdString() + "/";
   project_.Modified = false;
+  DropRecovery();
   SetTitle(QFileInfo(file).absoluteFilePath());
   return true;
 }
@@ -1551,6 +1552,7 @@ void TMainForm::AfterProjectChanged() {
     SetPanelText(2, QString(" W: %1 H: %2 ").arg(p.PicWidth).arg(p.PicHeight));
   }
   RefreshSceneWindows();
+  View3DProjectChanged();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1593,6 +1595,7 @@ void TMainForm::moveEvent(QMoveEvent* e) {
 
 void TMainForm::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
+  if (firstShow_ && OfferRecovery()) options_.StartupFile.clear();
   if (firstShow_ && !options_.StartupFile.isEmpty()) {
     firstShow_ = false;
     QMetaObject::invokeMethod(

@@ -11,6 +11,8 @@
 
 #include "core/animation/timeline.h"
 #include "core/model/project.h"
+#include "core/model/types.h"
+#include "core/output/output_options.h"
 #include "core/perspective/view_layout.h"
 #include "core/ui_callbacks.h"
 
@@ -21,6 +23,7 @@ class QMenu;
 class QProgressBar;
 class QTabWidget;
 class QToolBar;
+class QTimer;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -35,6 +38,12 @@ class TTextureForm;
 
 namespace glkov::app {
 
+class GLPanel;
+class TAVIPlayerForm;
+class TCameraControlForm;
+class TForm1;
+class TOutputAVIForm;
+class TTimelineForm;
 class TMeshHandle;
 class TMeshImage;
 class TPictureView;
@@ -200,6 +209,40 @@ class TMainForm : public QMainWindow {
   // project's scene again.
   void SceneEntered();
 
+ public:
+  // Crash recovery (main_form_recovery.cpp): the folder of the recovery files (beside the user's
+  // settings); writing the project there when it has unsaved changes (true when written); the
+  // offer to restore it at the first show (true when restored); removing it.
+  QString RecoveryFolder() const;
+  bool WriteRecoveryNow();
+  bool OfferRecovery();
+  void DropRecovery();
+
+  // 3D view, camera, timeline, export and player (main_form_view3d.cpp).
+  // "Make": builds the current sub-scene through the core and draws it; false (after the error
+  // box) when the scene cannot be made.
+  bool MakeScene();
+  void ResetButtonClick();  // "Revert Position"
+  void RedrawScene();
+  void ShowCameraValues();
+  // "Play File...": shows the player and asks for a movie; PlayFile loads one without asking.
+  void PlayFileClick();
+  bool PlayFile(const QString& fileName);
+  void SaveCameraPath1Click();
+  void LoadCameraPath1Click();
+  // "Preview": flies the timeline's path in the 3D view.
+  void PreviewClick();
+  // Replaces the key list with an earlier state (undo and redo of key edits); the rates stay.
+  void ApplyTimelineState(const TTimeline& state);
+  GLPanel* View3D() const { return view3d_; }  // nullptr on a platform without OpenGL
+  TTimelineForm* TimelineWindow() const { return timelineForm_; }
+  TCameraControlForm* CameraControlWindow() const { return cameraControlForm_; }
+  TForm1* CameraValuesWindow() const { return cameraValuesForm_; }
+  TOutputAVIForm* OutputWindow() const { return outputForm_; }
+  TAVIPlayerForm* PlayerWindow() const { return playerForm_; }
+  RenderSwitches& Switches() { return switches_; }
+  TOutputOptions& OutputOptions() { return outputOptions_; }
+
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -222,6 +265,12 @@ class TMainForm : public QMainWindow {
   QWidget* CreateObjectPage();
   QWidget* CreateScenePage();
   QWidget* BottomPanel(int page) const;
+  QWidget* CreateGLView(QWidget* area);
+  void CreateView3DWindows();
+  void PlaceGLView();
+  void View3DClosed();
+  void View3DProjectChanged();
+  void RequestExportAbort();
 
   // Runs a command, showing a glkov::Error (or any other exception) in the error box.
   bool Run(const std::function<void()>& command);
@@ -248,6 +297,7 @@ class TMainForm : public QMainWindow {
   void ShowTextureWindow();
   void SceneWindowsClosed();
   void DrawObjectPage();
+  void SceneGone();
   bool NegativeOutput() const;  // the camera control's "Negative Output"
 
   Options options_;
@@ -301,6 +351,20 @@ class TMainForm : public QMainWindow {
   TExtractObjectForm* extractObjectForm_ = nullptr;
   TInspectorForm* inspector_ = nullptr;
   TTextureForm* textureForm_ = nullptr;
+  RenderSwitches switches_;
+  TOutputOptions outputOptions_;
+  GLPanel* view3d_ = nullptr;
+  QLabel* glImage_ = nullptr;
+  TTimelineForm* timelineForm_ = nullptr;
+  TCameraControlForm* cameraControlForm_ = nullptr;
+  TForm1* cameraValuesForm_ = nullptr;
+  TOutputAVIForm* outputForm_ = nullptr;
+  TAVIPlayerForm* playerForm_ = nullptr;
+
+  void StartRecovery();
+  bool recoveryArmed_ = false;  // false while the window is being built
+  QTimer* recoveryTimer_ = nullptr;
+  QTimer* recoveryBurst_ = nullptr;
 
  public:
   // Actions by their menu roles (also reachable by object name).

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/extract_object_form.h"
+#include "app/gl_panel.h"
 #include "app/inspector_form.h"
 #include "app/main_form.h"
 #include "app/masked_image_export.h"
@@ -182,10 +183,7 @@ void TMainForm::ConnectSceneControls() {
   connect(inspector_, &TInspectorForm::ObjectChanged, this, [this] { DrawObjectPage(); });
 }
 
-bool TMainForm::NegativeOutput() const {
-  const auto* box = findChild<QCheckBox*>("NegativeCheckBox");
-  return box && box->isChecked();
-}
+bool TMainForm::NegativeOutput() const { return switches_.Negative; }
 
 void TMainForm::DrawObjectPage() {
   DrawMesh();
@@ -241,7 +239,14 @@ bool TMainForm::EnterRegionNow(int k) {
   return true;
 }
 
+void TMainForm::SceneGone() {
+  // The scene made for the sub-scene left behind is not this one's: the next "Make" builds it.
+  project_.SceneMade = false;
+  if (view3d_) view3d_->ClearScene();
+}
+
 void TMainForm::AfterRegionEntered() {
+  SceneGone();
   AfterProjectChanged();
   // After a change of sub-scene the tree lists the planes only.
   inspector_->RebuildSceneTree();
@@ -281,6 +286,10 @@ bool TMainForm::EnterSceneOrTransition(int j) {
   SetStepItemEnabled("Internal Player", true);
   for (const char* name : {"RevertToolButton", "ControlToolButton", "TimelineToolButton"})
     if (auto* b = findChild<QWidget*>(name)) b->setEnabled(true);
+  glPanel_->show();
+  if (view3d_) view3d_->SceneMade();
+  ShowCameraValues();
+  RedrawScene();
   emit SceneEntered();
   return true;
 }
@@ -303,6 +312,7 @@ void TMainForm::ReloadEnteredCrop() {
     SetViewWindowSize(project_, w.Right - w.Left + 1, w.Bottom - w.Top + 1);
   });
   project_.CurrentRegion = current;
+  SceneGone();
   AfterProjectChanged();
   inspector_->RebuildSceneTree();
   emit SceneEntered();

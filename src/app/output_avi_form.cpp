@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QThread>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -31,38 +33,71 @@ namespace glkov::app {
 
 namespace {
 
-// The export's questions, progress and frames, shown in the progress window.
+// The export's questions, progress and frames, called on the export thread and carried over to
+// the windows. Questions and frames wait until the window has taken them; progress does not.
 class FormExportCallbacks : public ExportCallbacks {
  public:
   FormExportCallbacks(TOutputAVIForm& form, TRenderingForm& rendering, const TFormDialogs& dialogs,
-                      bool& escAbort)
-      : form_(form), rendering_(rendering), dialogs_(dialogs), escAbort_(escAbort) {}
+                      std::atomic<bool>& abort)
+      : form_(&form), rendering_(&rendering), dialogs_(dialogs), abort_(abort) {}
 
   bool AskYesNo(const std::string& question) override {
-    return dialogs_.AskYesNo && dialogs_.AskYesNo(&rendering_, QString::fromStdString(question));
+    bool answer = false;
+    const QString text = QString::fromStdString(question);
+    QMetaObject::invokeMethod(
+        rendering_,
+        [&] {
+          QApplication::restoreOverrideCursor();
+          answer = dialogs_.AskYesNo && dialogs_.AskYesNo(rendering_, text);
+          QApplication::setOverrideCursor(Qt::WaitCursor);
+        },
+        Qt::BlockingQueuedConnection);
+    return answer;
   }
   void Warning(const std::string& message) override {
-    if (dialogs_.Error) dialogs_.Error(&rendering_, QString::fromStdString(message));
+    const QString text = QString::fromStdString(message);
+    QMetaObject::invokeMethod(
+        rendering_,
+        [&] {
+          if (dialogs_.Error) dialogs_.Error(rendering_, text);
+        },
+        Qt::BlockingQueuedConnection);
   }
-  void Beep() override { QApplication::beep(); }
+  void Beep() override {
+    QMetaObject::invokeMethod(
+        rendering_, [] { QApplication::beep(); }, Qt::QueuedConnection);
+  }
   void Progress(const std::string& stage, int percent) override {
+    TRenderingForm* rendering = rendering_;
     const QString caption = QString::fromStdString(stage);
-    if (!caption.isEmpty()) rendering_.setWindowTitle(caption);
-    rendering_.SetProgress(caption, percent);
+    QMetaObject::invokeMethod(
+        rendering_,
+        [rendering, caption, percent] {
+          if (!caption.isEmpty()) rendering->setWindowTitle(caption);
+          rendering->SetProgress(caption, percent);
+        },
+        Qt::QueuedConnection);
   }
-  void PumpEvents() override { QCoreApplication::processEvents(); }
-  bool AbortRequested() override { return rendering_.AbortRequested() || escAbort_; }
+  bool AbortRequested() override { return abort_.load(); }
   void ClearAbortRequest() override {
-    rendering_.ClearAbortRequest();
-    escAbort_ = false;
+    abort_ = false;
+    TRenderingForm* rendering = rendering_;
+    QMetaObject::invokeMethod(
+        rendering_, [rendering] { rendering->ClearAbortRequest(); }, Qt::BlockingQueuedConnection);
   }
-  void FrameDone(const TFastBMP& frame) override { emit form_.FrameRendered(FrameImage(frame)); }
+  void FrameDone(const TFastBMP& frame) override {
+    const QImage image = FrameImage(frame);
+    TOutputAVIForm* form = form_;
+    QMetaObject::invokeMethod(
+        rendering_, [form, &image] { emit form->FrameRendered(image); },
+        Qt::BlockingQueuedConnection);
+  }
 
  private:
-  TOutputAVIForm& form_;
-  TRenderingForm& rendering_;
+  TOutputAVIForm* form_;
+  TRenderingForm* rendering_;
   const TFormDialogs& dialogs_;
-  bool& escAbort_;
+  std::atomic<bool>& abort_;
 };
 
 QSpinBox* SizeEdit(QWidget* parent, const char* name, int value) {
@@ -99,15 +134,13 @@ QImage FrameImage(const TFastBMP& frame) {
 
 TOutputAVIForm::TOutputAVIForm(TProject& project, TTimeline& timeline, TOutputOptions& options,
                                RenderSwitches& switches, QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint),
+    : TToolForm(QStringLiteral("TOutputAVIForm"), QStringLiteral("Output to AVI Animation File"),
+                QString(), parent, true),
       project_(&project),
       timeline_(&timeline),
       options_(&options),
       switches_(&switches),
       initialFolder_(QCoreApplication::applicationDirPath()) {
-  setObjectName(QStringLiteral("OutputAVIForm"));
-  setWindowTitle(QStringLiteral("Output to AVI Animation File"));
-
   InfoMemo = new QPlainTextEdit(this);
   InfoMemo->setObjectName(QStringLiteral("InfoMemo"));
   InfoMemo->setReadOnly(true);
@@ -273,23 +306,41 @@ bool TOutputAVIForm::OutputMovie(const QString& fileName) {
   close();
 
   auto rendering = std::make_unique<TRenderingForm>(parentWidget());
+  rendering->setWindowModality(Qt::ApplicationModal);
   rendering->SetFileName(fileName);
   rendering->show();
   rendering_ = rendering.get();
-  escAbort_ = false;
+  abort_ = false;
+  connect(rendering.get(), &TRenderingForm::AbortClicked, this, [this] { abort_ = true; });
   emit ExportStarted();
+  if (rendering->AbortRequested()) abort_ = true;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   bool ok = false;
   bool aborted = false;
   QString error;
-  try {
-    FormExportCallbacks callbacks(*this, *rendering, dialogs_, escAbort_);
-    const ExportResult result = ExportAnimation(*project_, *timeline_, request, callbacks);
-    aborted = result.Aborted;
-    ok = !aborted;
-  } catch (const Error& e) {
-    error = QString::fromStdString(e.what());
-  }
+  // The export draws with an OpenGL context of its own on a thread of its own, from copies of
+  // the project and the rates, so that the windows go on painting with theirs meanwhile.
+  TProject project = *project_;
+  TTimeline timeline(project);
+  timeline.FPS = timeline_->FPS;
+  timeline.FPK = timeline_->FPK;
+  timeline.Trans = timeline_->Trans;
+  timeline.MFRFEdit = timeline_->MFRFEdit;
+  FormExportCallbacks callbacks(*this, *rendering, dialogs_, abort_);
+  std::unique_ptr<QThread> thread(QThread::create([&] {
+    try {
+      const ExportResult result = ExportAnimation(project, timeline, request, callbacks);
+      aborted = result.Aborted;
+      ok = !aborted;
+    } catch (const std::exception& e) {
+      error = QString::fromStdString(e.what());
+    }
+  }));
+  QEventLoop loop;
+  connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+  thread->start();
+  loop.exec();
+  thread->wait();
   QApplication::restoreOverrideCursor();
   rendering_ = nullptr;
   rendering->close();
@@ -302,7 +353,7 @@ bool TOutputAVIForm::OutputMovie(const QString& fileName) {
 }
 
 void TOutputAVIForm::RequestAbort() {
-  if (Exporting()) escAbort_ = true;
+  if (Exporting()) abort_ = true;
 }
 
 void TOutputAVIForm::keyPressEvent(QKeyEvent* event) {

@@ -6,7 +6,9 @@
 
 #include <QDialog>
 #include <QImage>
+#include <atomic>
 #include <functional>
+#include "app/tool_forms.h"
 
 #include "app/form_dialogs.h"
 #include "core/image/fast_bmp.h"
@@ -29,7 +31,7 @@ namespace glkov::app {
 
 class TRenderingForm;
 
-class TOutputAVIForm : public QWidget {
+class TOutputAVIForm : public TToolForm {
   Q_OBJECT
 
  public:
@@ -91,7 +93,8 @@ class TOutputAVIForm : public QWidget {
   int displayHeight_ = 240;
   int singleScene_ = 0;
   TRenderingForm* rendering_ = nullptr;
-  bool escAbort_ = false;
+  // An abort was asked for (Abort, Esc); read by the export thread between frames.
+  std::atomic<bool> abort_{false};
 
   QPlainTextEdit* InfoMemo;
   QSpinBox* WidthEdit;

@@ -13,9 +13,8 @@
 namespace glkov::app {
 
 TRenderingForm::TRenderingForm(QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
-  setObjectName(QStringLiteral("RenderingForm"));
-  setWindowTitle(QStringLiteral("Rendering in progress..."));
+    : TToolForm(QStringLiteral("TRenderingForm"), QStringLiteral("Rendering in progress..."),
+                QString(), parent, true) {
   auto* title = new QLabel(QStringLiteral("Outputing file as:"), this);
   FileNameLabel = new QLabel(this);
   FileNameLabel->setObjectName(QStringLiteral("FileNameLabel"));

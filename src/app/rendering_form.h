@@ -4,6 +4,7 @@
 // "Abort", which only raises a request that the running export takes up between frames.
 
 #include <QWidget>
+#include "app/tool_forms.h"
 
 class QLabel;
 class QProgressBar;
@@ -11,7 +12,7 @@ class QPushButton;
 
 namespace glkov::app {
 
-class TRenderingForm : public QWidget {
+class TRenderingForm : public TToolForm {
   Q_OBJECT
 
  public:

@@ -55,12 +55,10 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QWidget* buddy) {
 }  // namespace
 
 TTimelineForm::TTimelineForm(TTimeline& timeline, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
+    : TToolForm(QStringLiteral("TTimelineForm"), QStringLiteral("Animation Path"), QString(),
+                parent, true),
       timeline_(&timeline),
       initialFolder_(QCoreApplication::applicationDirPath()) {
-  setObjectName(QStringLiteral("TimelineForm"));
-  setWindowTitle(QStringLiteral("Animation Path"));
-
   NewPathButton = MakeToolButton(this, "NewPathButton", QStringLiteral("New"),
                                  QStringLiteral("New Animation Path"), QStyle::SP_FileIcon);
   ToolButton2 = MakeToolButton(this, "ToolButton2", QStringLiteral("Open"),
@@ -260,10 +258,34 @@ void TTimelineForm::NewPathButtonClick() {
   emit KeyCountChanged();
 }
 
+void TTimelineForm::NotifyKeysEdited(const QString& text, const TTimeline& before) {
+  if (KeysEdited && before.KeyFrames() != timeline_->KeyFrames()) KeysEdited(text, before);
+}
+
+void TTimelineForm::RestoreSettings(const IniFile& settings) {
+  TToolForm::RestoreSettings(settings);
+  if (const auto text = settings.Value(Section().toStdString(), "MFRFEdit.Text")) {
+    timeline_->MFRFEdit = *text;
+    Refresh();
+  }
+}
+
+void TTimelineForm::StoreSettings(IniFile& settings) const {
+  TToolForm::StoreSettings(settings);
+  const std::string section = Section().toStdString();
+  settings.SetValue(section, "ToolBar1.Width", width());
+  settings.SetValue(section, "ToolBar1.Left", 0);
+  settings.SetValue(section, "MFRFEdit.Text", MFRFEdit->text().toStdString());
+}
+
 void TTimelineForm::RecordCurrentFrameClick() {
   StopPreview();
+  const TTimeline before = *timeline_;
+  const bool clearing = timeline_->RecordCaption() == "Clear";
   timeline_->RecordCurrentFrame();
   Refresh();
+  NotifyKeysEdited(
+      clearing ? QStringLiteral("Clear Key Frame") : QStringLiteral("Record Key Frame"), before);
 }
 
 void TTimelineForm::KeyFrameScrollBarChange(int position) {
@@ -299,34 +321,40 @@ void TTimelineForm::NoOfKeyFrameEditChange() {
     return;
   }
   TDialogCallbacks callbacks(this, dialogs_);
+  const TTimeline before = *timeline_;
   try {
     timeline_->SetNoOfKeyframeEdit(text, callbacks);
   } catch (const Error& e) {
     ShowError(QString::fromStdString(e.what()));
   }
   Refresh();
+  NotifyKeysEdited(QStringLiteral("Key Frame Count"), before);
 }
 
 void TTimelineForm::AddSpeedButtonClick() {
   StopPreview();
   TDialogCallbacks callbacks(this, dialogs_);
+  const TTimeline before = *timeline_;
   try {
     timeline_->AddKey(callbacks);
   } catch (const Error& e) {
     ShowError(QString::fromStdString(e.what()));
   }
   Refresh();
+  NotifyKeysEdited(QStringLiteral("Add Key Frame"), before);
 }
 
 void TTimelineForm::DeleteSpeedButtonClick() {
   StopPreview();
   TDialogCallbacks callbacks(this, dialogs_);
+  const TTimeline before = *timeline_;
   try {
     timeline_->DeleteKey(callbacks);
   } catch (const Error& e) {
     ShowError(QString::fromStdString(e.what()));
   }
   Refresh();
+  NotifyKeysEdited(QStringLiteral("Delete Key Frame"), before);
 }
 
 void TTimelineForm::LoadMotionPath1Click() {

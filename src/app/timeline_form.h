@@ -6,7 +6,9 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <vector>
+#include "app/tool_forms.h"
 
 #include "app/form_dialogs.h"
 #include "core/model/types.h"
@@ -26,7 +28,7 @@ namespace glkov::app {
 inline constexpr const char* kCameraPathFilter =
     "Camera Path Files|*.cam|Text Files|*.txt|All Files|*.*";
 
-class TTimelineForm : public QWidget {
+class TTimelineForm : public TToolForm {
   Q_OBJECT
 
  public:
@@ -63,6 +65,15 @@ class TTimelineForm : public QWidget {
   // One frame of the flight (driven by the timer).
   void PreviewTick();
 
+ public:
+  // Told after a key edit (record, clear, add, delete, count) changed the key list, with a name
+  // for the edit and the timeline as it was before (the main window makes it undoable).
+  std::function<void(const QString& text, const TTimeline& before)> KeysEdited;
+
+  // Placement and the master frame rate factor ("MFRFEdit.Text").
+  void RestoreSettings(const IniFile& settings) override;
+  void StoreSettings(IniFile& settings) const override;
+
  signals:
   // A recorded key was recalled into the live camera: the 3D view must be drawn again.
   void RedrawScene();
@@ -80,6 +91,7 @@ class TTimelineForm : public QWidget {
   void AddSpeedButtonClick();
   void DeleteSpeedButtonClick();
   void ShowError(const QString& text);
+  void NotifyKeysEdited(const QString& text, const TTimeline& before);
 
   TTimeline* timeline_;
   TFormDialogs dialogs_ = DefaultFormDialogs();

@@ -31,4 +31,33 @@ void TProjectEditCommand::redo() {
   form_->ApplyProjectSnapshot(*after_);
 }
 
+TKeyEditCommand::TKeyEditCommand(TMainForm* form, const QString& text, const TTimeline& before,
+                                 const TTimeline& after)
+    : QUndoCommand(text),
+      form_(form),
+      before_(before),
+      after_(after),
+      region_(form->Project().CurrentRegion) {}
+
+bool TKeyEditCommand::SameSubScene() const { return form_->Project().CurrentRegion == region_; }
+
+void TKeyEditCommand::undo() {
+  applied_ = false;
+  if (!SameSubScene()) {
+    setObsolete(true);
+    return;
+  }
+  form_->ApplyTimelineState(before_);
+}
+
+void TKeyEditCommand::redo() {
+  if (applied_) return;
+  applied_ = true;
+  if (!SameSubScene()) {
+    setObsolete(true);
+    return;
+  }
+  form_->ApplyTimelineState(after_);
+}
+
 }  // namespace glkov::app

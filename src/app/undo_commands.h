@@ -36,4 +36,22 @@ class TProjectEditCommand : public QUndoCommand {
   bool applied_ = true;
 };
 
+// A key-frame edit of the timeline (record, clear, add, delete, count): the timeline before and
+// after. It belongs to one sub-scene; once another sub-scene is entered it does nothing.
+class TKeyEditCommand : public QUndoCommand {
+ public:
+  TKeyEditCommand(TMainForm* form, const QString& text, const TTimeline& before,
+                  const TTimeline& after);
+  void undo() override;
+  void redo() override;
+
+ private:
+  bool SameSubScene() const;
+
+  TMainForm* form_;
+  TTimeline before_, after_;
+  int region_;
+  bool applied_ = true;
+};
+
 }  // namespace glkov::app

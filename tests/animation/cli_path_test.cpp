@@ -10,6 +10,7 @@ namespace {
 using testing::CrLf;
 using testing::ReadFile;
 using testing::RunCli;
+using testing::RunCliJson;
 using testing::TempDir;
 using testing::WriteFile;
 
@@ -29,9 +30,7 @@ std::vector<double> Triple(const nlohmann::json& j) {
 TEST(CliPath, KeysAndRatesAsJson) {
   TempDir dir;
   WriteFile(dir / "p.cam", CrLf(kThreeKeys));
-  std::string out, err;
-  ASSERT_EQ(RunCli({"path", (dir / "p.cam").string(), "--json"}, &out, &err), 0) << err;
-  const auto j = nlohmann::json::parse(out);
+  const auto j = RunCliJson({"path", (dir / "p.cam").string(), "--json"});
   EXPECT_EQ(j["FPS"], 20);
   EXPECT_EQ(j["FPK"], 4);
   EXPECT_EQ(j["Trans"], 40);
@@ -46,32 +45,23 @@ TEST(CliPath, KeysAndRatesAsJson) {
 TEST(CliPath, FramesAsTheExportComputesThem) {
   TempDir dir;
   WriteFile(dir / "p.cam", CrLf(kThreeKeys));
-  std::string out, err;
-  ASSERT_EQ(RunCli({"path", (dir / "p.cam").string(), "--json", "--frames"}, &out, &err), 0) << err;
-  auto j = nlohmann::json::parse(out);
+  auto j = RunCliJson({"path", (dir / "p.cam").string(), "--json", "--frames"});
   ASSERT_EQ(j["Frames"].size(), 9u);
   EXPECT_EQ(Triple(j["Frames"][3]["CamPos"]), (std::vector<double>{0.796875, 0.75, 0.21875}));
   EXPECT_EQ(Triple(j["Frames"][8]["CamPos"]), (std::vector<double>{2, 0.75, 1}));
 
-  ASSERT_EQ(RunCli({"path", (dir / "p.cam").string(), "--json", "--frames", "--smoothness", "10",
-                    "--master", "2"},
-                   &out, &err),
-            0)
-      << err;
-  j = nlohmann::json::parse(out);
+  j = RunCliJson({"path", (dir / "p.cam").string(), "--json", "--frames", "--smoothness", "10",
+                  "--master", "2"});
   ASSERT_EQ(j["Frames"].size(), 17u);
   EXPECT_EQ(Triple(j["Frames"][8]["CamPos"]), (std::vector<double>{1, 0.75, 0}));
 
   // Preview: Round(4 / 4) = 1 frame per segment.
-  ASSERT_EQ(
-      RunCli({"path", (dir / "p.cam").string(), "--json", "--frames", "--preview"}, &out, &err), 0)
-      << err;
-  EXPECT_EQ(nlohmann::json::parse(out)["Frames"].size(), 3u);
-
   EXPECT_EQ(
-      RunCli({"path", (dir / "p.cam").string(), "--frames", "--smoothness", "11"}, &out, &err), 2);
-  EXPECT_EQ(RunCli({"path", (dir / "p.cam").string(), "--frames", "--master", "0"}, &out, &err), 1);
-  EXPECT_EQ(out, "");
+      RunCliJson({"path", (dir / "p.cam").string(), "--json", "--frames", "--preview"})["Frames"]
+          .size(),
+      3u);
+  testing::ExpectCliFails({"path", (dir / "p.cam").string(), "--frames", "--smoothness", "11"}, 2);
+  testing::ExpectCliFails({"path", (dir / "p.cam").string(), "--frames", "--master", "0"}, 1);
 }
 
 TEST(CliPath, SaveAsWritesTheSamePath) {
@@ -111,8 +101,7 @@ TEST(CliPath, BrokenFilesGiveTheMessages) {
   // One key: the question is answered Yes and one key is read.
   WriteFile(dir / "one.cam",
             CrLf({"KOV Camera Path File 1.1", "20", "4", "40", "1", "1 0 0 0 0 0 -1 0 1 0"}));
-  ASSERT_EQ(RunCli({"path", (dir / "one.cam").string(), "--json"}, &out, &err), 0) << err;
-  EXPECT_EQ(nlohmann::json::parse(out)["KeyFrames"].size(), 1u);
+  EXPECT_EQ(RunCliJson({"path", (dir / "one.cam").string(), "--json"})["KeyFrames"].size(), 1u);
   EXPECT_EQ(RunCli({"path", (dir / "one.cam").string(), "--frames"}, &out, &err), 1);
 }
 

@@ -32,14 +32,6 @@ TEST(Timeline, NewPathHasTwoEmptyKeys) {
   EXPECT_EQ(p.CameraPathFile, "");
 }
 
-TEST(Timeline, PathCaptionNamesTheFile) {
-  TProject p;
-  TTimeline t(p);
-  t.SetPathCaption("/data/a.cam");
-  EXPECT_EQ(t.Caption(), "Animation Path - [/data/a.cam]");
-  EXPECT_EQ(p.CameraPathFile, "/data/a.cam");
-}
-
 TEST(Timeline, RecordingAdvancesToTheNextKeyButNotPastTheLast) {
   TProject p;
   TTimeline t(p);

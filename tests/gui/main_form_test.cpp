@@ -84,7 +84,7 @@ TEST_F(MainFormTest, StartUpCreatesEveryWindow) {
     Find(form.get(), name);
   const std::pair<const char*, const char*> tools[] = {
       {"TTextureForm", "Texture"},
-      {"TTimelineForm", "Animation Path"},
+      {"TTimelineForm", "Animation Path - [Untitled]"},
       {"TOutputAVIForm", "Output to AVI Animation File"},
       {"TExtractObjectForm", "Object Extraction"},
       {"TInspectorForm", "Object Inspector"},

@@ -1,8 +1,10 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
 
@@ -257,6 +259,32 @@ TEST_F(PlayerTest, Screenshot) {
     lines << QString::fromStdString(l);
   info.SetLines(lines);
   Screenshot(info, "avi_info_form");
+}
+
+TEST_F(PlayerTest, SoundFollowsThePictures) {
+  const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+  if (ffmpeg.isEmpty()) GTEST_SKIP() << "ffmpeg makes the movie with sound";
+  const QString file = QString::fromStdString((dir_ / "sound.avi").string());
+  QProcess p;
+  p.start(ffmpeg,
+          {"-loglevel", "error", "-f", "lavfi", "-i", "testsrc=size=32x24:rate=20:duration=0.5",
+           "-f", "lavfi", "-i", "sine=duration=0.5", "-c:v", "rawvideo", "-pix_fmt", "bgr24",
+           "-c:a", "pcm_s16le", file});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  ASSERT_TRUE(player.Load(file));
+  EXPECT_EQ(player.FrameCount(), 10);
+  auto* sound = player.findChild<QCheckBox*>("CheckSound");
+  EXPECT_TRUE(sound->isEnabled());
+  EXPECT_TRUE(sound->isChecked());
+  player.Play();
+  EXPECT_TRUE(player.Playing());
+  player.Stop();
+  sound->setChecked(false);
+  // A movie without sound turns the switch off again.
+  ASSERT_TRUE(player.Load(QString::fromStdString(WriteMovie(dir_, "m.avi", 3, 20).string())));
+  EXPECT_FALSE(sound->isEnabled());
+  EXPECT_TRUE(script.errors.isEmpty());
 }
 
 }  // namespace

@@ -114,15 +114,6 @@ TEST(GifReader, FrameReachingPastTheScreenWidensIt) {
   ExpectColour(out, 6, 6, spec.globalColours[(4 + 15) % 8]);
 }
 
-TEST(GifReader, ThroughTheFileLoader) {
-  testing::TempDir dir;
-  GifSpec spec{5, 5, Palette(), 0, {Frame(0, 0, 5, 5)}};
-  testing::WriteFile(dir / "a.GIF", EncodeGif(spec));
-  TFastBMP out;
-  LoadPictureFile((dir / "a.GIF").string(), out);
-  EXPECT_EQ(MaxChannelDiff(out, Decode(EncodeGif(spec))), 0);
-}
-
 TEST(GifReader, Refusals) {
   EXPECT_EQ(ErrorOf("GIF89a"), "Cannot read picture \"test.gif\": No screen descriptor detected.");
   EXPECT_NE(ErrorOf("PNG not a gif file").find("Data is not in GIF format"), std::string::npos)
@@ -155,15 +146,7 @@ TEST(GifReader, EveryTruncationIsRefusedOrComplete) {
     GifSpec spec{9, 7, Palette(), 2, {Frame(1, 1, 7, 5, interlace)}};
     spec.frames[0].transparent = 3;
     const std::string gif = EncodeGif(spec);
-    const TFastBMP whole = Decode(gif);
-    for (size_t len = 0; len < gif.size(); ++len) {
-      try {
-        const TFastBMP out = Decode(gif.substr(0, len));
-        EXPECT_EQ(MaxChannelDiff(out, whole), 0) << "cut at " << len;
-      } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("\"test.gif\""), std::string::npos) << e.what();
-      }
-    }
+    testing::ExpectEveryCutRefusedOrComplete("test.gif", gif, Decode(gif), ReadGifPicture);
   }
 }
 

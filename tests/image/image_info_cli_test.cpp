@@ -15,22 +15,17 @@ TEST(ImageInfoCli, JsonGivesSizeAndPixelHash) {
   testing::TempDir dir;
   const auto f = testing::MakeBmp({4, 2, false, 40, {}, 0}, 13, 6);
   testing::WriteFile(dir / "rle4.bmp", f.bytes);
-  std::string out, err;
-  ASSERT_EQ(RunCli({"image-info", (dir / "rle4.bmp").string(), "--json"}, &out, &err), 0) << err;
-  const auto j = nlohmann::json::parse(out);
+  const auto j = testing::RunCliJson({"image-info", (dir / "rle4.bmp").string(), "--json"});
   EXPECT_EQ(j.size(), 3u);
   EXPECT_EQ(j["Width"], 13);
   EXPECT_EQ(j["Height"], 6);
   EXPECT_EQ(j["Sha256"], testing::Sha256Hex(f.expected.PackedPixels()));
-  EXPECT_EQ(err, "");
 }
 
 // Worked example: the shipped 300 x 300 photograph as libjpeg-turbo 2.1 decodes it.
 TEST(ImageInfoCli, ShippedPhotograph) {
-  std::string out;
   const auto photo = testing::SourceDir() / "examples" / "photos" / "walkway.jpg";
-  ASSERT_EQ(RunCli({"image-info", "--json", photo.string()}, &out), 0);
-  const auto j = nlohmann::json::parse(out);
+  const auto j = testing::RunCliJson({"image-info", "--json", photo.string()});
   EXPECT_EQ(j["Width"], 300);
   EXPECT_EQ(j["Height"], 300);
   EXPECT_EQ(j["Sha256"], "071bcab9a83fbbaf0e954094703e80786b747e7f54633c37b6f59b6c627bdaea");

@@ -113,12 +113,25 @@ TEST(LoadPictureFile, KindIsChosenByExtensionNotContents) {
   EXPECT_TRUE(out.Empty());
 }
 
+// Every kind's extensions, in any case.
 TEST(LoadPictureFile, AcceptsThePictureKindsExtensions) {
   testing::TempDir dir;
   const TFastBMP source = testing::SmoothPicture(8, 8);
+  std::vector<uint8_t> rgb;
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) rgb.insert(rgb.end(), {source.Pixel(x, y)[2], 0, 0});
+  }
   const std::string jpeg = testing::EncodeJpeg(source);
-  for (const char* name : {"a.jpg", "b.JPEG", "c.Jpe", "d.jfif"}) {
-    testing::WriteFile(dir / name, jpeg);
+  const std::string bmp = testing::MakeBmp({}, 8, 8).bytes;
+  const std::string png = testing::EncodePng(rgb, 8, 8, PNG_FORMAT_RGB);
+  testing::GifFrame frame{0, 0, 8, 8, false, std::vector<uint8_t>(64, 1), {}, -1};
+  const std::string gif = testing::EncodeGif({8, 8, {{1, 2, 3}, {4, 5, 6}}, 0, {frame}});
+  const std::pair<const char*, const std::string*> files[] = {
+      {"a.jpg", &jpeg}, {"b.JPEG", &jpeg}, {"c.Jpe", &jpeg}, {"d.jfif", &jpeg}, {"e.BMP", &bmp},
+      {"f.Bmp", &bmp},  {"g.dib", &bmp},   {"h.Png", &png},  {"i.GIF", &gif},
+  };
+  for (const auto& [name, bytes] : files) {
+    testing::WriteFile(dir / name, *bytes);
     TFastBMP out;
     LoadPictureFile((dir / name).string(), out);
     EXPECT_EQ(out.Width(), 8) << name;

@@ -21,6 +21,7 @@
 #include <jpeglib.h>
 // clang-format on
 
+#include "core/error.h"
 #include "core/image/fast_bmp.h"
 
 namespace glkov::testing {
@@ -43,6 +44,21 @@ inline int MaxChannelDiff(const TFastBMP& a, const TFastBMP& b) {
     }
   }
   return worst;
+}
+
+// Every cut of a picture file is refused with a message naming the file, or (when only bytes
+// the decoder does not need are missing) gives the whole picture: never half a picture.
+template <typename Read>
+void ExpectEveryCutRefusedOrComplete(const std::string& name, const std::string& bytes,
+                                     const TFastBMP& whole, Read read) {
+  for (size_t len = 0; len < bytes.size(); ++len) {
+    const std::vector<uint8_t> data(bytes.begin(), bytes.begin() + static_cast<long>(len));
+    try {
+      EXPECT_EQ(MaxChannelDiff(read(name, data), whole), 0) << name << " cut at " << len;
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find("\"" + name + "\""), std::string::npos) << e.what();
+    }
+  }
 }
 
 // A smooth, photo-like picture (soft gradients and a disc), kind to lossy coding.

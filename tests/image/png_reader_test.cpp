@@ -99,15 +99,6 @@ TEST(PngReader, SixteenBitsPerChannel) {
   EXPECT_EQ(out.Pixel(1, 0)[2], 255);
 }
 
-TEST(PngReader, ThroughTheFileLoader) {
-  testing::TempDir dir;
-  TFastBMP expected;
-  testing::WriteFile(dir / "a.Png", EncodePng(RgbPixels(6, 4, &expected), 6, 4, PNG_FORMAT_RGB));
-  TFastBMP out;
-  LoadPictureFile((dir / "a.Png").string(), out);
-  EXPECT_EQ(MaxChannelDiff(out, expected), 0);
-}
-
 // Sets the size in the IHDR chunk and mends its checksum.
 std::string WithSize(std::string png, uint32_t w, uint32_t h) {
   for (int i = 0; i < 4; ++i) {
@@ -137,14 +128,7 @@ TEST(PngReader, NotAPngFile) {
 TEST(PngReader, EveryTruncationIsRefusedOrComplete) {
   TFastBMP expected;
   const std::string png = EncodePng(RgbPixels(9, 7, &expected), 9, 7, PNG_FORMAT_RGB);
-  for (size_t len = 0; len < png.size(); ++len) {
-    try {
-      const TFastBMP out = Decode(png.substr(0, len));
-      EXPECT_EQ(MaxChannelDiff(out, expected), 0) << "cut at " << len;
-    } catch (const Error& e) {
-      EXPECT_NE(std::string(e.what()).find("\"test.png\""), std::string::npos) << e.what();
-    }
-  }
+  testing::ExpectEveryCutRefusedOrComplete("test.png", png, expected, ReadPngPicture);
 }
 
 TEST(PngReader, DamagedImageDataIsRefused) {

@@ -2,41 +2,36 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace glkov {
 namespace {
 
-TEST(ResetMeshDefaults, Picture640x480) {
-  TProject p;
-  p.PicWidth = 640;
-  p.PicHeight = 480;
-  ResetMeshDefaults(p);
-  EXPECT_EQ(p.InnerLeft, 213);
-  EXPECT_EQ(p.InnerRight, 426);
-  EXPECT_EQ(p.InnerBottom, 160);
-  EXPECT_EQ(p.InnerTop, 320);
-  EXPECT_EQ(p.VanishX, 319.5);
-  EXPECT_EQ(p.VanishY, 240);
-  EXPECT_EQ(p.FocalLength, 554);
-  EXPECT_EQ(p.ViewLeft, 1);
-  EXPECT_EQ(p.ViewBottom, 1);
-  EXPECT_EQ(p.ViewRight, 638);
-  EXPECT_EQ(p.ViewTop, 478);
-  EXPECT_EQ(p.EyeDistance, 1.0);
-  EXPECT_EQ(p.Camera.CamDir, (Vec3{0, 0, -1}));
-}
-
-TEST(ResetMeshDefaults, Picture300x200) {
-  TProject p;
-  p.PicWidth = 300;
-  p.PicHeight = 200;
-  ResetMeshDefaults(p);
-  EXPECT_EQ(p.InnerLeft, 100);
-  EXPECT_EQ(p.InnerRight, 200);
-  EXPECT_EQ(p.InnerBottom, 66);
-  EXPECT_EQ(p.InnerTop, 132);
-  EXPECT_EQ(p.VanishX, 150);
-  EXPECT_EQ(p.VanishY, 99);
-  EXPECT_EQ(p.FocalLength, 260);
+TEST(ResetMeshDefaults, WorkedPictureSizes) {
+  struct Case {
+    int w, h;
+    double InnerLeft, InnerRight, InnerBottom, InnerTop, VanishX, VanishY, FocalLength;
+    int ViewRight, ViewTop;
+  };
+  const Case cases[] = {{640, 480, 213, 426, 160, 320, 319.5, 240, 554, 638, 478},
+                        {300, 200, 100, 200, 66, 132, 150, 99, 260, 298, 198}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.w);
+    TProject p;
+    p.PicWidth = c.w;
+    p.PicHeight = c.h;
+    ResetMeshDefaults(p);
+    EXPECT_EQ((std::array{p.InnerLeft, p.InnerRight, p.InnerBottom, p.InnerTop, p.VanishX,
+                          p.VanishY, p.FocalLength}),
+              (std::array{c.InnerLeft, c.InnerRight, c.InnerBottom, c.InnerTop, c.VanishX,
+                          c.VanishY, c.FocalLength}));
+    EXPECT_EQ(p.ViewLeft, 1);
+    EXPECT_EQ(p.ViewBottom, 1);
+    EXPECT_EQ(p.ViewRight, c.ViewRight);
+    EXPECT_EQ(p.ViewTop, c.ViewTop);
+    EXPECT_EQ(p.EyeDistance, 1.0);
+    EXPECT_EQ(p.Camera.CamDir, (Vec3{0, 0, -1}));
+  }
 }
 
 TEST(TextureSize, PowersOfTwoFrom16To1024) {

@@ -12,25 +12,16 @@
 namespace glkov {
 namespace {
 
+using testing::ExpectCliFails;
+using testing::FilledPicture;
 using testing::RunCli;
 using testing::TempDir;
 
-TFastBMP Filled(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
-  TFastBMP p(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      p.Pixel(x, y)[0] = b;
-      p.Pixel(x, y)[1] = g;
-      p.Pixel(x, y)[2] = r;
-    }
-  return p;
-}
-
 // Writes the three pictures and a project over them; returns the project's path.
-std::string MakeProject(const TempDir& dir, const TFastBMP& mask, int backgroundWidth = 6) {
-  SaveBMP((dir / "o.bmp").string(), Filled(6, 4, 200, 100, 0));
+std::string MakeProject(const TempDir& dir, const TFastBMP& mask) {
+  SaveBMP((dir / "o.bmp").string(), FilledPicture(6, 4, 200, 100, 0));
   SaveBMP((dir / "m.bmp").string(), mask);
-  SaveBMP((dir / "b.bmp").string(), Filled(backgroundWidth, 4, 0, 0, 255));
+  SaveBMP((dir / "b.bmp").string(), FilledPicture(6, 4, 0, 0, 255));
   const std::string kov = (dir / "p.kov").string();
   TProject project;
   TTimeline timeline(project);
@@ -43,7 +34,7 @@ std::string MakeProject(const TempDir& dir, const TFastBMP& mask, int background
 
 TEST(CliComposite, WorkedPixelAndTheOriginalStaysAsItWas) {
   TempDir dir;
-  TFastBMP mask = Filled(6, 4, 0, 0, 128);
+  TFastBMP mask = FilledPicture(6, 4, 0, 0, 128);
   mask.Pixel(0, 0)[2] = 0;
   mask.Pixel(0, 0)[0] = mask.Pixel(0, 0)[1] = 255;  // bright blue and green, red 0
   mask.Pixel(5, 3)[2] = 255;
@@ -64,25 +55,18 @@ TEST(CliComposite, WorkedPixelAndTheOriginalStaysAsItWas) {
   EXPECT_EQ(testing::ReadFile(dir / "o.bmp"), before);
 }
 
-TEST(CliComposite, PicturesOfDifferentSizesAreRefused) {
+TEST(CliComposite, ErrorsAndUsage) {
   TempDir dir;
-  const std::string kov = MakeProject(dir, Filled(6, 4, 0, 0, 128), 5);
-  std::string out, err;
-  EXPECT_EQ(RunCli({"composite", kov, "-o", (dir / "out.bmp").string()}, &out, &err), 1);
-  EXPECT_NE(err.find("must have the same size"), std::string::npos) << err;
+  ExpectCliFails({"composite", (dir / "none.kov").string(), "-o", (dir / "x.bmp").string()}, 1,
+                 "none.kov");
+  const std::string kov = MakeProject(dir, FilledPicture(6, 4, 0, 0, 128));
+  ExpectCliFails({"composite", kov, "-o", (dir / "no" / "x.bmp").string()}, 1, "x.bmp");
+  ExpectCliFails({"composite", kov}, 2);
+  // A background of another size.
+  SaveBMP((dir / "b.bmp").string(), FilledPicture(5, 4, 0, 0, 255));
+  ExpectCliFails({"composite", kov, "-o", (dir / "out.bmp").string()}, 1,
+                 "must have the same size");
   EXPECT_FALSE(std::filesystem::exists(dir / "out.bmp"));
-}
-
-TEST(CliComposite, MissingProjectOrUnwritableOutput) {
-  TempDir dir;
-  std::string out, err;
-  EXPECT_EQ(RunCli({"composite", (dir / "none.kov").string(), "-o", (dir / "x.bmp").string()}, &out,
-                   &err),
-            1);
-  EXPECT_EQ(err.rfind("glkov-cli: ", 0), 0u) << err;
-  const std::string kov = MakeProject(dir, Filled(6, 4, 0, 0, 128));
-  EXPECT_EQ(RunCli({"composite", kov, "-o", (dir / "no" / "x.bmp").string()}, &out, &err), 1);
-  EXPECT_EQ(RunCli({"composite", kov}, &out, &err), 2);
 }
 
 }  // namespace

@@ -11,16 +11,7 @@
 namespace glkov {
 namespace {
 
-TFastBMP Filled(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
-  TFastBMP p(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      p.Pixel(x, y)[0] = b;
-      p.Pixel(x, y)[1] = g;
-      p.Pixel(x, y)[2] = r;
-    }
-  return p;
-}
+using testing::FilledPicture;
 
 TEST(MulDiv255, RoundsToNearest) {
   EXPECT_EQ(MulDiv255(200, 128), 100);  // 100.39
@@ -34,9 +25,9 @@ TEST(MulDiv255, RoundsToNearest) {
 }
 
 TEST(ComposeMaskedImage, WorkedPixel) {
-  const TFastBMP o = Filled(2, 1, 200, 100, 0);
-  const TFastBMP m = Filled(2, 1, 0, 0, 128);
-  const TFastBMP b = Filled(2, 1, 0, 0, 255);
+  const TFastBMP o = FilledPicture(2, 1, 200, 100, 0);
+  const TFastBMP m = FilledPicture(2, 1, 0, 0, 128);
+  const TFastBMP b = FilledPicture(2, 1, 0, 0, 255);
   const TFastBMP out = ComposeMaskedImage(o, m, b);
   EXPECT_EQ(out.Pixel(1, 0)[0], 100);
   EXPECT_EQ(out.Pixel(1, 0)[1], 50);
@@ -44,12 +35,12 @@ TEST(ComposeMaskedImage, WorkedPixel) {
 }
 
 TEST(ComposeMaskedImage, OnlyTheRedByteWeighsAndInputsStayUnchanged) {
-  TFastBMP o = Filled(3, 2, 10, 20, 30);
+  TFastBMP o = FilledPicture(3, 2, 10, 20, 30);
   TFastBMP m(3, 2);
   m.Pixel(0, 0)[0] = m.Pixel(0, 0)[1] = 255;  // red 0: background
   m.Pixel(1, 0)[2] = 255;                     // red 255: original
   m.Pixel(2, 1)[2] = 1;
-  TFastBMP b = Filled(3, 2, 250, 240, 230);
+  TFastBMP b = FilledPicture(3, 2, 250, 240, 230);
   const auto before = o.PackedPixels();
   const TFastBMP out = ComposeMaskedImage(o, m, b);
   EXPECT_EQ(out.Pixel(0, 0)[0], 250);
@@ -94,9 +85,9 @@ TEST(ComposeMaskedImage, DifferentSizesAreRefused) {
 
 TEST(SaveMaskedImage, WritesABmpAndLeavesNoFileOnFailure) {
   testing::TempDir dir;
-  const TFastBMP o = Filled(5, 4, 200, 100, 0);
-  const TFastBMP m = Filled(5, 4, 0, 0, 128);
-  const TFastBMP b = Filled(5, 4, 0, 0, 255);
+  const TFastBMP o = FilledPicture(5, 4, 200, 100, 0);
+  const TFastBMP m = FilledPicture(5, 4, 0, 0, 128);
+  const TFastBMP b = FilledPicture(5, 4, 0, 0, 255);
   const std::string out = (dir / "out.bmp").string();
   SaveMaskedImage(o, m, b, out);
   TFastBMP back;

@@ -5,7 +5,6 @@
 #include <random>
 
 #include "core/error.h"
-#include "core/output/avi_writer.h"
 #include "support/test_support.h"
 
 namespace glkov {
@@ -150,41 +149,6 @@ TEST(AviInfo, HandMadeFileWithVideoAndAudio) {
   TempDir dir;
   WriteFile(dir / "two.avi", TwoStreamMovie());
   EXPECT_EQ(AviFileInformation(dir / "two.avi"), kTwoStreamLines);
-}
-
-TEST(AviInfo, WrittenMovie) {
-  TempDir dir;
-  const auto file = dir / "movie.avi";
-  AviWriterOptions o;
-  o.Width = 32;
-  o.Height = 16;
-  o.Rate = 20;
-  {
-    AviWriter w(file, o);
-    for (int i = 0; i < 10; ++i) w.AddFrame(TFastBMP(32, 16));
-    w.Finish();
-  }
-  const AviInfo info = ReadAviInfo(file);
-  ASSERT_EQ(info.Streams.size(), 1u);
-  EXPECT_EQ(info.Streams[0].fccType, 1935960438u);
-  const std::vector<std::string> lines = AviInfoLines(info);
-  const auto has = [&](const std::string& l) {
-    return std::find(lines.begin(), lines.end(), l) != lines.end();
-  };
-  EXPECT_EQ(lines[0], "File information");
-  EXPECT_EQ(lines[1], "================");
-  EXPECT_EQ(lines[5], "dwStreams 1");
-  EXPECT_EQ(lines[7], "dwWidth 32");
-  EXPECT_EQ(lines[8], "dwHeight 16");
-  EXPECT_EQ(lines[9], "dwScale 1");
-  EXPECT_EQ(lines[10], "dwRate 20");
-  EXPECT_EQ(lines[11], "dwLength 10");
-  EXPECT_EQ(lines[15], "Video Stream");
-  EXPECT_EQ(lines[17], "fccType 1935960438");
-  EXPECT_TRUE(has("Frame : (0, 0)-(32, 16)"));
-  EXPECT_TRUE(has("dwSuggestedBufferSize 1536"));  // one 32 x 16 x 3 frame
-  EXPECT_FALSE(has("Audio Stream"));
-  EXPECT_EQ(lines.size(), 14u + 3u + 18u);
 }
 
 TEST(AviInfo, OpenDmlFile) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/output/avi_writer.h"
 #include "support/test_support.h"
 
@@ -27,20 +29,18 @@ TEST(CliAviInfo, PrintsTheInformationLines) {
   EXPECT_NE(out.find("\ndwRate 20\n"), std::string::npos);
   EXPECT_NE(out.find("\ndwLength 3\n"), std::string::npos);
   EXPECT_NE(out.find("\nFrame : (0, 0)-(48, 32)\n"), std::string::npos);
+  EXPECT_NE(out.find("\ndwSuggestedBufferSize 4608\n"), std::string::npos);  // one frame
   EXPECT_EQ(out.find("Audio Stream"), std::string::npos);
+  // The file block and one video block, each line ending in a line feed.
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 14 + 3 + 18);
 }
 
 TEST(CliAviInfo, ErrorsAndUsage) {
   TempDir dir;
-  std::string out, err;
-  EXPECT_EQ(RunCli({"avi-info", (dir / "missing.avi").string()}, &out, &err), 1);
-  EXPECT_EQ(out, "");
-  EXPECT_EQ(err.rfind("glkov-cli: ", 0), 0u);
-  EXPECT_NE(err.find("missing.avi"), std::string::npos);
+  testing::ExpectCliFails({"avi-info", (dir / "missing.avi").string()}, 1, "missing.avi");
   testing::WriteFile(dir / "bad.avi", "RIFF\x04\0\0\0WAVE");
-  EXPECT_EQ(RunCli({"avi-info", (dir / "bad.avi").string()}, &out, &err), 1);
-  EXPECT_EQ(out, "");
-  EXPECT_EQ(RunCli({"avi-info"}, &out, &err), 2);
+  testing::ExpectCliFails({"avi-info", (dir / "bad.avi").string()}, 1, "bad.avi");
+  testing::ExpectCliFails({"avi-info"}, 2);
 }
 
 TEST(CliExport, ListsCodecs) {

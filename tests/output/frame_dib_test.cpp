@@ -5,22 +5,12 @@
 #include <random>
 
 #include "core/error.h"
+#include "support/test_support.h"
 
 namespace glkov {
 namespace {
 
-TFastBMP Solid(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
-  TFastBMP bmp(w, h);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      uint8_t* p = bmp.Pixel(x, y);
-      p[0] = b;
-      p[1] = g;
-      p[2] = r;
-    }
-  }
-  return bmp;
-}
+using testing::FilledPicture;
 
 void SetPixel(TFastBMP& bmp, int x, int y, uint8_t b, uint8_t g, uint8_t r) {
   uint8_t* p = bmp.Pixel(x, y);
@@ -157,7 +147,7 @@ TEST(GetFrameDIB, TwentyFourBitRowsBottomUpAndPadded) {
 }
 
 TEST(GetFrameDIB, EightBitIndices) {
-  TFastBMP frame = Solid(5, 2, 0, 0, 0);
+  TFastBMP frame = FilledPicture(5, 2, 0, 0, 0);
   SetPixel(frame, 1, 0, 255, 255, 255);  // top row: white
   SetPixel(frame, 4, 1, 150, 100, 50);   // bottom row: cube entry 67
   BitmapInfoHeader h;
@@ -170,7 +160,7 @@ TEST(GetFrameDIB, EightBitIndices) {
 }
 
 TEST(GetFrameDIB, FourBitPixelsHighNibbleFirst) {
-  TFastBMP frame = Solid(5, 1, 0, 0, 0);
+  TFastBMP frame = FilledPicture(5, 1, 0, 0, 0);
   SetPixel(frame, 0, 0, 0, 0, 255);      // red 9
   SetPixel(frame, 1, 0, 255, 0, 0);      // blue 12
   SetPixel(frame, 2, 0, 255, 255, 255);  // white 15

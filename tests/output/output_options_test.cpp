@@ -7,23 +7,6 @@
 namespace glkov {
 namespace {
 
-TEST(OutputOptions, Defaults) {
-  const TOutputOptions o;
-  EXPECT_EQ(o.ColorDepthItem, 2);
-  EXPECT_EQ(ColorCountOfItem(o.ColorDepthItem), 65536);
-  EXPECT_FALSE(o.Stereograph);
-  EXPECT_EQ(o.EyeSeparation, "10");
-  EXPECT_EQ(o.Smoothness, 0);
-  EXPECT_EQ(o.AccumulatedFrames, 9);
-  EXPECT_FALSE(o.MotionBlur);
-  EXPECT_TRUE(o.GenMultiRegion);
-  EXPECT_FALSE(o.Preview);
-  EXPECT_TRUE(o.LoadPlayer);
-  EXPECT_EQ(o.Width, 320);
-  EXPECT_EQ(o.Height, 240);
-  EXPECT_EQ(o.Codec, "");
-}
-
 TEST(OutputOptions, ColourItems) {
   EXPECT_EQ(ColorCountOfItem(0), 16);
   EXPECT_EQ(ColorCountOfItem(1), 256);

@@ -35,45 +35,36 @@ struct Room {
   }
 };
 
-TEST(InitRegions, Picture640x480) {
-  Room room(640, 480);
-  const TProject& p = room.project;
-  ASSERT_EQ(p.MeshRegions.size(), 2u);
-  const TMeshRegion& w = p.MeshRegions[0];
-  EXPECT_EQ(w.Name, "Window");
-  EXPECT_EQ(std::vector<int>({w.Left, w.Top, w.Right, w.Bottom}),
-            std::vector<int>({10, 10, 629, 469}));
-  const TMeshRegion& r = p.MeshRegions[1];
-  EXPECT_EQ(r.Name, "Region 1");
-  EXPECT_EQ(std::vector<int>({r.Left, r.Top, r.Right, r.Bottom}),
-            std::vector<int>({0, 0, 639, 479}));
-  EXPECT_EQ(r.InnerLeft, 213);
-  EXPECT_EQ(r.InnerRight, 426);
-  EXPECT_EQ(r.InnerBottom, 159);
-  EXPECT_EQ(r.InnerTop, 318);
-  EXPECT_EQ(r.VanishX, 319.5);
-  EXPECT_EQ(r.VanishY, 238.5);
-  EXPECT_EQ(r.ObjCount, 0);
-  EXPECT_EQ(r.CameraPath, "");
-  // The working copy is Region 1.
-  EXPECT_EQ(p.CurrentRegion, 1);
-  EXPECT_EQ(p.InnerBottom, 159);
-  EXPECT_EQ(p.VanishY, 238.5);
-}
-
-TEST(InitRegions, Picture300x200) {
-  Room room(300, 200);
-  const TMeshRegion& r = room.project.MeshRegions[1];
-  EXPECT_EQ(r.Right, 299);
-  EXPECT_EQ(r.Bottom, 199);
-  EXPECT_EQ(r.InnerLeft, 99);
-  EXPECT_EQ(r.InnerRight, 198);
-  EXPECT_EQ(r.InnerBottom, 66);
-  EXPECT_EQ(r.InnerTop, 132);
-  EXPECT_EQ(r.VanishX, 148.5);
-  EXPECT_EQ(r.VanishY, 99);
-  EXPECT_EQ(room.project.MeshRegions[0].Right, 289);
-  EXPECT_EQ(room.project.MeshRegions[0].Bottom, 189);
+TEST(InitRegions, WorkedPictureSizes) {
+  struct Case {
+    int w, h;
+    std::vector<int> window;   // Left, Top, Right, Bottom
+    std::vector<double> mesh;  // InnerLeft, InnerRight, InnerBottom, InnerTop, VanishX, VanishY
+  };
+  const Case cases[] = {{640, 480, {10, 10, 629, 469}, {213, 426, 159, 318, 319.5, 238.5}},
+                        {300, 200, {10, 10, 289, 189}, {99, 198, 66, 132, 148.5, 99}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.w);
+    Room room(c.w, c.h);
+    const TProject& p = room.project;
+    ASSERT_EQ(p.MeshRegions.size(), 2u);
+    const TMeshRegion& w = p.MeshRegions[0];
+    EXPECT_EQ(w.Name, "Window");
+    EXPECT_EQ(std::vector<int>({w.Left, w.Top, w.Right, w.Bottom}), c.window);
+    const TMeshRegion& r = p.MeshRegions[1];
+    EXPECT_EQ(r.Name, "Region 1");
+    EXPECT_EQ(std::vector<int>({r.Left, r.Top, r.Right, r.Bottom}),
+              std::vector<int>({0, 0, c.w - 1, c.h - 1}));
+    EXPECT_EQ(std::vector<double>(
+                  {r.InnerLeft, r.InnerRight, r.InnerBottom, r.InnerTop, r.VanishX, r.VanishY}),
+              c.mesh);
+    EXPECT_EQ(r.ObjCount, 0);
+    EXPECT_EQ(r.CameraPath, "");
+    // The working copy is Region 1.
+    EXPECT_EQ(p.CurrentRegion, 1);
+    EXPECT_EQ(p.InnerBottom, r.InnerBottom);
+    EXPECT_EQ(p.VanishY, r.VanishY);
+  }
 }
 
 TEST(AddSubScene, FirstAddedIsNumberTwo) {

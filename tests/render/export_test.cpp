@@ -9,77 +9,31 @@
 #include "core/scene/offscreen_target.h"
 #include "core/scene/scene_builder.h"
 #include "output/decode_movie.h"
-#include "support/test_support.h"
+#include "support/small_room.h"
 #include "tools/synthetic_room.h"
 
 namespace glkov {
 namespace {
 
-using synthetic::CameraKey;
 using synthetic::CameraPath;
 using testing::DecodeMovie;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
-// A small room without objects, cut into `scenes` side-by-side sub-scenes, each with a camera
-// path of `keys` keys (empty names leave a sub-scene without a path).
+// The small room, exported from a project of sub-scenes with straight camera paths.
 class ExportFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
-    synthetic::SyntheticRoomOptions options;
-    options.Width = 160;
-    options.Height = 120;
-    options.VanishX = 80;
-    options.VanishY = 50;
-    options.InnerLeft = 50;
-    options.InnerRight = 110;
-    options.InnerBottom = 30;
-    options.InnerTop = 80;
-    options.FocalLength = 139;
-    options.Objects.clear();
-    room_ = synthetic::MakeSyntheticRoom(options);
-    synthetic::WriteRoomProject(room_, dir_.path(), "room");
+  void MakeProject(const std::vector<CameraPath>& paths) {
+    testing::WriteSubScenesProject(room_, dir_, paths);
   }
-
-  void MakeProject(int scenes, const std::vector<CameraPath>& paths) {
-    synthetic::ProjectFileContents contents;
-    contents.Original = "room.png";
-    contents.Background = "room_back.png";
-    contents.Mask = "room_mask.png";
-    contents.FocalLength = room_.FocalLength;
-    contents.MeshRegions.push_back(room_.MeshRegions[0]);
-    for (int s = 0; s < scenes; ++s) {
-      TMeshRegion r = room_.MeshRegions[1];
-      r.Name = "Part " + std::to_string(s + 1);
-      const std::string cam = "p" + std::to_string(s + 1) + ".cam";
-      if (s < static_cast<int>(paths.size()) && !paths[s].Keys.empty()) {
-        WriteFile(dir_ / cam, synthetic::FormatCameraPath(paths[s]));
-        r.CameraPath = cam;
-      } else {
-        r.CameraPath.clear();
-      }
-      contents.MeshRegions.push_back(r);
-    }
-    WriteFile(dir_ / "test.kov", synthetic::FormatProjectFile(contents));
-  }
-
   CameraPath Path(int keys, int fpk, int trans = 40, bool firstRecorded = true) const {
-    CameraPath path;
-    path.FPK = fpk;
-    path.Trans = trans;
-    for (int k = 0; k < keys; ++k) {
-      CameraKey key;
-      key.CamPos = {0, room_.EyeHeight, room_.EyeDistance - 0.05 * k};
-      key.Recorded = k > 0 || firstRecorded;
-      path.Keys.push_back(key);
-    }
-    return path;
+    return testing::StraightPath(room_, keys, fpk, trans, firstRecorded);
   }
 
   // Opens the project as the program does and exports it with the given request changes.
   ExportResult Export(TOutputOptions options, ExportCallbacks& callbacks,
-                      const std::string& master = "1.0") {
+                      const std::string& master = "1.0", int singleScene = 0) {
     project_ = TProject{};
     timeline_ = std::make_unique<TTimeline>(project_);
     LoadProject(project_, *timeline_, (dir_ / "test.kov").string());
@@ -89,20 +43,21 @@ class ExportFixture : public ::testing::Test {
     options.Width = 64;
     options.Height = 48;
     request.Options = options;
+    request.SingleScene = singleScene;
     return ExportAnimation(project_, *timeline_, request, callbacks);
   }
 
   std::filesystem::path Movie() const { return dir_ / "movie.avi"; }
 
   TempDir dir_;
-  synthetic::SyntheticRoom room_;
+  synthetic::SyntheticRoom room_ = synthetic::MakeSyntheticRoom(testing::SmallRoomOptions());
   TProject project_;
   std::unique_ptr<TTimeline> timeline_;
   ExportCallbacks quiet_;
 };
 
 TEST_F(ExportFixture, TwoKeysGiveSixtyOneFramesAtTheTimelineRate) {
-  MakeProject(1, {Path(2, 60)});
+  MakeProject({Path(2, 60)});
   const ExportResult result = Export({}, quiet_);
   EXPECT_FALSE(result.Aborted);
   EXPECT_EQ(result.Frames, 61);
@@ -114,7 +69,7 @@ TEST_F(ExportFixture, TwoKeysGiveSixtyOneFramesAtTheTimelineRate) {
 }
 
 TEST_F(ExportFixture, PreviewQuartersFramesAndRate) {
-  MakeProject(1, {Path(2, 60)});
+  MakeProject({Path(2, 60)});
   TOutputOptions options;
   options.Preview = true;
   EXPECT_EQ(Export(options, quiet_).Frames, 16);
@@ -122,7 +77,7 @@ TEST_F(ExportFixture, PreviewQuartersFramesAndRate) {
 }
 
 TEST_F(ExportFixture, MasterFactorScalesFramesAndRate) {
-  MakeProject(1, {Path(2, 10)});
+  MakeProject({Path(2, 10)});
   EXPECT_EQ(Export({}, quiet_, "1.5").Frames, 16);
   EXPECT_EQ(av_q2d(DecodeMovie(Movie()).FrameRate), 30.0);
   // A factor that is not a number counts as 1.0.
@@ -130,7 +85,7 @@ TEST_F(ExportFixture, MasterFactorScalesFramesAndRate) {
 }
 
 TEST_F(ExportFixture, SubScenesAreJoinedByTransitions) {
-  MakeProject(3, {Path(2, 4, 3), Path(3, 4, 3), Path(2, 4, 3)});
+  MakeProject({Path(2, 4, 3), Path(3, 4, 3), Path(2, 4, 3)});
   // Scene 1 (5 frames), transition (3), scene 2 (9), transition (3), scene 3 (5); the rates are
   // those of the path loaded when the export starts.
   EXPECT_EQ(Export({}, quiet_).Frames, 25);
@@ -138,36 +93,27 @@ TEST_F(ExportFixture, SubScenesAreJoinedByTransitions) {
 }
 
 TEST_F(ExportFixture, SubScenesWithoutPathOrUnrecordedStartAreLeftOut) {
-  MakeProject(4, {Path(2, 4, 3), {}, Path(2, 4, 3, false), Path(2, 4, 3)});
+  MakeProject({Path(2, 4, 3), {}, Path(2, 4, 3, false), Path(2, 4, 3)});
   // Scene 1 (5) and its transition (3); scene 2 nothing at all; scene 3 only its transition (3);
   // scene 4 (5).
   EXPECT_EQ(Export({}, quiet_).Frames, 16);
 }
 
 TEST_F(ExportFixture, OnlyTheChosenSubSceneWithoutConnecting) {
-  MakeProject(2, {Path(2, 4, 3), Path(3, 4, 3)});
+  MakeProject({Path(2, 4, 3), Path(3, 4, 3)});
   TOutputOptions options;
   options.GenMultiRegion = false;
-  ExportRequest request;
-  project_ = TProject{};
-  timeline_ = std::make_unique<TTimeline>(project_);
-  LoadProject(project_, *timeline_, (dir_ / "test.kov").string());
-  request.FileName = Movie().string();
-  request.Options = options;
-  request.Options.Width = 32;
-  request.Options.Height = 24;
-  request.SingleScene = 2;
-  EXPECT_EQ(ExportAnimation(project_, *timeline_, request, quiet_).Frames, 9);
+  EXPECT_EQ(Export(options, quiet_, "1.0", 2).Frames, 9);
 }
 
 TEST_F(ExportFixture, NothingToExportIsRefusedAndWritesNothing) {
-  MakeProject(2, {Path(2, 4, 3, false), {}});
+  MakeProject({Path(2, 4, 3, false), {}});
   EXPECT_THROW(Export({}, quiet_), Error);
   EXPECT_FALSE(std::filesystem::exists(Movie()));
 }
 
 TEST_F(ExportFixture, PathOfOneKeyIsSkippedWithAWarning) {
-  MakeProject(2, {Path(1, 4, 3), Path(2, 4, 3)});
+  MakeProject({Path(1, 4, 3), Path(2, 4, 3)});
   struct Recorder : ExportCallbacks {
     std::vector<std::string> warnings;
     void Warning(const std::string& m) override { warnings.push_back(m); }
@@ -196,7 +142,7 @@ struct AbortingCallbacks : ExportCallbacks {
 };
 
 TEST_F(ExportFixture, AbortRemovesTheMovieAndKeepsAnOlderOne) {
-  MakeProject(1, {Path(2, 20)});
+  MakeProject({Path(2, 20)});
   WriteFile(Movie(), "older movie");
   AbortingCallbacks callbacks;
   callbacks.abortAt = 5;
@@ -210,7 +156,7 @@ TEST_F(ExportFixture, AbortRemovesTheMovieAndKeepsAnOlderOne) {
 }
 
 TEST_F(ExportFixture, AnsweringNoGoesOn) {
-  MakeProject(1, {Path(2, 20)});
+  MakeProject({Path(2, 20)});
   AbortingCallbacks callbacks;
   callbacks.abortAt = 5;
   callbacks.answer = false;
@@ -221,7 +167,7 @@ TEST_F(ExportFixture, AnsweringNoGoesOn) {
 }
 
 TEST_F(ExportFixture, FramesAreTheViewingWindowRenders) {
-  MakeProject(1, {Path(2, 4)});
+  MakeProject({Path(2, 4)});
   Export({}, quiet_);
   const auto movie = DecodeMovie(Movie());
   ASSERT_EQ(movie.Frames.size(), 5u);
@@ -236,7 +182,7 @@ TEST_F(ExportFixture, FramesAreTheViewingWindowRenders) {
 }
 
 TEST_F(ExportFixture, StereographFramesHaveNoGreenAndEqualEyesAtZeroSeparation) {
-  MakeProject(1, {Path(2, 2)});
+  MakeProject({Path(2, 2)});
   TOutputOptions options;
   options.Stereograph = true;
   options.EyeSeparation = "0";

@@ -83,11 +83,6 @@ TEST(ProjectionValues, DegenerateCasesGiveNone) {
   EXPECT_FALSE(ProjectionValues(p, {}).has_value());
 }
 
-TEST(TextureFilter, QualityChoosesNearestOrLinear) {
-  EXPECT_EQ(TextureFilterFor(0), static_cast<unsigned>(GL_NEAREST));
-  EXPECT_EQ(TextureFilterFor(1), static_cast<unsigned>(GL_LINEAR));
-}
-
 TEST(RenderBox, EveryPlaneLandsWhereThePictureSays) {
   TProject p = MakeBoxProject();
   const TFastBMP frame = Draw(p, NoOutline());

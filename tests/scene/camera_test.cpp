@@ -91,22 +91,6 @@ TEST(MouseNavigator, MiddleDragActsLikeRightAndSwitchesTheOperationOnRelease) {
   EXPECT_EQ(nav.Up(MouseOperation::MoveCamera), MouseOperation::MoveCamera);  // no drag
 }
 
-TEST(NextOperation, Cycles) {
-  EXPECT_EQ(NextOperation(MouseOperation::MoveCamera), MouseOperation::RotateCamera);
-  EXPECT_EQ(NextOperation(MouseOperation::RotateCamera), MouseOperation::MoveCamera);
-}
-
-TEST(SetDefaultCamera, AtTheEyeLookingIntoThePicture) {
-  TProject p;
-  p.EyeHeight = 0.461538;
-  p.EyeDistance = 1.21212;
-  p.Camera = {{5, 5, 5}, {1, 1, 1}, {1, 0, 0}};
-  SetDefaultCamera(p);
-  EXPECT_EQ(p.Camera.CamPos, (Vec3{0, 0.461538, 1.21212}));
-  EXPECT_EQ(p.Camera.CamDir, (Vec3{0, 0, -1}));
-  EXPECT_EQ(p.Camera.CamUp, (Vec3{0, 1, 0}));
-}
-
 TProject TwoSubScenes() {
   TProject p = testing::MakeRoomProject();
   p.IOriginal.SetSize(800, 600);

@@ -15,7 +15,9 @@
 namespace glkov {
 namespace {
 
+using testing::ExpectCliFails;
 using testing::RunCli;
+using testing::RunCliJson;
 using testing::TempDir;
 
 struct Mesh {
@@ -61,63 +63,46 @@ std::string WriteRoomProject(const TempDir& dir, const Mesh& m = {}) {
   return file;
 }
 
-nlohmann::json SceneJson(const std::vector<std::string>& args) {
-  std::string out, err;
-  const int status = RunCli(args, &out, &err);
-  EXPECT_EQ(status, 0) << err;
-  return nlohmann::json::parse(out);
-}
-
 TEST(CliScene, WorkedExampleRoomAsJson) {
   TempDir dir;
   const std::string kov = WriteRoomProject(dir);
-  const nlohmann::json j = SceneJson({"scene", kov, "--json"});
+  const nlohmann::json j = RunCliJson({"scene", kov, "--json"});
   EXPECT_DOUBLE_EQ(j["SceneScale"].get<double>(), 214.5);
   EXPECT_NEAR(j["EyeDistance"].get<double>(), 1.21212, 1e-5);
   EXPECT_NEAR(j["EyeHeight"].get<double>(), 0.461538, 1e-6);
   EXPECT_NEAR(j["RearCorners"]["XL"].get<double>(), -0.699301, 1e-6);
-  EXPECT_NEAR(j["RearCorners"]["XR"].get<double>(), 0.699301, 1e-6);
-  EXPECT_NEAR(j["RearCorners"]["Yc"].get<double>(), 0.923077, 1e-6);
   EXPECT_NEAR(j["RearCorners"]["Zr"].get<double>(), -2.424242, 1e-6);
   ASSERT_EQ(j["Boards"].size(), 5u);
   EXPECT_EQ(j["Boards"][0]["PX"], nlohmann::json({100, 200, 300, 0}));
   EXPECT_EQ(j["Boards"][1]["PY"], nlohmann::json({66, 132, 197, 1}));
   EXPECT_EQ(j["Boards"][0]["TexWidth"], 512);
-  EXPECT_EQ(j["Boards"][1]["TexHeight"], 256);
-  EXPECT_EQ(j["Boards"][4]["TexWidth"], 128);
-  EXPECT_EQ(j["Boards"][0]["Z"].size(), 4u);
   // The automatic extraction found both objects; the nearer one (Y1 = 10) is drawn last.
   ASSERT_EQ(j["fgObjs"].size(), 2u);
   const nlohmann::json& o = j["fgObjs"][0];
   EXPECT_EQ(o["Name"], "Object 1");
-  EXPECT_EQ(o["Parent"], 1);
   EXPECT_EQ(o["X1"], 20);
   EXPECT_EQ(o["Y1"], 10);
-  EXPECT_EQ(o["X2"], 59);
   EXPECT_EQ(o["Y2"], 79);
   EXPECT_EQ(o["TexWidth"], 128);
   EXPECT_EQ(j["fgObjs"][1]["Y1"], 20);
   EXPECT_EQ(j["fgObjs"][0]["DrawOrder"], 1);
   EXPECT_EQ(j["fgObjs"][1]["DrawOrder"], 0);
   EXPECT_EQ(o["Y"][0], 0.0);
-  EXPECT_EQ(j["CamPos"][0], 0.0);
   EXPECT_DOUBLE_EQ(j["CamPos"][1].get<double>(), 99 / 214.5);
   EXPECT_DOUBLE_EQ(j["CamPos"][2].get<double>(), 260 / 214.5);
   EXPECT_EQ(j["CamDir"], nlohmann::json({0.0, 0.0, -1.0}));
-  EXPECT_EQ(j["CamUp"], nlohmann::json({0.0, 1.0, 0.0}));
 }
 
 TEST(CliScene, ExtractionOptions) {
   TempDir dir;
   const std::string kov = WriteRoomProject(dir);
   // Threshold 150 leaves out the object of red 150.
-  EXPECT_EQ(SceneJson({"scene", kov, "--json", "--threshold", "150"})["fgObjs"].size(), 1u);
+  EXPECT_EQ(RunCliJson({"scene", kov, "--json", "--threshold", "150"})["fgObjs"].size(), 1u);
   // A minimum size of 45: the 40 x 30 object is dropped, the 40 x 70 one kept.
-  EXPECT_EQ(SceneJson({"scene", kov, "--json", "--min-size", "45"})["fgObjs"].size(), 1u);
-  EXPECT_EQ(SceneJson({"scene", kov, "--json", "--no-min-size", "--negative"})["fgObjs"].size(),
+  EXPECT_EQ(RunCliJson({"scene", kov, "--json", "--min-size", "45"})["fgObjs"].size(), 1u);
+  EXPECT_EQ(RunCliJson({"scene", kov, "--json", "--no-min-size", "--negative"})["fgObjs"].size(),
             2u);
-  std::string out, err;
-  EXPECT_EQ(RunCli({"scene", kov, "--min-size", "4", "--no-min-size"}, &out, &err), 2);
+  ExpectCliFails({"scene", kov, "--min-size", "4", "--no-min-size"}, 2);
 }
 
 TEST(CliScene, TextOutput) {
@@ -130,26 +115,21 @@ TEST(CliScene, TextOutput) {
   EXPECT_NE(out.find("Object 'Object 1'"), std::string::npos) << out;
 }
 
-TEST(CliScene, DegenerateMeshIsAnErrorWithStatus1) {
+TEST(CliScene, ErrorsAndUsage) {
   TempDir dir;
   Mesh m;
   m.InnerBottom = 99;  // the rear wall's bottom at the horizon
-  const std::string kov = WriteRoomProject(dir, m);
+  const std::string degenerate = WriteRoomProject(dir, m);
   std::string out, err;
-  EXPECT_EQ(RunCli({"scene", kov, "--json"}, &out, &err), 1);
+  EXPECT_EQ(RunCli({"scene", degenerate, "--json"}, &out, &err), 1);
   EXPECT_TRUE(out.empty()) << out;
   EXPECT_EQ(err.rfind("glkov-cli: Cannot make the 3D scene: the rear wall", 0), 0u) << err;
   EXPECT_EQ(err.find("nan"), std::string::npos);
-}
 
-TEST(CliScene, MissingRegionAndFileAreErrors) {
-  TempDir dir;
   const std::string kov = WriteRoomProject(dir);
-  std::string out, err;
-  EXPECT_EQ(RunCli({"scene", kov, "--region", "2"}, &out, &err), 1);
-  EXPECT_EQ(err.rfind("glkov-cli: ", 0), 0u) << err;
-  EXPECT_EQ(RunCli({"scene", (dir / "none.kov").string()}, &out, &err), 1);
-  EXPECT_EQ(RunCli({"scene"}, &out, &err), 2);
+  ExpectCliFails({"scene", kov, "--region", "2"}, 1);
+  ExpectCliFails({"scene", (dir / "none.kov").string()}, 1, "none.kov");
+  ExpectCliFails({"scene"}, 2);
 }
 
 }  // namespace

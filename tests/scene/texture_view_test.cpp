@@ -16,8 +16,6 @@ TfgObj TwoByTwo() {
   return o;
 }
 
-TEST(TextureView, CaptionNamesTheSize) { EXPECT_EQ(TextureCaption(64, 32), "Texture(64x32)"); }
-
 TEST(TextureView, ObjectIsWeightedByAlphaAndFlipped) {
   TFastBMP img;
   ObjectTextureView(TwoByTwo(), false, img);

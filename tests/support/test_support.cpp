@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "core/error.h"
 #include "core/util/sha256.h"
 
 namespace glkov::testing {
@@ -67,12 +69,44 @@ int RunCli(const std::vector<std::string>& args, std::string* out, std::string* 
   TempDir dir;
   std::string cmd = Quote(GLKOV_CLI_PATH);
   for (const auto& a : args) cmd += " " + Quote(a);
-  cmd += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string()) +
-         " </dev/null";
+  cmd +=
+      " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string()) + " </dev/null";
   const int status = std::system(cmd.c_str());
   if (out) *out = ReadFile(dir / "out");
   if (err) *err = ReadFile(dir / "err");
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+nlohmann::json RunCliJson(const std::vector<std::string>& args) {
+  std::string out, err;
+  const int status = RunCli(args, &out, &err);
+  EXPECT_EQ(status, 0) << err;
+  const nlohmann::json j = nlohmann::json::parse(out, nullptr, false);
+  EXPECT_FALSE(j.is_discarded()) << "not JSON: " << out;
+  return j.is_discarded() ? nlohmann::json() : j;
+}
+
+void ExpectCliFails(const std::vector<std::string>& args, int status, const std::string& part) {
+  std::string out, err;
+  const std::string call = args.empty() ? std::string() : args[0];
+  EXPECT_EQ(RunCli(args, &out, &err), status) << call << ": " << err;
+  if (status != 1) return;
+  EXPECT_EQ(out, "") << call;
+  EXPECT_EQ(err.rfind("glkov-cli: ", 0), 0u) << err;
+  EXPECT_NE(err.find(part), std::string::npos) << err;
+}
+
+TFastBMP FilledPicture(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
+  TFastBMP picture(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = picture.Pixel(x, y);
+      p[0] = b;
+      p[1] = g;
+      p[2] = r;
+    }
+  }
+  return picture;
 }
 
 std::string Sha256Hex(const std::vector<uint8_t>& bytes) {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -32,6 +36,17 @@ void WriteFile(const std::filesystem::path& path, const std::string& contents);
 // Runs glkov-cli with the given arguments; returns its exit status and fills the outputs.
 int RunCli(const std::vector<std::string>& args, std::string* out = nullptr,
            std::string* err = nullptr);
+
+// Runs glkov-cli, expects exit status 0 and returns its standard output parsed as JSON (null,
+// with a test failure, when it is not).
+nlohmann::json RunCliJson(const std::vector<std::string>& args);
+
+// Runs glkov-cli and expects the exit status; for status 1 also that standard output is empty
+// and standard error is "glkov-cli: " + a message containing `part`.
+void ExpectCliFails(const std::vector<std::string>& args, int status, const std::string& part = "");
+
+// A w x h picture of one colour (bytes in the picture's blue, green, red order).
+TFastBMP FilledPicture(int w, int h, uint8_t b, uint8_t g, uint8_t r);
 
 // SHA-256 of bytes, as lower-case hex.
 std::string Sha256Hex(const std::vector<uint8_t>& bytes);

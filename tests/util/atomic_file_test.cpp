@@ -1,13 +1,10 @@
 #include "core/util/atomic_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
-
 #include "core/error.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 
 namespace glkov {
@@ -54,8 +51,8 @@ TEST(AtomicFile, ReadOnlyFolderGivesAClearError) {
   TempDir dir;
   const auto target = dir / "a.txt";
   WriteFile(target, "old");
-  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
-                                               std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   try {
     WriteFileAtomically(target, "new");
     FAIL() << "no error";
@@ -83,23 +80,10 @@ TEST(AtomicFile, FileSizeLimitDuringWriteKeepsOldFile) {
   const auto target = dir / "big.bin";
   WriteFile(target, "previous");
   // A child process with a small file size limit stands in for a file system that fills up.
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{4096, 4096};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    try {
-      WriteFileAtomically(target, std::string(100000, 'x'));
-    } catch (const Error& e) {
-      const bool names_file = std::string(e.what()).find("big.bin") != std::string::npos;
-      ::_exit(names_file ? 42 : 1);
-    }
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 42);
+  const auto run = testing::RunWithFileSizeLimit(
+      4096, [&] { WriteFileAtomically(target, std::string(100000, 'x')); });
+  ASSERT_TRUE(run.ThrewGlkovError);
+  EXPECT_NE(run.Error.find("big.bin"), std::string::npos) << run.Error;
   EXPECT_EQ(ReadFile(target), "previous");
   EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }

@@ -48,29 +48,18 @@ Vec3 BezierPoint(const Vec3& p0, const Vec3& p1, const Vec3& p2, const Vec3& p3,
           Bezier1(p0.z, p1.z, p2.z, p3.z, u)};
 }
 
-TCamera InterpolateCamera(int64_t f, const std::vector<TKeyFrame>& keys,
-                          const std::vector<int>& segmentFrames, double p) {
+namespace {
+
+// The camera of frame f in segment s, which ends at frame e (keys and counts already checked).
+TCamera CameraInSegment(int64_t f, size_t s, int64_t e, const std::vector<TKeyFrame>& keys,
+                        const std::vector<int>& segmentFrames, double p) {
   const size_t n = keys.size();
-  if (n < 2) throw Error("A camera path needs at least two key frames.");
-  if (segmentFrames.size() != n - 1) {
-    throw Error("A camera path of " + std::to_string(n) + " key frames has " +
-                std::to_string(n - 1) + " segments.");
-  }
-  for (int l : segmentFrames) {
-    if (l < 1) throw Error("Every segment of a camera path needs at least one frame.");
-  }
   const auto K = [&](size_t i) { return ToValues(keys[i]); };
   const auto L = [&](size_t i) { return static_cast<double>(segmentFrames[i]); };
 
   const double a = 0.5 - p / 2;
   const double b = 0.5 + p / 2;
 
-  int64_t e = segmentFrames[0];
-  size_t s = 0;
-  while (f >= e && s < n - 2) {
-    e += segmentFrames[s + 1];
-    ++s;
-  }
   const double t = (static_cast<double>(f - e) + L(s)) / L(s);
 
   if ((s == 0 && t <= b) || (s == n - 2 && t >= a) || (a <= t && t <= b)) {
@@ -88,6 +77,28 @@ TCamera InterpolateCamera(int64_t f, const std::vector<TKeyFrame>& keys,
   const Values start = Mix(K(s), a, K(s + 1), b);
   const Values end = Mix(K(s + 2), a, K(s + 1), b);
   return ToCamera(BezierValues(start, K(s + 1), end, u));
+}
+
+}  // namespace
+
+TCamera InterpolateCamera(int64_t f, const std::vector<TKeyFrame>& keys,
+                          const std::vector<int>& segmentFrames, double p) {
+  const size_t n = keys.size();
+  if (n < 2) throw Error("A camera path needs at least two key frames.");
+  if (segmentFrames.size() != n - 1) {
+    throw Error("A camera path of " + std::to_string(n) + " key frames has " +
+                std::to_string(n - 1) + " segments.");
+  }
+  for (int l : segmentFrames) {
+    if (l < 1) throw Error("Every segment of a camera path needs at least one frame.");
+  }
+  int64_t e = segmentFrames[0];
+  size_t s = 0;
+  while (f >= e && s < n - 2) {
+    e += segmentFrames[s + 1];
+    ++s;
+  }
+  return CameraInSegment(f, s, e, keys, segmentFrames, p);
 }
 
 std::vector<int> SegmentFrameCounts(int keyCount, int fpk, double master, bool preview) {
@@ -115,8 +126,19 @@ std::vector<TCamera> PathFrameCameras(const std::vector<TKeyFrame>& keys,
   const double p = smoothnessSlider / 10.0;
   std::vector<TCamera> frames;
   frames.reserve(static_cast<size_t>(total + 1));
-  for (int64_t f = 0; f <= total; ++f)
-    frames.push_back(InterpolateCamera(f, keys, segmentFrames, p));
+  // The first frame checks the path; the others walk the segments along (the same search as
+  // InterpolateCamera's, done once for the whole list rather than once a frame).
+  frames.push_back(InterpolateCamera(0, keys, segmentFrames, p));
+  const size_t n = keys.size();
+  int64_t e = segmentFrames[0];
+  size_t s = 0;
+  for (int64_t f = 1; f <= total; ++f) {
+    while (f >= e && s < n - 2) {
+      e += segmentFrames[s + 1];
+      ++s;
+    }
+    frames.push_back(CameraInSegment(f, s, e, keys, segmentFrames, p));
+  }
   return frames;
 }
 

@@ -42,7 +42,8 @@ PictureKind KindOf(const std::string& fileName) {
 
 // Reads the whole file in one go, so that a decoder never sees a file that changes under it.
 std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: opening a pipe must not wait for a writer (fstat below refuses it).
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     throw Error("Cannot open picture \"" + fileName + "\": " + std::strerror(errno) + ".");
   }

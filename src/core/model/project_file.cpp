@@ -4,7 +4,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -177,16 +176,28 @@ std::string ReadProjectText(const std::string& fileName) {
   if (std::filesystem::is_directory(fileName, ec)) {
     throw Error("Cannot open " + fileName + ": it is a folder.");
   }
+  // A pipe would block the open and a device may never end: only plain files are read.
+  const auto status = std::filesystem::status(fileName, ec);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    throw Error("Cannot open " + fileName + ": it is not a file.");
+  }
   const auto size = std::filesystem::file_size(fileName, ec);
   if (!ec && size > kMaxProjectFileSize) {
     throw Error(fileName + " is too large to be a project file.");
   }
   std::ifstream in(fileName, std::ios::binary);
   if (!in) throw Error("Cannot open " + fileName + ": " + std::strerror(errno) + ".");
-  std::ostringstream ss;
-  ss << in.rdbuf();
+  // Read at most one byte past the limit, so a file that grows meanwhile cannot run away.
+  std::string text;
+  char block[65536];
+  while (in.read(block, sizeof(block)) || in.gcount() > 0) {
+    text.append(block, static_cast<size_t>(in.gcount()));
+    if (text.size() > kMaxProjectFileSize) {
+      throw Error(fileName + " is too large to be a project file.");
+    }
+  }
   if (in.bad()) throw Error("Cannot read " + fileName + ".");
-  return ss.str();
+  return text;
 }
 
 ProjectFileInfo ReadProject(TProject& p, TTimeline& timeline, const std::string& fileName,
@@ -378,8 +389,13 @@ void SaveProject(TProject& p, const std::string& fileName) {
 
 ProjectFileInfo LoadProject(TProject& p, TTimeline& timeline, const std::string& fileName,
                             UiCallbacks& callbacks) {
+  return LoadProjectFrom(p, timeline, fileName, DirPart(fileName), callbacks);
+}
+
+ProjectFileInfo LoadProjectFrom(TProject& p, TTimeline& timeline, const std::string& fileName,
+                                const std::string& projectDir, UiCallbacks& callbacks) {
   p.ProjectFileName = fileName;
-  p.ProjectDir = DirPart(fileName);
+  p.ProjectDir = projectDir;
   try {
     return ReadProject(p, timeline, fileName, callbacks);
   } catch (...) {

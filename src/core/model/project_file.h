@@ -36,6 +36,12 @@ struct ProjectFileInfo {
 ProjectFileInfo LoadProject(TProject& project, TTimeline& timeline, const std::string& fileName,
                             UiCallbacks& callbacks = DefaultCallbacks());
 
+// As LoadProject, but the pictures and camera paths are read from projectDir (ending in a
+// separator) instead of the file's own folder: for a copy of a project kept apart from it.
+ProjectFileInfo LoadProjectFrom(TProject& project, TTimeline& timeline, const std::string& fileName,
+                                const std::string& projectDir,
+                                UiCallbacks& callbacks = DefaultCallbacks());
+
 // The window title of a project file: its name without folder and extension.
 std::string ProjectTitle(const std::string& fileName);
 

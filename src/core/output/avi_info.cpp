@@ -63,6 +63,10 @@ class AviFile {
     if (std::filesystem::is_directory(name, ec)) {
       throw Error("Cannot open \"" + name.string() + "\": " + std::strerror(EISDIR));
     }
+    // A pipe would block the open: only plain files are read.
+    if (std::filesystem::exists(name, ec) && !std::filesystem::is_regular_file(name, ec)) {
+      throw Error("Cannot open \"" + name.string() + "\": it is not a file");
+    }
     in_.open(name, std::ios::binary);
     if (!in_) throw Error("Cannot open \"" + name.string() + "\": " + std::strerror(errno));
     in_.seekg(0, std::ios::end);

@@ -61,7 +61,17 @@ TMovieReader::TMovieReader(const std::filesystem::path& fileName)
     : impl_(std::make_unique<Impl>()), fileName_(fileName) {
   Impl& m = *impl_;
   const std::string name = fileName.string();
-  int rc = avformat_open_input(&m.format, name.c_str(), nullptr, nullptr);
+  // A pipe or a device would block the open or never end: only plain files are played.
+  std::error_code ec;
+  if (std::filesystem::exists(fileName, ec) && !std::filesystem::is_regular_file(fileName, ec)) {
+    throw Error("Cannot open movie \"" + name + "\": it is not a file.");
+  }
+  // Only the local file is read: "file:" keeps a name like "http:x.avi" a file name, and the
+  // whitelist stops a playlist inside the file from reaching out to other protocols.
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "protocol_whitelist", "file", 0);
+  int rc = avformat_open_input(&m.format, ("file:" + name).c_str(), nullptr, &options);
+  av_dict_free(&options);
   if (rc < 0) throw Error("Cannot open movie \"" + name + "\": " + AvError(rc));
   avformat_find_stream_info(m.format, nullptr);
   m.stream = av_find_best_stream(m.format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);

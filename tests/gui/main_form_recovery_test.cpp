@@ -1,0 +1,138 @@
+#include <QTest>
+#include <QTimer>
+#include <QUndoCommand>
+#include <QUndoStack>
+
+#include "app/settings.h"
+#include "core/model/project_file.h"
+#include "core/model/recovery.h"
+#include "gui_fixture.h"
+
+namespace glkov::testing {
+namespace {
+
+using app::TMainForm;
+
+class MainFormRecoveryTest : public GuiTest {
+ protected:
+  // A saved project of three 90 x 60 pictures in the test folder, open in the form.
+  std::unique_ptr<TMainForm> FormWithProject() {
+    auto form = MakeForm();
+    form->NewProject();
+    EXPECT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 90, 60)));
+    EXPECT_TRUE(form->ImportPicture(1, MakePicture("m.bmp", 90, 60, 1)));
+    EXPECT_TRUE(form->ImportPicture(2, MakePicture("b.bmp", 90, 60, 2)));
+    script.files = {QString::fromStdString((dir_ / "room.kov").string())};
+    EXPECT_TRUE(form->SaveProjectAs());
+    return form;
+  }
+
+  std::string Folder(const TMainForm& form) const { return form.RecoveryFolder().toStdString(); }
+};
+
+TEST_F(MainFormRecoveryTest, FolderIsBesideTheUserSettings) {
+  auto form = MakeForm();
+  EXPECT_EQ(form->RecoveryFolder(), QFileInfo(app::UserSettingsFileName()).absolutePath());
+  EXPECT_EQ(Folder(*form), (dir_ / "config" / "user").string());
+}
+
+TEST_F(MainFormRecoveryTest, WrittenOnlyWithUnsavedChangesAndRemovedBySave) {
+  auto form = FormWithProject();
+  EXPECT_FALSE(form->WriteRecoveryNow()) << "nothing unsaved";
+  EXPECT_FALSE(FindRecovery(Folder(*form)));
+
+  form->Project().MeshRegions[1].Name = "Edited";
+  form->Project().Modified = true;
+  ASSERT_TRUE(form->WriteRecoveryNow());
+  const auto info = FindRecovery(Folder(*form));
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->ProjectFileName, (dir_ / "room.kov").string());
+  EXPECT_TRUE(form->Project().Modified);
+
+  ASSERT_TRUE(form->SaveProject());
+  EXPECT_FALSE(FindRecovery(Folder(*form)));
+}
+
+TEST_F(MainFormRecoveryTest, TimersWriteItEveryTwoMinutesAndAfterAnEditBurst) {
+  auto form = FormWithProject();
+  auto* period = form->findChild<QTimer*>("RecoveryTimer");
+  auto* burst = form->findChild<QTimer*>("RecoveryBurstTimer");
+  ASSERT_TRUE(period && burst);
+  EXPECT_TRUE(period->isActive());
+  EXPECT_EQ(period->interval(), 120000);
+  EXPECT_FALSE(burst->isActive());
+
+  form->Project().Modified = true;
+  form->UndoStack()->push(new QUndoCommand("an edit"));
+  EXPECT_TRUE(burst->isActive()) << "each edit restarts the quiet time";
+  burst->setInterval(1);
+  burst->start();
+  QTRY_VERIFY(FindRecovery(Folder(*form)).has_value());
+}
+
+TEST_F(MainFormRecoveryTest, NextStartOffersItAndYesRestores) {
+  {
+    auto form = FormWithProject();
+    form->Project().MeshRegions[1].Name = "Unsaved work";
+    form->Project().Modified = true;
+    ASSERT_TRUE(form->WriteRecoveryNow());
+    // The crash: the window goes without a save or a close.
+  }
+  ASSERT_TRUE(FindRecovery((dir_ / "config" / "user").string()));
+  script = {};
+  script.answers = {true};
+  auto form = MakeForm();
+  form->show();
+  ASSERT_EQ(script.questions.size(), 1);
+  EXPECT_TRUE(script.questions[0].startsWith("Restore unsaved work from "))
+      << script.questions[0].toStdString();
+  EXPECT_TRUE(script.questions[0].endsWith(" (room)?"));
+  EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+  EXPECT_EQ(form->Project().MeshRegions[1].Name, "Unsaved work");
+  EXPECT_EQ(form->Project().PicWidth, 90);
+  EXPECT_EQ(form->Project().ProjectFileName, (dir_ / "room.kov").string());
+  EXPECT_TRUE(form->Project().Modified);
+  EXPECT_EQ(form->windowTitle(), "glKOV - [room]");
+  // Still there until the restored work is saved.
+  EXPECT_TRUE(FindRecovery(Folder(*form)));
+  ASSERT_TRUE(form->SaveProject());
+  EXPECT_FALSE(FindRecovery(Folder(*form)));
+  TProject back;
+  TTimeline timeline(back);
+  LoadProject(back, timeline, (dir_ / "room.kov").string());
+  EXPECT_EQ(back.MeshRegions[1].Name, "Unsaved work");
+}
+
+TEST_F(MainFormRecoveryTest, NoDiscardsItAndTheStartupFileOpens) {
+  {
+    auto form = FormWithProject();
+    form->Project().Modified = true;
+    ASSERT_TRUE(form->WriteRecoveryNow());
+  }
+  script = {};
+  script.answers = {false};
+  auto form = MakeForm(QString::fromStdString((dir_ / "room.kov").string()));
+  form->show();
+  EXPECT_EQ(script.questions.size(), 1);
+  EXPECT_FALSE(FindRecovery(Folder(*form)));
+  QTRY_COMPARE(form->Project().PicWidth, 90);
+  EXPECT_FALSE(form->Project().Modified);
+}
+
+TEST_F(MainFormRecoveryTest, CloseRemovesIt) {
+  auto form = FormWithProject();
+  form->Project().Modified = true;
+  ASSERT_TRUE(form->WriteRecoveryNow());
+  script.answers = {false};  // "Save project before proceeding?": No
+  ASSERT_TRUE(form->CloseProject());
+  EXPECT_FALSE(FindRecovery(Folder(*form)));
+}
+
+TEST_F(MainFormRecoveryTest, NoRecoveryNoQuestion) {
+  auto form = MakeForm();
+  form->show();
+  EXPECT_TRUE(script.questions.isEmpty());
+}
+
+}  // namespace
+}  // namespace glkov::testing

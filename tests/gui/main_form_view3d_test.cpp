@@ -1,0 +1,390 @@
+// The 3D page, the timeline, the export window and the player driven through the main window
+// with the sample room. The OpenGL parts run only under a display (xvfb-run -a); on the offscreen
+// platform the view is a placeholder and everything else is still checked.
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QUndoStack>
+#include <filesystem>
+
+#include "app/avi_info_form.h"
+#include "app/avi_player_form.h"
+#include "app/camera_control_form.h"
+#include "app/camera_values_form.h"
+#include "app/gl_panel.h"
+#include "app/output_avi_form.h"
+#include "app/rendering_form.h"
+#include "app/timeline_form.h"
+#include "core/scene/camera.h"
+#include "core/util/text_format.h"
+#include "gui_fixture.h"
+
+namespace glkov::testing {
+namespace {
+
+bool HasDisplay() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
+// Screenshots go to /tmp/wire8-shots when GLKOV_SCREENSHOT_DIR is not set.
+QString ShotDir() {
+  QString dir = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
+  if (dir.isEmpty()) dir = QStringLiteral("/tmp/wire8-shots");
+  QDir().mkpath(dir);
+  return dir;
+}
+
+void Shot(QWidget* w, const QString& name) {
+  if (!HasDisplay()) return;
+  QApplication::processEvents();
+  w->grab().save(ShotDir() + "/" + name + ".png");
+}
+
+class MainFormView3DTest : public GuiTest {
+ protected:
+  // The sample room copied into the test folder, opened in a shown main window.
+  std::unique_ptr<app::TMainForm> OpenRoom() {
+    const auto sample = SourceDir() / "examples" / "room";
+    for (const auto& entry : std::filesystem::directory_iterator(sample))
+      std::filesystem::copy_file(entry.path(), dir_ / entry.path().filename());
+    auto form = MakeForm();
+    form->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(form->OpenProjectFile(Path("room.kov"))) << script.errors.join("\n").toStdString();
+    form->ShowPage(5);
+    QApplication::processEvents();
+    return form;
+  }
+
+  QString Path(const std::string& name) const {
+    return QString::fromStdString((dir_ / name).string());
+  }
+
+  template <typename T>
+  static T* Child(QObject* parent, const char* name) {
+    auto* c = parent->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+  }
+
+  // A drag of the 3D view from p by (dx, dy) with one button.
+  static void Drag(QWidget* view, Qt::MouseButton button, QPoint p, QPoint delta) {
+    auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+      QMouseEvent e(type, QPointF(at), view->mapToGlobal(QPointF(at)), button, buttons,
+                    Qt::NoModifier);
+      QApplication::sendEvent(view, &e);
+    };
+    send(QEvent::MouseButtonPress, p, button);
+    send(QEvent::MouseMove, p + delta, button);
+    send(QEvent::MouseButtonRelease, p + delta, Qt::NoButton);
+  }
+};
+
+TEST_F(MainFormView3DTest, MakeShowsTheSceneAndTheCameraWindows) {
+  auto form = OpenRoom();
+  TProject& p = form->Project();
+  ASSERT_FALSE(p.SceneMade);
+  Child<QToolButton>(form.get(), "RenderToolButton")->click();
+  ASSERT_TRUE(p.SceneMade) << script.errors.join("\n").toStdString();
+  EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+  // The camera stands at the photograph's eye and the values window shows it.
+  EXPECT_EQ(p.Camera.CamPos.y, p.EyeHeight);
+  EXPECT_EQ(p.Camera.CamPos.z, p.EyeDistance);
+  EXPECT_TRUE(form->CameraValuesWindow()->isVisible());
+  EXPECT_EQ(form->CameraValuesWindow()->Cell(0, 1).toStdString(), FormatG15(p.EyeHeight));
+  EXPECT_EQ(form->CameraValuesWindow()->Cell(1, 2), "-1");
+  // Make opens the camera control and the timeline through their toggles.
+  EXPECT_TRUE(form->ToolWindowFlag(app::TMainForm::CameraControl));
+  EXPECT_TRUE(form->ToolWindowFlag(app::TMainForm::Timeline));
+  EXPECT_TRUE(form->CameraControlWindow()->isVisible());
+  EXPECT_TRUE(form->TimelineWindow()->isVisible());
+  EXPECT_TRUE(Child<QWidget>(form.get(), "RevertToolButton")->isEnabled());
+  EXPECT_EQ(form->FindToolForm("TTimelineForm"), form->TimelineWindow());
+  EXPECT_EQ(form->PanelText(4), "");
+
+  if (!HasDisplay()) GTEST_SKIP() << "OpenGL parts need a display (xvfb-run -a)";
+  app::GLPanel* view = form->View3D();
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->isVisible());
+  QApplication::processEvents();
+  const QImage frame = view->grabFramebuffer();
+  EXPECT_TRUE(view->LastError().empty()) << view->LastError();
+  frame.save(ShotDir() + "/view3d-after-make.png");
+  Shot(form.get(), "main-3d-page");
+  // Not a black picture: the room's walls are drawn.
+  int lit = 0;
+  for (int y = 0; y < frame.height(); y += 4)
+    for (int x = 0; x < frame.width(); x += 4) lit += qGray(frame.pixel(x, y)) > 40;
+  EXPECT_GT(lit, frame.width() * frame.height() / 16 / 2);
+
+  // Mouse navigation by the table's amounts: 10 pixels right moves x by -10 / SceneScale.
+  const TCamera start = p.Camera;
+  const QPoint centre = view->rect().center();
+  Drag(view, Qt::LeftButton, centre, {10, 0});
+  EXPECT_NEAR(p.Camera.CamPos.x, start.CamPos.x - 10 / p.SceneScale, 1e-12);
+  EXPECT_EQ(form->CameraValuesWindow()->Cell(0, 0).toStdString(), FormatG15(p.Camera.CamPos.x));
+  Drag(view, Qt::RightButton, centre, {0, 20});
+  EXPECT_NEAR(p.Camera.CamPos.z, start.CamPos.z + 20 / p.SceneScale, 1e-12);
+  // The middle button switches to "Rotate Camera" when it comes up (the control window follows).
+  Drag(view, Qt::MiddleButton, centre, {0, 0});
+  EXPECT_EQ(view->Operation(), MouseOperation::RotateCamera);
+  EXPECT_EQ(form->CameraControlWindow()->Operation(), MouseOperation::RotateCamera);
+  const double dirX = p.Camera.CamDir.x;
+  Drag(view, Qt::LeftButton, centre, {10, 0});
+  EXPECT_NEAR(p.Camera.CamDir.x, dirX - 20 / p.SceneScale, 1e-12);
+  // "Revert Position".
+  Child<QToolButton>(form.get(), "RevertToolButton")->click();
+  EXPECT_EQ(p.Camera.CamPos.x, 0);
+  EXPECT_EQ(p.Camera.CamPos.z, p.EyeDistance);
+  EXPECT_EQ(p.Camera.CamDir.x, 0);
+}
+
+TEST_F(MainFormView3DTest, KeyEditsAreUndoableAndPathsSaveAndLoad) {
+  auto form = OpenRoom();
+  form->MakeScene();
+  TTimeline& t = form->PathTimeline();
+  ASSERT_EQ(t.KeyCount(), 4);  // the sample's path
+  app::TTimelineForm* tl = form->TimelineWindow();
+  EXPECT_EQ(tl->windowTitle(), "Animation Path - [" + Path("room.cam") + "]");
+  QUndoStack* undo = form->UndoStack();
+  const int undoBase = undo->count();
+
+  // Select key 2, move the camera and record it: the record advances to key 3.
+  const std::vector<TKeyFrame> original = t.KeyFrames();
+  auto* current = Child<QLineEdit>(tl, "CurrentFrameEdit");
+  current->setText("2");
+  emit current->editingFinished();
+  ASSERT_EQ(t.CurrentKey(), 2);
+  EXPECT_EQ(form->Project().Camera, original[1].Camera());  // a recorded key is recalled
+  form->Project().Camera.CamPos.x = 0.25;
+  // The sample's keys are recorded: the first click clears key 2, the second records it.
+  auto* record = Child<QToolButton>(tl, "RecordCurrentFrame");
+  EXPECT_EQ(record->text(), "Clear");
+  record->click();
+  EXPECT_FALSE(t.KeyFrames()[1].Recorded);
+  record->click();
+  EXPECT_TRUE(t.KeyFrames()[1].Recorded);
+  EXPECT_EQ(t.KeyFrames()[1].CamPos.x, 0.25);
+  EXPECT_EQ(t.CurrentKey(), 3);
+  ASSERT_EQ(undo->count(), undoBase + 2);
+  EXPECT_EQ(undo->undoText(), "Record Key Frame");
+
+  // Count 6 adds two keys; undo and redo walk through the edits.
+  auto* count = Child<QLineEdit>(tl, "NoOfKeyframeEdit");
+  count->setText("6");
+  emit count->editingFinished();
+  EXPECT_EQ(t.KeyCount(), 6);
+  EXPECT_EQ(count->text(), "6");
+  form->UndoAction->trigger();
+  EXPECT_EQ(t.KeyCount(), 4);
+  EXPECT_EQ(count->text(), "4");
+  form->UndoAction->trigger();
+  form->UndoAction->trigger();
+  EXPECT_EQ(t.KeyFrames(), original);
+  form->RedoAction->trigger();
+  EXPECT_FALSE(t.KeyFrames()[1].Recorded);
+  form->RedoAction->trigger();
+  EXPECT_EQ(t.KeyFrames()[1].CamPos.x, 0.25);
+  form->RedoAction->trigger();
+  EXPECT_EQ(t.KeyCount(), 6);
+
+  // Delete asks first; No keeps the key.
+  Child<QToolButton>(tl, "DeleteButton")->click();
+  EXPECT_EQ(script.questions.last(), "Delete current keyframe?");
+  EXPECT_EQ(t.KeyCount(), 6);
+  script.answers = {true};
+  Child<QToolButton>(tl, "DeleteButton")->click();
+  EXPECT_EQ(t.KeyCount(), 5);
+  EXPECT_EQ(undo->undoText(), "Delete Key Frame");
+
+  // "Save Camera Path..." and "Load Camera Path..." from the menu.
+  script.files = {Path("flight.cam")};
+  form->SaveCameraPathAction->trigger();
+  ASSERT_TRUE(std::filesystem::exists(dir_ / "flight.cam"));
+  EXPECT_EQ(tl->windowTitle(), QString("Animation Path - [%1]").arg(Path("flight.cam")));
+  EXPECT_EQ(form->Project().MeshRegions[1].CameraPath, "flight.cam");
+  EXPECT_TRUE(form->Project().Modified);
+  script.files = {Path("room.cam")};
+  form->LoadCameraPathAction->trigger();
+  EXPECT_EQ(t.KeyCount(), 4);
+  EXPECT_EQ(t.KeyFrames(), original);
+  script.files = {Path("flight.cam")};
+  form->LoadCameraPathAction->trigger();
+  EXPECT_EQ(t.KeyCount(), 5);
+  EXPECT_EQ(script.fileTitles.mid(script.fileTitles.size() - 3),
+            QStringList({"Save Camera Path", "Load Camera Path", "Load Camera Path"}));
+  EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+  Shot(tl, "timeline");
+
+  // "Preview" flies the path and puts the camera back.
+  const TCamera before = form->Project().Camera;
+  form->PreviewAction->trigger();
+  EXPECT_TRUE(tl->PreviewRunning());
+  EXPECT_EQ(tl->PreviewInterval(), 50);  // 20 frames per second
+  tl->StopPreview();
+  EXPECT_EQ(form->Project().Camera.CamPos.x, before.CamPos.x);
+}
+
+TEST_F(MainFormView3DTest, ExportFromTheWindowAndPlayTheMovie) {
+  auto form = OpenRoom();
+  form->MakeScene();
+  const TCamera camera = form->Project().Camera;
+  form->ExportAnimationAction->trigger();
+  app::TOutputAVIForm* out = form->OutputWindow();
+  ASSERT_TRUE(out->isVisible());
+  const QStringList info = out->InfoLines();
+  ASSERT_FALSE(info.isEmpty());
+  EXPECT_TRUE(info.join("\n").contains("4")) << info.join("\n").toStdString();
+  Child<QSpinBox>(out, "WidthEdit")->setValue(64);
+  Child<QSpinBox>(out, "HeightEdit")->setValue(48);
+  Shot(out, "export-window");
+
+  // "More Options..." runs the advanced options through the main window's dialogs.
+  const int execs = script.execs;
+  Child<QPushButton>(out, "Button1")->click();
+  EXPECT_EQ(script.execs, execs + 1);
+
+  // An abort request during the export answered No: the movie is finished all the same. The
+  // progress window and the frames are shown meanwhile.
+  int frames = 0;
+  QObject::connect(out, &app::TOutputAVIForm::FrameRendered, out, [&](const QImage& frame) {
+    EXPECT_EQ(frame.size(), QSize(64, 48));
+    if (++frames != 1) return;
+    Shot(form->OutputWindow()->RenderingForm(), "export-progress");
+    Shot(form.get(), "main-during-export");
+  });
+  auto requestAbort = QObject::connect(out, &app::TOutputAVIForm::ExportStarted, out, [&] {
+    EXPECT_TRUE(out->RenderingForm()->isVisible());
+    out->RenderingForm()->RequestAbort();
+  });
+  script.files = {Path("movie.avi")};
+  script.answers = {false};
+  Child<QPushButton>(out, "OutputButtonLED")->click();
+  EXPECT_EQ(script.questions.count("Abort outputing?"), 1);
+  EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+  ASSERT_TRUE(std::filesystem::exists(dir_ / "movie.avi"));
+  EXPECT_GE(frames, 1);
+  EXPECT_EQ(out->RenderingForm(), nullptr);
+  EXPECT_FALSE(out->isVisible());
+  // The main window has its own scene and camera back.
+  EXPECT_TRUE(form->Project().SceneMade);
+  EXPECT_EQ(form->Project().Camera.CamPos.z, camera.CamPos.z);
+  EXPECT_EQ(form->PathTimeline().KeyCount(), 4);
+
+  // "Load Player after Generating" shows the movie in the player.
+  app::TAVIPlayerForm* player = form->PlayerWindow();
+  ASSERT_TRUE(player->isVisible());
+  EXPECT_EQ(player->FileName(), Path("movie.avi"));
+  EXPECT_EQ(player->FrameCount(), 181);
+  EXPECT_EQ(player->TimerPeriod(), 50);
+  EXPECT_EQ(player->View()->Image().size(), QSize(64, 48));
+  QStringList infoLines;
+  form->Dialogs().Exec = [&](QDialog* d) {
+    if (auto* i = qobject_cast<app::TAVIInfoForm*>(d)) infoLines = i->Lines();
+    return 0;
+  };
+  Child<QPushButton>(player, "Button4")->click();
+  EXPECT_TRUE(infoLines.contains("fccType 1935960438")) << infoLines.join("\n").toStdString();
+  EXPECT_FALSE(infoLines.join("\n").contains("auds"));
+  player->Play();
+  Shot(player, "player");
+  player->Stop();
+
+  // Aborted with Yes: no file, the status bar says so.
+  form->ExportAnimationAction->trigger();
+  script.files = {Path("aborted.avi")};
+  script.answers = {true};
+  Child<QPushButton>(out, "OutputButtonLED")->click();
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "aborted.avi"));
+  EXPECT_EQ(form->PanelText(4), "Output Aborted");
+  QObject::disconnect(requestAbort);
+
+  // "Play File..." asks for a movie and plays it.
+  player->close();
+  script.files = {Path("movie.avi")};
+  form->PlayFileAction->trigger();
+  EXPECT_TRUE(player->isVisible());
+  EXPECT_EQ(script.fileTitles.last(), "Open AVI File");
+  EXPECT_EQ(player->FrameCount(), 181);
+}
+
+TEST_F(MainFormView3DTest, ExportRefusesWithoutAUsablePath) {
+  auto form = OpenRoom();
+  form->Project().MeshRegions[1].CameraPath.clear();
+  form->Project().CameraPathFile.clear();
+  form->ExportAnimationAction->trigger();
+  script.files = {Path("none.avi")};
+  Child<QPushButton>(form->OutputWindow(), "OutputButtonLED")->click();
+  ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "none.avi"));
+}
+
+TEST_F(MainFormView3DTest, CameraControlValuesAreStoredInTheSettings) {
+  {
+    auto form = OpenRoom();
+    form->MakeScene();
+    app::TCameraControlForm* control = form->CameraControlWindow();
+    Child<QCheckBox>(control, "NegativeCheckBox")->click();
+    Child<QCheckBox>(control, "SeeVWClip")->click();
+    EXPECT_TRUE(form->Switches().Negative);
+    EXPECT_TRUE(form->Switches().SeeVWClip);
+    form->OutputOptions().EyeSeparation = "12.5";
+    form->Project().Modified = false;
+    form->close();
+  }
+  const auto ini = IniFile::Load(dir_ / "config" / "glKOV.INI");
+  EXPECT_TRUE(ini.BoolValue("TCameraControlForm", "NegativeCheckBox.Checked", false));
+  EXPECT_TRUE(ini.BoolValue("TCameraControlForm", "SeeVWClip.Checked", false));
+  EXPECT_EQ(ini.IntValue("TCameraControlForm", "Quality.ItemIndex", -1), 0);
+  EXPECT_EQ(ini.Value("Advanced Options", "EyeSEdit.Text", ""), "12.5");
+  EXPECT_EQ(ini.Value("TTimelineForm", "MFRFEdit.Text", ""), "1.0");
+  auto again = MakeForm();
+  EXPECT_TRUE(again->Switches().Negative);
+  EXPECT_EQ(again->OutputOptions().EyeSeparation, "12.5");
+}
+
+// A new user's session: three pictures, the default mesh, Make, two recorded keys, project and
+// path saved, a movie exported and played.
+TEST_F(MainFormView3DTest, NewProjectToMovie) {
+  auto form = MakeForm();
+  form->show();
+  ASSERT_TRUE(form->NewProject());
+  ASSERT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 160, 120, 0)));
+  ASSERT_TRUE(form->ImportPicture(1, MakePicture("m.bmp", 160, 120, 2)));
+  ASSERT_TRUE(form->ImportPicture(2, MakePicture("b.bmp", 160, 120, 4)));
+  form->ShowPage(5);
+  ASSERT_TRUE(form->MakeScene()) << script.errors.join("\n").toStdString();
+  app::TTimelineForm* tl = form->TimelineWindow();
+  auto* record = Child<QToolButton>(tl, "RecordCurrentFrame");
+  record->click();
+  form->Project().Camera.CamPos.z -= 0.1;
+  record->click();
+  EXPECT_TRUE(form->PathTimeline().KeyFrames()[1].Recorded);
+  script.files = {Path("new.kov")};
+  ASSERT_TRUE(form->SaveProjectAs()) << script.errors.join("\n").toStdString();
+  script.files = {Path("new.cam")};
+  form->SaveCameraPathAction->trigger();
+  ASSERT_TRUE(form->SaveProject());
+  form->ExportAnimationAction->trigger();
+  Child<QSpinBox>(form->OutputWindow(), "WidthEdit")->setValue(32);
+  Child<QSpinBox>(form->OutputWindow(), "HeightEdit")->setValue(24);
+  script.files = {Path("new.avi")};
+  Child<QPushButton>(form->OutputWindow(), "OutputButtonLED")->click();
+  EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+  ASSERT_TRUE(std::filesystem::exists(dir_ / "new.avi"));
+  EXPECT_EQ(form->PlayerWindow()->FrameCount(), 61);  // one segment of 60 frames and the last key
+  // The project remembers the path and opens again with it.
+  form->Project().Modified = false;
+  ASSERT_TRUE(form->OpenProjectFile(Path("new.kov")));
+  EXPECT_EQ(form->PathTimeline().KeyCount(), 2);
+}
+
+}  // namespace
+}  // namespace glkov::testing
