@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTableWidget>
 #include <QTest>
@@ -440,6 +441,11 @@ TEST_F(MainFormScenesTest, Screenshots) {
   emit MainRegionCB(*form)->activated(1);
   QApplication::processEvents();
   form->grab().save(dir + "/wire7-mesh-page-subscene2.png");
+  form->ShowPage(5);
+  emit TransCB(*form)->activated(1);
+  QApplication::processEvents();
+  QTest::qWait(200);
+  form->screen()->grabWindow(form->winId()).save(dir + "/wire7-transition.png");
 }
 
 }  // namespace
