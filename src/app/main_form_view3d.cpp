@@ -218,7 +218,9 @@ void TMainForm::CreateView3DWindows() {
       h = glPanel_->height();
     }
     if (w > 0 && h > 0) outputForm_->SetDisplaySize(w, h);
-    outputForm_->SetSingleScene(std::max(project_.CurrentRegion, 0));
+    // The sub-scene being edited is the one selected in the main window.
+    outputForm_->SetSingleScene(project_.WorkingRegion >= 1 ? project_.WorkingRegion
+                                                            : std::max(project_.CurrentRegion, 0));
     if (!project_.ProjectDir.empty())
       outputForm_->SetInitialFolder(QString::fromStdString(project_.ProjectDir));
   }));

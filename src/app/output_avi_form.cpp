@@ -321,6 +321,7 @@ bool TOutputAVIForm::OutputMovie(const QString& fileName) {
   // The export draws with an OpenGL context of its own on a thread of its own, from copies of
   // the project and the rates, so that the windows go on painting with theirs meanwhile.
   TProject project = *project_;
+  StoreWorkingRegion(project);  // the export enters each sub-scene afresh: take the edits along
   TTimeline timeline(project);
   timeline.FPS = timeline_->FPS;
   timeline.FPK = timeline_->FPK;

@@ -210,6 +210,7 @@ TEST_F(OutputAVIFormTest, AbortAnsweredNoGoesOnThenAbortDeletesMovie) {
 
 TEST_F(OutputAVIFormTest, RefusedExportShowsMessage) {
   room.project.MeshRegions[1].CameraPath.clear();
+  room.project.CameraPathFile.clear();  // the working copy of sub-scene 1 too
   auto form = MakeForm();
   EXPECT_FALSE(form->OutputMovie(Movie()));
   ASSERT_EQ(script.errors.size(), 1);
