@@ -1,4 +1,4 @@
-# Entry points: `make run`, `make test`, `make test-asan`, `make bench`, `make fuzz`.
+# Entry points: `make run`, `make test`, `make test-release`, `make bench`, `make fuzz`.
 # Each first installs missing Debian packages, then configures and builds incrementally.
 PRESET ?= release
 BUILD_DIR := build/$(PRESET)
@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 SAN_ENV := $(if $(filter asan,$(PRESET)),ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0)
 XVFB := $(shell command -v xvfb-run >/dev/null 2>&1 && echo "xvfb-run -a -s '-screen 0 1280x1024x24'")
 
-.PHONY: deps configure build run test test-asan bench fuzz fuzz-build format clean
+.PHONY: deps configure build run test test-release test-asan suite bench fuzz fuzz-build format clean
 
 deps:
 	@scripts/install-deps
@@ -22,25 +22,24 @@ build: configure
 run: build
 	@scripts/run-main-job $(BUILD_DIR)
 
-# After the normal suite, `make test` runs every fuzz target for CI_FUZZ_SECONDS; with
-# TEST_EXTRAS="asan fuzz" it also runs the whole suite under the sanitizers first;
-# `make test TEST_EXTRAS=` runs the normal suite alone.
-TEST_EXTRAS ?= fuzz
-CI_FUZZ_SECONDS ?= 20
+# `make test` builds the sanitizer configuration (clang; address and undefined-behaviour
+# sanitizers, leak checks on), runs the whole suite in it, then runs every fuzz target for
+# CI_FUZZ_SECONDS. `make test-release` runs the suite in the optimised build that `make run` and
+# `make bench` use.
+CI_FUZZ_SECONDS ?= 15
 
-test: build
-	@cd $(BUILD_DIR) && $(SAN_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS) --timeout 900
-ifeq ($(PRESET),release)
-ifneq ($(filter asan,$(TEST_EXTRAS)),)
-	@$(MAKE) --no-print-directory test PRESET=asan
-endif
-ifneq ($(filter fuzz,$(TEST_EXTRAS)),)
+test:
+	@$(MAKE) --no-print-directory suite PRESET=asan
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(CI_FUZZ_SECONDS)
-endif
-endif
+
+test-release:
+	@$(MAKE) --no-print-directory suite PRESET=release
 
 test-asan:
-	@$(MAKE) --no-print-directory test PRESET=asan
+	@$(MAKE) --no-print-directory suite PRESET=asan
+
+suite: build
+	@cd $(BUILD_DIR) && $(SAN_ENV) $(XVFB) ctest --output-on-failure -j $(JOBS) --timeout 900
 
 # Fuzzing: every reader of outside data under libFuzzer with address and undefined-behaviour
 # sanitizers, FUZZ_SECONDS per target. The targets live in the sanitizer build (one clang build
