@@ -54,7 +54,12 @@ GLPanel::GLPanel(TProject& project, RenderSwitches& switches, QWidget* parent)
   UpdateIdleCursor();
 }
 
-GLPanel::~GLPanel() { ReleaseGL(); }
+GLPanel::~GLPanel() {
+  // The base class destroys the context after this part of the object is gone: the release
+  // must happen here, and the context must not call back into a half-destroyed panel.
+  if (QOpenGLContext* c = context()) disconnect(c, nullptr, this, nullptr);
+  ReleaseGL();
+}
 
 void GLPanel::ReleaseGL() {
   if (!context()) return;
