@@ -11,9 +11,18 @@
 #include "app/main_form.h"
 #include "core/image/fast_bmp.h"
 #include "core/image/picture_file.h"
+#include "support/test_app.h"
 #include "support/test_support.h"
 
 namespace glkov::testing {
+
+// The named child of root; a test failure when there is none.
+template <class T = QWidget>
+T* Find(QObject* root, const char* name) {
+  T* w = root->findChild<T*>(name);
+  EXPECT_NE(w, nullptr) << name;
+  return w;
+}
 
 // Scripted answers for the main window's dialogs, and a record of what it showed.
 struct DialogScript {
@@ -27,14 +36,9 @@ struct DialogScript {
 class GuiTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!qApp) {
-      static int argc = 1;
-      static char arg0[] = "test_gui";
-      static char* argv[] = {arg0, nullptr};
-      new QApplication(argc, argv);
-      QApplication::setApplicationName("glKOV");
-      QApplication::setOrganizationName("glKOV");
-    }
+    TestApp();
+    QApplication::setApplicationName("glKOV");
+    QApplication::setOrganizationName("glKOV");
   }
 
   void SetUp() override {

@@ -32,13 +32,6 @@ namespace {
 
 using app::TMainForm;
 
-template <class T = QWidget>
-T* Find(QObject* root, const char* name) {
-  T* w = root->findChild<T*>(name);
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
-
 class MainFormScenesTest : public GuiTest {
  protected:
   // A 64 x 48 project: the mask holds two bright boxes, columns 8..20 x rows 10..30 and

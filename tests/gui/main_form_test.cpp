@@ -26,13 +26,6 @@ namespace {
 
 using app::TMainForm;
 
-template <class T = QWidget>
-T* Find(QObject* root, const char* name) {
-  T* w = root->findChild<T*>(name);
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
-
 QTreeWidgetItem* StepItem(TMainForm& form, const QString& caption) {
   auto* tree = form.findChild<QTreeWidget*>("OutBar1");
   const auto items = tree->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);

@@ -9,7 +9,7 @@
 
 #include "core/model/project.h"
 #include "core/ui_callbacks.h"
-#include "gui2_app.h"
+#include "support/test_app.h"
 
 namespace glkov {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "core/animation/timeline.h"
 #include "core/model/project.h"
-#include "gui2_app.h"
+#include "support/test_app.h"
 
 namespace glkov {
 namespace {

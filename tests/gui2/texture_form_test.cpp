@@ -9,7 +9,7 @@
 #include "core/error.h"
 #include "core/image/picture_file.h"
 #include "core/model/project.h"
-#include "gui2_app.h"
+#include "support/test_app.h"
 #include "support/test_support.h"
 
 namespace glkov {

@@ -11,6 +11,7 @@
 #include <deque>
 
 #include "app/form_dialogs.h"
+#include "support/test_app.h"
 #include "support/test_support.h"
 
 namespace glkov::testing {
@@ -24,14 +25,7 @@ struct FormScript {
 
 class Gui3dTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (!qApp) {
-      static int argc = 1;
-      static char arg0[] = "test_gui3d";
-      static char* argv[] = {arg0, nullptr};
-      new QApplication(argc, argv);
-    }
-  }
+  static void SetUpTestSuite() { TestApp(); }
 
   app::TFormDialogs Dialogs() {
     app::TFormDialogs d;

@@ -11,7 +11,7 @@ namespace glkov {
 // input devices must not outlive it, and at process exit they would.
 inline QApplication& TestApp() {
   static int argc = 1;
-  static char name[] = "test_gui2";
+  static char name[] = "glkov-tests";
   static char* argv[] = {name, nullptr};
   static QApplication* app = new QApplication(argc, argv);
   return *app;
