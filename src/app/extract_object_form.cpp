@@ -1,4 +1,5 @@
 #include "app/extract_object_form.h"
+#include "app/applied_command.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -30,23 +31,17 @@ struct ObjectState {
 
 ObjectState Capture(const TProject& p) { return {p.fgObjs, p.ObjectsExtracted, p.LabelImage}; }
 
-class ObjectsCommand : public QUndoCommand {
+class ObjectsCommand : public app::TAppliedCommand {
  public:
   ObjectsCommand(const QString& text, TProject& project, ObjectState before, ObjectState after,
                  std::function<void()> refresh)
-      : QUndoCommand(text),
+      : app::TAppliedCommand(text),
         project_(project),
         before_(std::move(before)),
         after_(std::move(after)),
         refresh_(std::move(refresh)) {}
   void undo() override { Apply(before_); }
-  void redo() override {
-    if (first_) {
-      first_ = false;
-      return;
-    }
-    Apply(after_);
-  }
+  void Redo() override { Apply(after_); }
 
  private:
   void Apply(const ObjectState& s) {
@@ -60,7 +55,6 @@ class ObjectsCommand : public QUndoCommand {
   TProject& project_;
   ObjectState before_, after_;
   std::function<void()> refresh_;
-  bool first_ = true;
 };
 
 QSlider* Slider(QWidget* parent, const char* name, int lo, int hi, int tick, int value) {

@@ -1,4 +1,5 @@
 #include "app/inspector_form.h"
+#include "app/applied_command.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -42,24 +43,18 @@ QIcon NodeIcon(InspectorNode::Kind kind) {
 }
 
 // An object's name, box and plane before and after an edit in the inspector.
-class ObjectEditCommand : public QUndoCommand {
+class ObjectEditCommand : public app::TAppliedCommand {
  public:
   ObjectEditCommand(const QString& text, TProject& project, int index, TfgObj before, TfgObj after,
                     std::function<void()> refresh)
-      : QUndoCommand(text),
+      : app::TAppliedCommand(text),
         project_(project),
         index_(index),
         before_(std::move(before)),
         after_(std::move(after)),
         refresh_(std::move(refresh)) {}
   void undo() override { Apply(before_); }
-  void redo() override {
-    if (first_) {
-      first_ = false;
-      return;
-    }
-    Apply(after_);
-  }
+  void Redo() override { Apply(after_); }
 
  private:
   void Apply(const TfgObj& s) {
@@ -78,7 +73,6 @@ class ObjectEditCommand : public QUndoCommand {
   int index_;
   TfgObj before_, after_;
   std::function<void()> refresh_;
-  bool first_ = true;
 };
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 
+#include "app/applied_command.h"
 #include "app/extract_object_form.h"
 #include "app/gl_panel.h"
 #include "app/inspector_form.h"
@@ -31,23 +32,16 @@ namespace glkov::app {
 
 // Entering a sub-scene from the main window's lists: undo enters the sub-scene the working copy
 // held before, so every older edit is undone on the sub-scene it was made on.
-class TEnterRegionCommand : public QUndoCommand {
+class TEnterRegionCommand : public TAppliedCommand {
  public:
   TEnterRegionCommand(TMainForm* form, int from, int to)
-      : QUndoCommand(QString("Enter Scene %1").arg(to)), form_(form), from_(from), to_(to) {}
+      : TAppliedCommand(QString("Enter Scene %1").arg(to)), form_(form), from_(from), to_(to) {}
   void undo() override { form_->EnterRegionNow(from_); }
-  void redo() override {
-    if (first_) {
-      first_ = false;
-      return;
-    }
-    form_->EnterRegionNow(to_);
-  }
+  void Redo() override { form_->EnterRegionNow(to_); }
 
  private:
   TMainForm* form_;
   int from_, to_;
-  bool first_ = true;
 };
 
 namespace {

@@ -1,4 +1,5 @@
 #include "app/nevigator_form.h"
+#include "app/applied_command.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -34,11 +35,11 @@ void Refresh(const QPointer<TNevigatorForm>& form, bool listChanged, int changed
 }
 
 // A rectangle moved or resized (with its mesh reset); the entry's geometry before and after.
-class RegionRectCommand : public QUndoCommand {
+class RegionRectCommand : public app::TAppliedCommand {
  public:
   RegionRectCommand(TProject& project, TNevigatorForm* form, int index, const TMeshRegion& before,
                     const TMeshRegion& after)
-      : QUndoCommand(QObject::tr("Change '%1'").arg(QString::fromStdString(after.Name))),
+      : app::TAppliedCommand(QObject::tr("Change '%1'").arg(QString::fromStdString(after.Name))),
         project_(project),
         form_(form),
         index_(index),
@@ -46,13 +47,7 @@ class RegionRectCommand : public QUndoCommand {
         after_(after) {}
 
   void undo() override { Apply(before_); }
-  void redo() override {
-    if (first_) {
-      first_ = false;  // the drag has already changed the entry
-      return;
-    }
-    Apply(after_);
-  }
+  void Redo() override { Apply(after_); }
 
  private:
   void Apply(const TMeshRegion& g) {
@@ -76,16 +71,15 @@ class RegionRectCommand : public QUndoCommand {
   QPointer<TNevigatorForm> form_;
   int index_;
   TMeshRegion before_, after_;
-  bool first_ = true;
 };
 
 // A sub-scene appended (added = true) or the last one removed; entry is the sub-scene.
-class SubSceneListCommand : public QUndoCommand {
+class SubSceneListCommand : public app::TAppliedCommand {
  public:
   SubSceneListCommand(TProject& project, TNevigatorForm* form, bool added, TMeshRegion entry,
                       int currentBefore)
-      : QUndoCommand((added ? QObject::tr("Add '%1'") : QObject::tr("Delete '%1'"))
-                         .arg(QString::fromStdString(entry.Name))),
+      : app::TAppliedCommand((added ? QObject::tr("Add '%1'") : QObject::tr("Delete '%1'"))
+                                 .arg(QString::fromStdString(entry.Name))),
         project_(project),
         form_(form),
         added_(added),
@@ -101,11 +95,7 @@ class SubSceneListCommand : public QUndoCommand {
     }
     Refresh(form_, true, -1);
   }
-  void redo() override {
-    if (first_) {
-      first_ = false;  // already done by the window
-      return;
-    }
+  void Redo() override {
     if (added_) {
       project_.MeshRegions.push_back(entry_);
     } else {
@@ -127,7 +117,6 @@ class SubSceneListCommand : public QUndoCommand {
   bool added_;
   TMeshRegion entry_;
   int currentBefore_;
-  bool first_ = true;
 };
 
 QImage PictureImage(const TFastBMP& bmp) {

@@ -4,32 +4,20 @@ namespace glkov::app {
 
 TMeshEditCommand::TMeshEditCommand(TMainForm* form, const QString& text, const TMeshState& before,
                                    const TMeshState& after)
-    : QUndoCommand(text), form_(form), before_(before), after_(after) {}
+    : TAppliedCommand(text), form_(form), before_(before), after_(after) {}
 
 void TMeshEditCommand::undo() { form_->ApplyMeshState(before_); }
 
-void TMeshEditCommand::redo() {
-  if (applied_) {
-    applied_ = false;
-    return;
-  }
-  form_->ApplyMeshState(after_);
-}
+void TMeshEditCommand::Redo() { form_->ApplyMeshState(after_); }
 
 TProjectEditCommand::TProjectEditCommand(TMainForm* form, const QString& text,
                                          std::shared_ptr<const TProject> before,
                                          std::shared_ptr<const TProject> after)
-    : QUndoCommand(text), form_(form), before_(std::move(before)), after_(std::move(after)) {}
+    : TAppliedCommand(text), form_(form), before_(std::move(before)), after_(std::move(after)) {}
 
 void TProjectEditCommand::undo() { form_->ApplyProjectSnapshot(*before_); }
 
-void TProjectEditCommand::redo() {
-  if (applied_) {
-    applied_ = false;
-    return;
-  }
-  form_->ApplyProjectSnapshot(*after_);
-}
+void TProjectEditCommand::Redo() { form_->ApplyProjectSnapshot(*after_); }
 
 TKeyEditCommand::TKeyEditCommand(TMainForm* form, const QString& text, const TTimeline& before,
                                  const TTimeline& after)
