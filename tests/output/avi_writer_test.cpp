@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <set>
+#include <tuple>
 
 #include "core/error.h"
 #include "core/output/frame_dib.h"
@@ -34,9 +36,21 @@ TFastBMP TestFrame(int w, int h, int index) {
   return bmp;
 }
 
-void WriteMovie(const std::filesystem::path& file, const AviWriterOptions& o, int frames) {
+// With RowOrder::BottomUp every frame is handed over with its rows turned, as the export does.
+void WriteMovie(const std::filesystem::path& file, const AviWriterOptions& o, int frames,
+                RowOrder rows = RowOrder::TopDown) {
   AviWriter writer(file, o);
-  for (int i = 0; i < frames; ++i) writer.AddFrame(TestFrame(o.Width, o.Height, i));
+  for (int i = 0; i < frames; ++i) {
+    TFastBMP frame = TestFrame(o.Width, o.Height, i);
+    if (rows == RowOrder::BottomUp) {
+      TFastBMP turned(o.Width, o.Height);
+      for (int y = 0; y < o.Height; ++y) {
+        std::copy_n(frame.Row(y), frame.RowStride(), turned.Row(o.Height - 1 - y));
+      }
+      frame.Swap(turned);
+    }
+    writer.AddFrame(frame, rows);
+  }
   EXPECT_EQ(writer.FramesWritten(), frames);
   writer.Finish();
 }
@@ -135,6 +149,24 @@ INSTANTIATE_TEST_SUITE_P(Depths, UncompressedMovie,
                                            DepthCase{65536, 24, 33, 7},  // padded rows
                                            DepthCase{256, 8, 64, 48}, DepthCase{256, 8, 31, 5},
                                            DepthCase{16, 4, 64, 48}, DepthCase{16, 4, 33, 9}));
+
+// Frames given bottom-up (straight from the frame's memory for 24 bits, converted otherwise) make
+// the same file, byte for byte, as the same frames given top-down.
+TEST(AviWriter, BottomUpFramesMakeTheSameFile) {
+  TempDir dir;
+  for (const auto& [colorCount, codec, width] : {std::tuple{65536, "", 64}, {65536, "", 33},
+                                                 {256, "", 31}, {16, "", 33}, {65536, "ffv1", 64}}) {
+    AviWriterOptions o;
+    o.Width = width;
+    o.Height = 9;
+    o.ColorCount = colorCount;
+    o.Codec = codec;
+    WriteMovie(dir / "top.avi", o, 3, RowOrder::TopDown);
+    WriteMovie(dir / "bottom.avi", o, 3, RowOrder::BottomUp);
+    EXPECT_TRUE(testing::ReadFile(dir / "top.avi") == testing::ReadFile(dir / "bottom.avi"))
+        << colorCount << " colours, codec \"" << codec << "\", width " << width;
+  }
+}
 
 TEST(AviCodecs, ListHasTheCommonEncoders) {
   std::set<std::string> names;

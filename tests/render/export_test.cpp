@@ -130,7 +130,7 @@ struct AbortingCallbacks : ExportCallbacks {
   int abortAt = 0;
   bool answer = true;
   int asked = 0;
-  void FrameDone(const TFastBMP&) override { ++frames; }
+  void FrameDone(const TFastBMP&, RowOrder) override { ++frames; }
   bool AbortRequested() override { return frames == abortAt && pending; }
   void ClearAbortRequest() override { pending = false; }
   bool AskYesNo(const std::string& question) override {

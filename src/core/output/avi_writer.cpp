@@ -20,6 +20,7 @@ namespace glkov {
 namespace {
 
 constexpr int kIoBufferSize = 1 << 20;
+constexpr size_t kHeadBytes = 64 << 10;  // more than the headers before the first frame take
 
 // The write callback's buffer became const in libavformat 61.
 #if LIBAVFORMAT_VERSION_MAJOR >= 61
@@ -75,10 +76,10 @@ bool FitsAvi(const AVCodec* c) {
 }
 
 // libavformat stores width x height x bits / 8 as the frame header's biSizeImage, without the
-// row padding that the frames have; this puts the true size of a frame there. The headers are
-// walked chunk by chunk (RIFF AVI, LIST hdrl, avih, LIST strl, strh, strf); anything unexpected
-// leaves the block as it is.
-void PatchSizeImage(std::vector<uint8_t>& head, uint32_t sizeImage) {
+// row padding that the frames have. This finds where that field is in the file's first bytes,
+// walking the headers chunk by chunk (RIFF AVI, LIST hdrl, avih, LIST strl, strh, strf); 0 when
+// anything is unexpected, and the field is then left as it is.
+size_t SizeImageOffset(const std::vector<uint8_t>& head) {
   const auto id = [&](size_t at, const char* fcc) {
     return at + 4 <= head.size() && std::memcmp(head.data() + at, fcc, 4) == 0;
   };
@@ -88,16 +89,16 @@ void PatchSizeImage(std::vector<uint8_t>& head, uint32_t sizeImage) {
     const uint32_t v = p[0] | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
     return 8 + static_cast<size_t>(v) + (v & 1);
   };
-  if (!id(0, "RIFF") || !id(8, "AVI ") || !id(12, "LIST") || !id(20, "hdrl")) return;
+  if (!id(0, "RIFF") || !id(8, "AVI ") || !id(12, "LIST") || !id(20, "hdrl")) return 0;
   size_t at = 24;
-  if (!id(at, "avih")) return;
+  if (!id(at, "avih")) return 0;
   at += size(at);
-  if (!id(at, "LIST") || !id(at + 8, "strl")) return;
+  if (!id(at, "LIST") || !id(at + 8, "strl")) return 0;
   at += 12;
-  if (!id(at, "strh")) return;
+  if (!id(at, "strh")) return 0;
   at += size(at);
-  if (!id(at, "strf") || at + 8 + 24 > head.size()) return;
-  for (int i = 0; i < 4; ++i) head[at + 8 + 20 + i] = static_cast<uint8_t>(sizeImage >> (8 * i));
+  if (!id(at, "strf") || at + 8 + 24 > head.size()) return 0;
+  return at + 8 + 20;
 }
 
 }  // namespace
@@ -137,7 +138,8 @@ struct AviWriter::Impl {
   int64_t frames = 0;
   bool failed = false;
   int64_t position = 0;         // of the next write in the file
-  bool patchSizeImage = false;  // uncompressed frames: see PatchSizeImage
+  bool patchSizeImage = false;  // uncompressed frames: see SizeImageOffset
+  std::vector<uint8_t> head;    // a copy of what the file holds of its first kHeadBytes
 
   ~Impl() { Release(); }
 
@@ -164,20 +166,33 @@ struct AviWriter::Impl {
   static int WriteCallback(void* opaque, IoBuffer buf, int size) {
     auto* self = static_cast<Impl*>(opaque);
     try {
-      if (self->position == 0 && self->patchSizeImage) {
-        // The first block holds the headers: give the frame header its padded image size.
-        std::vector<uint8_t> head(buf, buf + size);
-        PatchSizeImage(head, self->header.biSizeImage);
-        self->file->Write(head.data(), head.size());
-      } else {
-        self->file->Write(buf, static_cast<size_t>(size));
-      }
+      self->file->Write(buf, static_cast<size_t>(size));
+      self->KeepHead(buf, size);
       self->position += size;
       return size;
     } catch (const std::exception& e) {
       self->ioError = e.what();
       return AVERROR(EIO);
     }
+  }
+
+  void KeepHead(IoBuffer buf, int size) {
+    if (position >= static_cast<int64_t>(kHeadBytes)) return;
+    const size_t from = static_cast<size_t>(position);
+    const size_t to = std::min(kHeadBytes, from + static_cast<size_t>(size));
+    if (head.size() < to) head.resize(to);
+    std::copy(buf, buf + (to - from), head.begin() + static_cast<std::ptrdiff_t>(from));
+  }
+
+  // After the trailer: gives the frame header its padded image size (see SizeImageOffset).
+  void PatchSizeImage() {
+    const size_t at = SizeImageOffset(head);
+    if (at == 0) return;
+    uint8_t value[4];
+    for (int i = 0; i < 4; ++i) value[i] = static_cast<uint8_t>(header.biSizeImage >> (8 * i));
+    if (std::memcmp(head.data() + at, value, 4) == 0) return;
+    file->Seek(static_cast<int64_t>(at), SEEK_SET);
+    file->Write(value, 4);
   }
 
   static int64_t SeekCallback(void* opaque, int64_t offset, int whence) {
@@ -217,6 +232,7 @@ struct AviWriter::Impl {
       av_free(buffer);
       Fail("Cannot create AVI file.", "out of memory");
     }
+    pb->direct = 1;  // frames go straight from their packets to the file, not through the buffer
     oc->pb = pb;
     oc->flags |= AVFMT_FLAG_CUSTOM_IO;
 
@@ -326,10 +342,17 @@ struct AviWriter::Impl {
     if (ret < 0) Fail("Add Frame Error", Cause(ret));
   }
 
-  void WriteRaw(const TFastBMP& frame) {
-    int ret = av_new_packet(pkt, static_cast<int>(header.biSizeImage));
-    if (ret < 0) Fail("Add Frame Error", AvError(ret));
-    ConvertFrameBits(frame, header, pkt->data);
+  void WriteRaw(const TFastBMP& frame, RowOrder rows) {
+    if (bitCount == 24 && rows == RowOrder::BottomUp && frame.SizeBytes() == header.biSizeImage) {
+      // The frame's memory is the DIB already: the packet only points at it (the muxer writes it
+      // out before av_write_frame returns and keeps no reference).
+      pkt->data = const_cast<uint8_t*>(frame.Bits());
+      pkt->size = static_cast<int>(header.biSizeImage);
+    } else {
+      const int ret = av_new_packet(pkt, static_cast<int>(header.biSizeImage));
+      if (ret < 0) Fail("Add Frame Error", AvError(ret));
+      ConvertFrameBits(frame, header, pkt->data, rows);
+    }
     if (frames == 0 && bitCount <= 8) {
       // The fixed palette travels with the first frame; the writer puts it into the header.
       uint8_t* side = av_packet_new_side_data(pkt, AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
@@ -361,7 +384,7 @@ struct AviWriter::Impl {
     }
   }
 
-  void WriteEncoded(const TFastBMP& frame) {
+  void WriteEncoded(const TFastBMP& frame, RowOrder rows) {
     const TFastBMP* source = &frame;
     if (bitCount <= 8) {
       reduced = frame;
@@ -370,8 +393,11 @@ struct AviWriter::Impl {
     }
     int ret = av_frame_make_writable(picture);
     if (ret < 0) Fail("Add Frame Error", AvError(ret));
-    const uint8_t* srcPlanes[1] = {source->Bits()};
-    const int srcStrides[1] = {static_cast<int>(source->RowStride())};
+    // Bottom-up rows are read from the last row upwards.
+    const bool topDown = rows == RowOrder::TopDown;
+    const uint8_t* srcPlanes[1] = {source->Row(topDown ? 0 : source->Height() - 1)};
+    const int stride = static_cast<int>(source->RowStride());
+    const int srcStrides[1] = {topDown ? stride : -stride};
     sws_scale(sws, srcPlanes, srcStrides, 0, source->Height(), picture->data, picture->linesize);
     picture->pts = frames;
     picture->pict_type = AV_PICTURE_TYPE_I;
@@ -392,7 +418,7 @@ AviWriter::AviWriter(const std::filesystem::path& fileName, const AviWriterOptio
 
 AviWriter::~AviWriter() = default;
 
-void AviWriter::AddFrame(const TFastBMP& frame) {
+void AviWriter::AddFrame(const TFastBMP& frame, RowOrder rows) {
   Impl& m = *impl_;
   if (!m.oc || m.failed) Fail("Add Frame Error", "the movie is closed");
   if (frame.Width() != m.options.Width || frame.Height() != m.options.Height) {
@@ -404,9 +430,9 @@ void AviWriter::AddFrame(const TFastBMP& frame) {
   }
   try {
     if (m.enc) {
-      m.WriteEncoded(frame);
+      m.WriteEncoded(frame, rows);
     } else {
-      m.WriteRaw(frame);
+      m.WriteRaw(frame, rows);
     }
   } catch (...) {
     m.failed = true;
@@ -429,6 +455,7 @@ void AviWriter::Finish() {
     avio_flush(m.pb);
     if (m.pb->error < 0) Fail("Add Frame Error", m.Cause(m.pb->error));
     try {
+      if (m.patchSizeImage) m.PatchSizeImage();
       m.file->Commit();
     } catch (const Error& e) {
       Fail("Add Frame Error", e.what());

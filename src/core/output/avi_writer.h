@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/image/fast_bmp.h"
+#include "core/output/frame_dib.h"
 
 namespace glkov {
 
@@ -43,8 +44,9 @@ class AviWriter {
   AviWriter& operator=(const AviWriter&) = delete;
 
   // Appends a 24-bit frame of the movie's size, reduced to the chosen colour depth. Throws
-  // glkov::Error "Add Frame Error" (with the cause) when it cannot be written.
-  void AddFrame(const TFastBMP& frame);
+  // glkov::Error "Add Frame Error" (with the cause) when it cannot be written. Uncompressed 24-bit
+  // frames given bottom-up are written straight from the frame's memory.
+  void AddFrame(const TFastBMP& frame, RowOrder rows = RowOrder::TopDown);
 
   // Writes the index and puts the finished file in place. Throws glkov::Error "Add Frame Error"
   // when the end of the movie cannot be written (then no file is left).

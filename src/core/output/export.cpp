@@ -1,5 +1,8 @@
 #include "core/output/export.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -65,7 +68,7 @@ class FrameRenderer {
     renderer_.UploadScene(project, request_.Switches.Quality);
   }
 
-  const TFastBMP& Render(TProject& project, const TCamera& camera) {
+  TFastBMP& Render(TProject& project, const TCamera& camera) {
     Draw(project, camera, frame_);
     if (request_.Options.Stereograph) {
       TCamera shifted = camera;
@@ -81,10 +84,11 @@ class FrameRenderer {
   TFastBMP& Frame() { return frame_; }
 
  private:
+  // Bottom-up, as the movie stores the rows (the stereograph's pixels do not mind).
   void Draw(TProject& project, const TCamera& camera, TFastBMP& into) {
     project.Camera = camera;
     renderer_.GLDraw(project, camera, switches_, target_.Width(), target_.Height());
-    target_.ReadFrame(into);
+    target_.ReadFrameBottomUp(into);
   }
 
   OffscreenTarget target_;
@@ -106,20 +110,22 @@ class MovieWriterThread {
   MovieWriterThread(const MovieWriterThread&) = delete;
   MovieWriterThread& operator=(const MovieWriterThread&) = delete;
 
-  void Add(const TFastBMP& frame) {
+  // Takes the frame's pixels into the queue and leaves a buffer of the same size in their place,
+  // whose contents are undefined: every caller draws its next frame over all of it.
+  void Add(TFastBMP& frame, RowOrder rows) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return queue_.size() < kDepth || error_; });
     if (error_) std::rethrow_exception(error_);
-    TFastBMP copy;
+    TFastBMP next;
     if (!spare_.empty()) {
-      copy.Swap(spare_.back());
+      next.Swap(spare_.back());
       spare_.pop_back();
     }
-    if (copy.Width() != frame.Width() || copy.Height() != frame.Height()) {
-      copy.SetSize(frame.Width(), frame.Height());
+    if (next.Width() != frame.Width() || next.Height() != frame.Height()) {
+      next.SetSize(frame.Width(), frame.Height());
     }
-    std::copy_n(frame.Bits(), frame.SizeBytes(), copy.Bits());
-    queue_.push_back(std::move(copy));
+    next.Swap(frame);
+    queue_.push_back({std::move(next), rows});
     changed_.notify_all();
   }
 
@@ -130,18 +136,23 @@ class MovieWriterThread {
   }
 
  private:
-  static constexpr size_t kDepth = 2;
+  static constexpr size_t kDepth = 4;  // enough to ride out a flush of the write-behind
 
   void Run() {
+    // Writing is far cheaper than rendering, and the renderer's threads wait for one another:
+    // whenever the writer took a core from one of them, the whole frame waited. At the idle
+    // priority it uses the gaps instead (when its queue is full the renderer waits and makes one).
+    sched_param idle{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
     std::unique_lock lock(mutex_);
     for (;;) {
       changed_.wait(lock, [this] { return !queue_.empty() || stopping_; });
       if (queue_.empty()) return;
-      TFastBMP frame = std::move(queue_.front());
+      Queued frame = std::move(queue_.front());
       queue_.pop_front();
       lock.unlock();
       try {
-        writer_.AddFrame(frame);
+        writer_.AddFrame(frame.Pixels, frame.Rows);
       } catch (...) {
         lock.lock();
         error_ = std::current_exception();
@@ -150,7 +161,7 @@ class MovieWriterThread {
         return;
       }
       lock.lock();
-      spare_.push_back(std::move(frame));
+      spare_.push_back(std::move(frame.Pixels));
       changed_.notify_all();
     }
   }
@@ -167,7 +178,11 @@ class MovieWriterThread {
   AviWriter& writer_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<TFastBMP> queue_;
+  struct Queued {
+    TFastBMP Pixels;
+    RowOrder Rows;
+  };
+  std::deque<Queued> queue_;
   std::vector<TFastBMP> spare_;
   std::exception_ptr error_;
   bool stopping_ = false;
@@ -269,7 +284,7 @@ class Exporter {
         if (callbacks_.AskYesNo("Abort outputing?")) throw ExportAborted{};
       }
       const TCamera camera = InterpolateCamera(f, keys, segments, smoothness_);
-      Write(renderer_->Render(project_, camera));
+      Write(renderer_->Render(project_, camera), RowOrder::BottomUp);
       callbacks_.Progress(caption, RoundHalfEven(static_cast<double>(f) * 100 / total));
     }
   }
@@ -295,15 +310,15 @@ class Exporter {
     for (int k = 1; k <= n; ++k) {
       project_.IOriginal.StretchRectInto(frame, RoundHalfEven(k * dx) + x0,
                                          RoundHalfEven(k * dy) + y0, w, h);
-      Write(frame);
+      Write(frame, RowOrder::TopDown);
       callbacks_.Progress(caption, RoundHalfEven(k * 100.0 / n));
       callbacks_.PumpEvents();
     }
   }
 
-  void Write(const TFastBMP& frame) {
-    callbacks_.FrameDone(frame);
-    writer_->Add(frame);
+  void Write(TFastBMP& frame, RowOrder rows) {
+    callbacks_.FrameDone(frame, rows);
+    writer_->Add(frame, rows);
     ++frames_;
   }
 

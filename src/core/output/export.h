@@ -11,6 +11,7 @@
 #include "core/image/fast_bmp.h"
 #include "core/model/types.h"
 #include "core/objects/extraction.h"
+#include "core/output/frame_dib.h"
 #include "core/output/output_options.h"
 #include "core/ui_callbacks.h"
 
@@ -32,8 +33,9 @@ struct ExportRequest {
 // %d/%d" and "Changing Scene %d->%d"; an abort request is answered by AskYesNo("Abort outputing?").
 class ExportCallbacks : public UiCallbacks {
  public:
-  // A finished frame, just before it is written (the desktop program shows it).
-  virtual void FrameDone(const TFastBMP& /*frame*/) {}
+  // A finished frame, just before it is written (the desktop program shows it). Rendered frames
+  // come bottom-up, as the movie stores them.
+  virtual void FrameDone(const TFastBMP& /*frame*/, RowOrder /*rows*/) {}
 };
 
 struct ExportResult {

@@ -197,13 +197,14 @@ void GetFrameDIB(const TFastBMP& frame, int colorCount, BitmapInfoHeader& header
   ConvertFrameBits(frame, header, bits.data());
 }
 
-void ConvertFrameBits(const TFastBMP& frame, const BitmapInfoHeader& header, uint8_t* bits) {
+void ConvertFrameBits(const TFastBMP& frame, const BitmapInfoHeader& header, uint8_t* bits,
+                      RowOrder rows) {
   const int w = frame.Width();
   const int h = frame.Height();
   const size_t stride = header.biSizeImage / static_cast<uint32_t>(h);
   NearestCache cache(header.biBitCount);
   for (int y = 0; y < h; ++y) {
-    const uint8_t* src = frame.Row(h - 1 - y);  // DIB rows run bottom-up
+    const uint8_t* src = frame.Row(rows == RowOrder::TopDown ? h - 1 - y : y);  // DIB: bottom-up
     uint8_t* dst = bits + static_cast<size_t>(y) * stride;
     if (header.biBitCount == 24) {
       std::copy(src, src + 3 * static_cast<size_t>(w), dst);

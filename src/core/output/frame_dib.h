@@ -77,9 +77,14 @@ int NearestColorIndex256(uint8_t blue, uint8_t green, uint8_t red);
 void GetFrameDIB(const TFastBMP& frame, int colorCount, BitmapInfoHeader& header,
                  std::vector<uint8_t>& bits);
 
+// How a frame's rows lie in memory: TFastBMP's own order, or the DIB's (row 0 is the bottom row).
+// The export reads its frames bottom-up, which lets a 24-bit frame go into the movie as it is.
+enum class RowOrder { TopDown, BottomUp };
+
 // The conversion of GetFrameDIB into a buffer of header.biSizeImage bytes, for a header made by
 // InitFrameInfoHeader of the frame's size.
-void ConvertFrameBits(const TFastBMP& frame, const BitmapInfoHeader& header, uint8_t* bits);
+void ConvertFrameBits(const TFastBMP& frame, const BitmapInfoHeader& header, uint8_t* bits,
+                      RowOrder rows = RowOrder::TopDown);
 
 // Replaces every pixel of the frame by its nearest colour of the palette of bitCount (4 or 8);
 // 24 leaves the frame as it is.

@@ -35,13 +35,19 @@ class AtomicFile {
 
  private:
   [[noreturn]] void Fail(std::string_view what, int err) const;
+  void WriteBehind();
 
   std::filesystem::path target_;
   std::filesystem::path temp_path_;  // empty while the temporary file has no name
   int fd_ = -1;
   bool committed_ = false;
-  static constexpr size_t kWriteBehind = size_t{8} << 20;
-  size_t unflushed_ = 0;  // bytes written since the last write-back was started
+
+  // Large files stream to the disk while they are written, in windows of this size: see
+  // WriteBehind().
+  static constexpr int64_t kWriteBehind = int64_t{4} << 20;
+  int64_t position_ = 0;  // of the next write
+  int64_t started_ = 0;   // write-back has been started for [0, started_)
+  int64_t settled_ = 0;   // [0, settled_) is on the disk and out of the page cache
 };
 
 // Writes a whole buffer through an AtomicFile.
