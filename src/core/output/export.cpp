@@ -1,9 +1,10 @@
 #include "core/output/export.h"
 
-#include <pthread.h>
-#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -100,6 +101,17 @@ class FrameRenderer {
   TFastBMP second_;
 };
 
+// Writing a frame costs far less than rendering one, and the renderer's threads wait for one
+// another: each time the writer takes a core from one of them, the whole frame waits. A somewhat
+// lower priority lets the writer use the gaps instead, without starving it on a busy machine.
+void LowerThisThreadsPriority() {
+  constexpr int kLower = 5;
+  const auto self = static_cast<id_t>(::gettid());
+  errno = 0;
+  const int nice = ::getpriority(PRIO_PROCESS, self);
+  if (errno == 0) ::setpriority(PRIO_PROCESS, self, std::min(nice + kLower, 19));
+}
+
 // Writes frames into the movie on a thread of its own, so that converting and writing one frame
 // overlaps with rendering the next. At most kDepth frames wait; a write error stops the thread
 // and comes back out of the next Add() or of Finish().
@@ -139,11 +151,7 @@ class MovieWriterThread {
   static constexpr size_t kDepth = 4;  // enough to ride out a flush of the write-behind
 
   void Run() {
-    // Writing is far cheaper than rendering, and the renderer's threads wait for one another:
-    // whenever the writer took a core from one of them, the whole frame waited. At the idle
-    // priority it uses the gaps instead (when its queue is full the renderer waits and makes one).
-    sched_param idle{};
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+    LowerThisThreadsPriority();
     std::unique_lock lock(mutex_);
     for (;;) {
       changed_.wait(lock, [this] { return !queue_.empty() || stopping_; });
