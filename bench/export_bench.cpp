@@ -55,7 +55,6 @@ struct Loaded {
   }
 };
 
-
 // One whole export into bench.avi; returns its frame count.
 int64_t ExportOnce(Loaded& loaded, int width, int height) {
   ExportRequest request;

@@ -86,7 +86,8 @@ class FormExportCallbacks : public ExportCallbacks {
         rendering_, [rendering] { rendering->ClearAbortRequest(); }, Qt::BlockingQueuedConnection);
   }
   void FrameDone(const TFastBMP& frame, RowOrder rows) override {
-    const QImage image = rows == RowOrder::TopDown ? FrameImage(frame) : FrameImage(frame).mirrored();
+    const QImage image =
+        rows == RowOrder::TopDown ? FrameImage(frame) : FrameImage(frame).mirrored();
     TOutputAVIForm* form = form_;
     QMetaObject::invokeMethod(
         rendering_, [form, &image] { emit form->FrameRendered(image); },

@@ -175,8 +175,11 @@ TEST_F(OutputAVIFormTest, OutputMovieWritesFramesAndHandsMovieOn) {
   EXPECT_EQ(ended.count(), 1);
   EXPECT_FALSE(form->Exporting());
   const auto movie = DecodeMovie(Movie().toStdString());
-  EXPECT_EQ(movie.Frames.size(), 11u);
+  ASSERT_EQ(movie.Frames.size(), 11u);
   EXPECT_EQ(movie.Width, 64);
+  // The frames shown on the way are the movie's own, upright.
+  EXPECT_EQ(frames[0][0].value<QImage>(), app::FrameImage(movie.Frames[0]));
+  EXPECT_EQ(frames[10][0].value<QImage>(), app::FrameImage(movie.Frames[10]));
   const AviInfo info = ReadAviInfo(Movie().toStdString());
   ASSERT_EQ(info.Streams.size(), 1u);
   EXPECT_EQ(info.Streams[0].fccType, 1935960438u);

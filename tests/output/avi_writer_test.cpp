@@ -154,8 +154,11 @@ INSTANTIATE_TEST_SUITE_P(Depths, UncompressedMovie,
 // the same file, byte for byte, as the same frames given top-down.
 TEST(AviWriter, BottomUpFramesMakeTheSameFile) {
   TempDir dir;
-  for (const auto& [colorCount, codec, width] : {std::tuple{65536, "", 64}, {65536, "", 33},
-                                                 {256, "", 31}, {16, "", 33}, {65536, "ffv1", 64}}) {
+  for (const auto& [colorCount, codec, width] : {std::tuple{65536, "", 64},
+                                                 {65536, "", 33},
+                                                 {256, "", 31},
+                                                 {16, "", 33},
+                                                 {65536, "ffv1", 64}}) {
     AviWriterOptions o;
     o.Width = width;
     o.Height = 9;

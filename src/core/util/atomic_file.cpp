@@ -101,9 +101,9 @@ void AtomicFile::Write(const void* data, size_t size) {
 void AtomicFile::WriteBehind() {
   ::sync_file_range(fd_, started_, position_ - started_, SYNC_FILE_RANGE_WRITE);
   if (started_ > settled_) {
-    ::sync_file_range(fd_, settled_, started_ - settled_,
-                      SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                          SYNC_FILE_RANGE_WAIT_AFTER);
+    ::sync_file_range(
+        fd_, settled_, started_ - settled_,
+        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
     ::fdatasync(fd_);
     ::posix_fadvise(fd_, settled_, started_ - settled_, POSIX_FADV_DONTNEED);
     settled_ = started_;
