@@ -96,15 +96,22 @@ void AtomicFile::Write(const void* data, size_t size) {
 // window is started; the window before it, whose write-back has had a window's time, is waited
 // for, made durable and dropped from the page cache. So the flush at Commit() has at most two
 // windows left to write, the disk's own cache is emptied bit by bit instead of all at once at the
-// end, and the movie does not push other files out of the page cache. All of this only moves work
-// earlier: a failure here is found again by the flush at Commit().
+// end, and the movie does not push other files out of the page cache.
+// A write error of the disk is reported to one flush only, so the one seen here stops the write
+// at once (the flush at Commit() might not see it again); a file system that cannot do a step
+// only loses the speed.
 void AtomicFile::WriteBehind() {
-  ::sync_file_range(fd_, started_, position_ - started_, SYNC_FILE_RANGE_WRITE);
+  const auto check = [this](int result) {
+    if (result != 0 && errno != EINVAL && errno != ENOSYS && errno != ESPIPE && errno != EROFS) {
+      Fail("Cannot write", errno);
+    }
+  };
+  check(::sync_file_range(fd_, started_, position_ - started_, SYNC_FILE_RANGE_WRITE));
   if (started_ > settled_) {
-    ::sync_file_range(
+    check(::sync_file_range(
         fd_, settled_, started_ - settled_,
-        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
-    ::fdatasync(fd_);
+        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER));
+    check(::fdatasync(fd_));
     ::posix_fadvise(fd_, settled_, started_ - settled_, POSIX_FADV_DONTNEED);
     settled_ = started_;
   }
