@@ -82,26 +82,6 @@ class TAdvancedOptionsHolder : public TToolForm {
   TOutputOptions* options_;
 };
 
-// The core's questions and warnings during "Make", in the main window's boxes.
-class TMakeCallbacks : public UiCallbacks {
- public:
-  TMakeCallbacks(QWidget* parent, TDialogs& dialogs) : parent_(parent), dialogs_(dialogs) {}
-  bool AskYesNo(const std::string& question) override {
-    return dialogs_.AskYesNo(parent_, QString::fromStdString(question), QStringLiteral("Confirm"));
-  }
-  void Warning(const std::string& message) override {
-    dialogs_.ShowError(parent_, QString::fromStdString(message));
-  }
-  void Beep() override { QApplication::beep(); }
-  void PumpEvents() override {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  }
-
- private:
-  QWidget* parent_;
-  TDialogs& dialogs_;
-};
-
 // OpenGL widgets cannot be shown on platforms without a display (offscreen tests).
 bool OpenGLAvailable() {
   const QString platform = QGuiApplication::platformName();
@@ -271,10 +251,9 @@ bool TMainForm::MakeScene() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   MakeSceneOptions options;
   options.Negative = switches_.Negative;
-  TMakeCallbacks callbacks(this, dialogs_);
   bool made = false;
   try {
-    glkov::MakeScene(project_, options, callbacks);
+    glkov::MakeScene(project_, options, *sceneCallbacks_);
     made = true;
   } catch (const std::exception& e) {
     QApplication::restoreOverrideCursor();

@@ -135,8 +135,7 @@ void SaveCameraPathFile(TTimeline& timeline, const std::string& fileName) {
   // The name goes to the sub-scene the working copy holds, whatever the divider has picked since;
   // while a transition is shown, to the sub-scene the transition starts from.
   TProject& project = timeline.Project();
-  const int k = project.TransitionMode || project.WorkingRegion < 0 ? project.CurrentRegion
-                                                                    : project.WorkingRegion;
+  const int k = project.TransitionMode ? project.CurrentRegion : WorkingRegionIndex(project);
   if (k >= 0 && k < static_cast<int>(project.MeshRegions.size())) {
     project.MeshRegions[static_cast<size_t>(k)].CameraPath = FileNamePart(fileName);
   }

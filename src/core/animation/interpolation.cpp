@@ -50,6 +50,12 @@ Vec3 BezierPoint(const Vec3& p0, const Vec3& p1, const Vec3& p2, const Vec3& p3,
 
 namespace {
 
+// Moves (s, e) on to the segment that holds frame f, e being the frame that ends segment s; frames
+// past the end stay in the last segment.
+void FindSegment(int64_t f, const std::vector<int>& segmentFrames, size_t& s, int64_t& e) {
+  while (f >= e && s + 1 < segmentFrames.size()) e += segmentFrames[++s];
+}
+
 // The camera of frame f in segment s, which ends at frame e (keys and counts already checked).
 TCamera CameraInSegment(int64_t f, size_t s, int64_t e, const std::vector<TKeyFrame>& keys,
                         const std::vector<int>& segmentFrames, double p) {
@@ -94,10 +100,7 @@ TCamera InterpolateCamera(int64_t f, const std::vector<TKeyFrame>& keys,
   }
   int64_t e = segmentFrames[0];
   size_t s = 0;
-  while (f >= e && s < n - 2) {
-    e += segmentFrames[s + 1];
-    ++s;
-  }
+  FindSegment(f, segmentFrames, s, e);
   return CameraInSegment(f, s, e, keys, segmentFrames, p);
 }
 
@@ -126,17 +129,13 @@ std::vector<TCamera> PathFrameCameras(const std::vector<TKeyFrame>& keys,
   const double p = smoothnessSlider / 10.0;
   std::vector<TCamera> frames;
   frames.reserve(static_cast<size_t>(total + 1));
-  // The first frame checks the path; the others walk the segments along (the same search as
-  // InterpolateCamera's, done once for the whole list rather than once a frame).
+  // The first frame checks the path; the others walk the segments along instead of searching
+  // them from the start for every frame.
   frames.push_back(InterpolateCamera(0, keys, segmentFrames, p));
-  const size_t n = keys.size();
   int64_t e = segmentFrames[0];
   size_t s = 0;
   for (int64_t f = 1; f <= total; ++f) {
-    while (f >= e && s < n - 2) {
-      e += segmentFrames[s + 1];
-      ++s;
-    }
+    FindSegment(f, segmentFrames, s, e);
     frames.push_back(CameraInSegment(f, s, e, keys, segmentFrames, p));
   }
   return frames;

@@ -47,8 +47,12 @@ void StoreRegion(TProject& p, int index) {
   if (!p.TransitionMode) r.CameraPath = p.CameraPathFile;
 }
 
+int WorkingRegionIndex(const TProject& p) {
+  return p.WorkingRegion >= 0 ? p.WorkingRegion : p.CurrentRegion;
+}
+
 void StoreWorkingRegion(TProject& p) {
-  const int k = p.WorkingRegion >= 0 ? p.WorkingRegion : p.CurrentRegion;
+  const int k = WorkingRegionIndex(p);
   if (k >= 1) StoreRegion(p, k);
 }
 

@@ -85,9 +85,12 @@ void ResetMeshDefaults(TProject& project);
 // transition's, so the sub-scene keeps its own.
 void StoreRegion(TProject& project, int index);
 
-// Stores the working copy into the sub-scene it was loaded from (WorkingRegion); a project whose
-// working copy was never loaded from the list stores into CurrentRegion. Never into the view
-// window (entry 0).
+// The sub-scene the working copy holds: WorkingRegion, or CurrentRegion for a working copy that
+// was never loaded from the list.
+int WorkingRegionIndex(const TProject& project);
+
+// Stores the working copy into its sub-scene (WorkingRegionIndex); never into the view window
+// (entry 0).
 void StoreWorkingRegion(TProject& project);
 
 // The reverse of StoreRegion: MeshRegions[index] becomes the working copy. Object fields that

@@ -10,8 +10,8 @@ namespace glkov {
 
 std::vector<InspectorNode> SceneTreeNodes(const TProject& project, bool withObjects) {
   std::vector<InspectorNode> nodes;
-  const int scene = project.WorkingRegion >= 0 ? project.WorkingRegion : project.CurrentRegion;
-  nodes.push_back({"Scene " + std::to_string(scene), 0, 0, InspectorNode::Group});
+  nodes.push_back(
+      {"Scene " + std::to_string(WorkingRegionIndex(project)), 0, 0, InspectorNode::Group});
   nodes.push_back({"Background", 1, 0, InspectorNode::Group});
   for (int i = 0; i < 5; ++i) nodes.push_back({PlaneNames[i], 2, i + 1, InspectorNode::Plane});
   if (withObjects) {
