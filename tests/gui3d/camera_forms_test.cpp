@@ -23,36 +23,6 @@ QRadioButton* Radio(QWidget& form, const char* name) {
   return r;
 }
 
-TEST_F(CameraControlFormTest, CaptionsAndDefaults) {
-  RenderSwitches switches;
-  app::TCameraControlForm form(switches);
-  EXPECT_EQ(form.windowTitle(), "Controls");
-  const std::pair<const char*, const char*> titles[] = {{"Quality", " Preview Quality "},
-                                                        {"Operation", " Mouse Operation "}};
-  for (const auto& [name, title] : titles) {
-    auto* g = form.findChild<QGroupBox*>(QString::fromLatin1(name));
-    ASSERT_NE(g, nullptr) << name;
-    EXPECT_EQ(g->title(), QString::fromLatin1(title));
-  }
-  EXPECT_EQ(Radio(form, "Quality0")->text(), "Low");
-  EXPECT_EQ(Radio(form, "Quality1")->text(), "High ");
-  EXPECT_EQ(Radio(form, "Operation0")->text(), "Move Camera");
-  EXPECT_EQ(Radio(form, "Operation1")->text(), "Rotate Camera");
-  EXPECT_TRUE(Radio(form, "Quality0")->isChecked());
-  EXPECT_TRUE(Radio(form, "Operation0")->isChecked());
-  auto* negative = form.findChild<QCheckBox*>("NegativeCheckBox");
-  auto* useVW = form.findChild<QCheckBox*>("UseVW");
-  auto* see = form.findChild<QCheckBox*>("SeeVWClip");
-  ASSERT_TRUE(negative && useVW && see);
-  EXPECT_EQ(negative->text(), "Negative Output");
-  EXPECT_EQ(useVW->text(), "Use Window");
-  EXPECT_EQ(see->text(), "Preview");
-  EXPECT_FALSE(negative->isChecked());
-  EXPECT_TRUE(useVW->isChecked());
-  EXPECT_FALSE(see->isChecked());
-  EXPECT_EQ(form.findChild<QGroupBox*>("ViewingWindow")->title(), " Viewing Window ");
-}
-
 TEST_F(CameraControlFormTest, ClicksChangeSwitchesAndTell) {
   RenderSwitches switches;
   app::TCameraControlForm form(switches);

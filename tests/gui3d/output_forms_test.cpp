@@ -23,41 +23,6 @@ namespace {
 
 using OutputOptionFormTest = Gui3dTest;
 
-TEST_F(OutputOptionFormTest, DefaultsAndTexts) {
-  TOutputOptions options;
-  app::TOutputOptionForm form(options);
-  EXPECT_EQ(form.windowTitle(), "Advanced Output Options");
-  const std::pair<const char*, const char*> texts[] = {
-      {"ColorDepthGroup0", "16 colors (4-bit)"},
-      {"ColorDepthGroup1", "256 Colors (8-bit)"},
-      {"ColorDepthGroup2", "True Color (24-bit)"},
-      {"MotionBlurCheckBox", "Use Motion Blur"},
-      {"StereographCheckBox", "Output Stereograph"},
-      {"CheckBox1", "Smooth mapping"},
-      {"CheckBox2", "Smooth scaling"},
-      {"DefaultButton", "Default Settings"},
-      {"Button1", "OK"},
-      {"Button2", "Cancel"},
-  };
-  for (const auto& [name, text] : texts) {
-    auto* b = form.findChild<QAbstractButton*>(QString::fromLatin1(name));
-    ASSERT_NE(b, nullptr) << name;
-    EXPECT_EQ(b->text(), QString::fromLatin1(text)) << name;
-  }
-  EXPECT_TRUE(form.findChild<QRadioButton*>("ColorDepthGroup2")->isChecked());
-  EXPECT_FALSE(form.findChild<QCheckBox*>("MotionBlurCheckBox")->isEnabled());
-  EXPECT_FALSE(form.findChild<QPushButton*>("DefaultButton")->isEnabled());
-  auto* ac = form.findChild<QSpinBox*>("ACFrameEdit");
-  EXPECT_EQ(ac->value(), 9);
-  EXPECT_EQ(ac->minimum(), 1);
-  EXPECT_EQ(ac->maximum(), 20);
-  EXPECT_EQ(form.findChild<QLineEdit*>("EyeSEdit")->text(), "10");
-  auto* slider = form.findChild<QSlider*>("LTBSlider");
-  EXPECT_EQ(slider->value(), 0);
-  EXPECT_EQ(slider->maximum(), 10);
-  Screenshot(form, "output_option_form");
-}
-
 TEST_F(OutputOptionFormTest, ChangesStayAfterCancel) {
   TOutputOptions options;
   app::TOutputOptionForm form(options);

@@ -38,46 +38,6 @@ class TimelineFormTest : public Gui3dTest {
   app::TTimelineForm form;
 };
 
-TEST_F(TimelineFormTest, ControlsStartWithTheirDefaults) {
-  EXPECT_EQ(Find<QSpinBox>("FPSEdit")->value(), 20);
-  EXPECT_EQ(Find<QSpinBox>("FPKEdit")->value(), 60);
-  EXPECT_EQ(Find<QSpinBox>("RgnTransEdit")->value(), 40);
-  EXPECT_EQ(Text("CurrentFrameEdit"), "1");
-  EXPECT_EQ(Text("NoOfKeyframeEdit"), "2");
-  EXPECT_EQ(Text("MFRFEdit"), "1.0");
-  QScrollBar* bar = Find<QScrollBar>("KeyFrameScrollBar");
-  EXPECT_EQ(bar->minimum(), 1);
-  EXPECT_EQ(bar->maximum(), 2);
-  EXPECT_EQ(bar->value(), 1);
-  EXPECT_EQ(bar->pageStep(), 1);
-  EXPECT_FALSE(Find<QToolButton>("DeleteButton")->isEnabled());
-  EXPECT_EQ(Find<QToolButton>("RecordCurrentFrame")->text(), "Record");
-  EXPECT_EQ(form.windowTitle(), "Animation Path");
-  EXPECT_EQ(timeline.KeyCount(), 2);
-  // The spin edits have no limits.
-  EXPECT_EQ(Find<QSpinBox>("FPSEdit")->minimum(), INT_MIN);
-  EXPECT_EQ(Find<QSpinBox>("FPSEdit")->maximum(), INT_MAX);
-}
-
-TEST_F(TimelineFormTest, HintsAreTheProgramsTexts) {
-  const std::pair<const char*, const char*> hints[] = {
-      {"NewPathButton", "New Animation Path"},
-      {"ToolButton2", "Open Animation Path"},
-      {"ToolButton3", "Save Animation Path"},
-      {"FPSEdit", "Frame per second"},
-      {"FPKEdit", "Frame per keyframe"},
-      {"RgnTransEdit", "Frame per second for Region Transition"},
-      {"KeyFrameScrollBar", "Keyframe Select Bar"},
-      {"RecordCurrentFrame", "Record Current Keyframe"},
-      {"MFRFEdit", "Master frame rate factor"},
-  };
-  for (const auto& [name, hint] : hints) {
-    QWidget* w = form.findChild<QWidget*>(QString::fromLatin1(name));
-    ASSERT_NE(w, nullptr) << name;
-    EXPECT_EQ(w->toolTip(), QString::fromLatin1(hint)) << name;
-  }
-}
-
 TEST_F(TimelineFormTest, NewPathSetsUntitledCaption) {
   Click("NewPathButton");
   EXPECT_EQ(form.windowTitle(), "Animation Path - [Untitled]");
