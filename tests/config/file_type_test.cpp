@@ -63,8 +63,8 @@ TEST(InstalledDataFolder, InstalledOnlyInBinBesideAnInstalledEntry) {
 }
 
 TEST(DesktopEntry, IsTheInstalledEntryOpeningTheRunningProgram) {
-  const std::string installed = testing::ReadFile(
-      testing::SourceDir() / "data" / (std::string(ApplicationId()) + ".desktop"));
+  const std::string installed = testing::ReadFile(testing::SourceDir() / "data" /
+                                                  (std::string(ApplicationId()) + ".desktop"));
   const std::string text = DesktopEntryText("/home/a b/build/glkov");
   EXPECT_NE(text.find("\nExec=\"/home/a b/build/glkov\" %f\n"), std::string::npos) << text;
   EXPECT_EQ(text.find("Exec=glkov"), std::string::npos);

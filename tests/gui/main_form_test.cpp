@@ -389,7 +389,8 @@ TEST_F(MainFormTest, RegistrationFilesAndMessage) {
   const std::string desktop = ReadFile(data / DesktopEntryFile());
   EXPECT_NE(desktop.find("Exec=" + program + " %f"), std::string::npos);
   ASSERT_EQ(script.infos.size(), 1);
-  EXPECT_EQ(script.infos[0], QString::fromStdString("File-Type .kov associated with\n" + program + "\n"));
+  EXPECT_EQ(script.infos[0],
+            QString::fromStdString("File-Type .kov associated with\n" + program + "\n"));
   // Nothing to do without a command; no message either.
   form->RegisterFileType(".kov", "kovfile", "glKOV-File", "", "");
   EXPECT_EQ(script.infos.size(), 1);

@@ -187,9 +187,9 @@ FileTypeRegistration WriteFileTypeAssociation(const FileTypeAssociation& a,
     const std::filesystem::path mime = dataHome / MimePackageFile();
     const std::filesystem::path desktop = dataHome / DesktopEntryFile();
     const std::filesystem::path icon = dataHome / IconFile();
-    for (const auto& [file, text] : {std::pair{mime, MimePackageText()},
-                                     std::pair{icon, IconText()},
-                                     std::pair{desktop, DesktopEntryText(a.Command)}}) {
+    for (const auto& [file, text] :
+         {std::pair{mime, MimePackageText()}, std::pair{icon, IconText()},
+          std::pair{desktop, DesktopEntryText(a.Command)}}) {
       make(file.parent_path());
       WriteFileAtomically(file, text);
       r.Written.push_back(file);

@@ -41,9 +41,9 @@ inline constexpr const char* kCameraPathMimeType = "application/x-glkov-camera-p
 std::optional<std::filesystem::path> InstalledDataFolder(const std::filesystem::path& program);
 
 // The files the registration writes, relative to the data folder; the same names as installed.
-std::filesystem::path MimePackageFile();  // mime/packages/<id>.xml
+std::filesystem::path MimePackageFile();   // mime/packages/<id>.xml
 std::filesystem::path DesktopEntryFile();  // applications/<id>.desktop
-std::filesystem::path IconFile();  // icons/hicolor/scalable/apps/<id>.svg
+std::filesystem::path IconFile();          // icons/hicolor/scalable/apps/<id>.svg
 
 // The texts of the installed MIME package and icon, and the installed desktop entry with its
 // "Exec=" line opening "%f" with program (quoted where it needs quotes).
@@ -52,8 +52,8 @@ std::string IconText();
 std::string DesktopEntryText(const std::string& program);
 
 struct FileTypeRegistration {
-  bool UsesInstalledFiles = false;         // the program is installed
-  std::filesystem::path InstalledDataDir;  // its "<prefix>/share", when installed
+  bool UsesInstalledFiles = false;             // the program is installed
+  std::filesystem::path InstalledDataDir;      // its "<prefix>/share", when installed
   std::vector<std::filesystem::path> Written;  // files written below dataHome
   std::vector<std::filesystem::path> Removed;  // stale own copies removed below dataHome
 };
