@@ -99,8 +99,10 @@ TEST(WriteFileTypeAssociation, UninstalledProgramWritesTheDefinitionsForTheUser)
   const auto a = *PrepareFileType(".kov", "kovfile", "glKOV-File", "", "/src/build/glkov");
   std::filesystem::create_directories(data / "applications");
   testing::WriteFile(data / "applications" / "mimeapps.list", "[Default Applications]\nx/y=z;\n");
+  testing::WriteFile(data / "applications" / "glkov-kovfile.desktop", "older version");
   const FileTypeRegistration r = WriteFileTypeAssociation(a, data);
   EXPECT_FALSE(r.UsesInstalledFiles);
+  EXPECT_EQ(r.Removed, std::vector{data / "applications" / "glkov-kovfile.desktop"});
   EXPECT_EQ(r.Written.size(), 4u);
   EXPECT_EQ(testing::ReadFile(data / MimePackageFile()), MimePackageText());
   EXPECT_EQ(testing::ReadFile(data / DesktopEntryFile()), DesktopEntryText("/src/build/glkov"));

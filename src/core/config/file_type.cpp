@@ -163,26 +163,32 @@ FileTypeRegistration WriteFileTypeAssociation(const FileTypeAssociation& a,
   FileTypeRegistration r;
   const std::filesystem::path list = dataHome / "applications" / "mimeapps.list";
   const std::string desktopName = DesktopEntryFile().filename().string();
-  if (const auto installed = InstalledDataFolder(a.Command)) {
+  auto removeIfThere = [&](const std::filesystem::path& relative) {
+    const std::filesystem::path file = dataHome / relative;
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) return;
+    if (!std::filesystem::remove(file, ec) || ec)
+      throw Error("Cannot remove " + file.string() + ": " + ec.message());
+    r.Removed.push_back(file);
+  };
+  const auto installed = InstalledDataFolder(a.Command);
+  std::error_code ec;
+  // Installed into the user's own data folder: the files there are the installed ones.
+  const bool installedHere = installed && std::filesystem::equivalent(*installed, dataHome, ec);
+  if (!installedHere) {
+    // Older versions registered the extension alone; that type would compete with ours.
+    const std::string legacy = "glkov-" + a.ClassName;
+    removeIfThere(std::filesystem::path("mime") / "packages" / (legacy + ".xml"));
+    removeIfThere(std::filesystem::path("applications") / (legacy + ".desktop"));
+  }
+  if (installed) {
     r.UsesInstalledFiles = true;
     r.InstalledDataDir = *installed;
-    std::error_code ec;
-    // Installed into the user's own data folder: those files are the installed ones.
-    if (!std::filesystem::equivalent(*installed, dataHome, ec)) {
-      // Copies below the user's data folder come first in the search order and would hide the
-      // installed definitions; so would the single-extension files of older versions.
-      const std::string legacy = "glkov-" + a.ClassName;
-      for (const std::filesystem::path& f :
-           {MimePackageFile(), DesktopEntryFile(), IconFile(),
-            std::filesystem::path("mime") / "packages" / (legacy + ".xml"),
-            std::filesystem::path("applications") / (legacy + ".desktop")}) {
-        const std::filesystem::path file = dataHome / f;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) continue;
-        if (!std::filesystem::remove(file, ec) || ec)
-          throw Error("Cannot remove " + file.string() + ": " + ec.message());
-        r.Removed.push_back(file);
-      }
-    }
+    // Copies below the user's data folder come first in the search order and would hide the
+    // installed definitions.
+    if (!installedHere)
+      for (const std::filesystem::path& f : {MimePackageFile(), DesktopEntryFile(), IconFile()})
+        removeIfThere(f);
   } else {
     const std::filesystem::path mime = dataHome / MimePackageFile();
     const std::filesystem::path desktop = dataHome / DesktopEntryFile();

@@ -64,7 +64,8 @@ struct FileTypeRegistration {
 // uninstalled run left below dataHome (they would hide the installed ones) and makes the installed
 // desktop entry the default for projects in dataHome/applications/mimeapps.list. An uninstalled
 // program writes the same MIME package, icon and desktop entry below dataHome, the entry opening
-// the running program, and makes that entry the default. Other lines of mimeapps.list are kept.
+// the running program, and makes that entry the default. Both remove the files of older versions,
+// which registered the bare extension. Other lines of mimeapps.list are kept.
 // Every file goes through AtomicFile; throws glkov::Error naming the file that failed.
 FileTypeRegistration WriteFileTypeAssociation(const FileTypeAssociation& a,
                                               const std::filesystem::path& dataHome);
