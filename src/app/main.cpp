@@ -1,12 +1,14 @@
 // glkov: the desktop program. The first argument is a project file to open; --no-splash skips
 // the splash window.
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 #include <QSurfaceFormat>
 #include <QThread>
 
 #include "app/main_form.h"
 #include "app/tool_forms.h"
+#include "core/config/file_type.h"
 
 int main(int argc, char** argv) {
   QSurfaceFormat format;
@@ -19,6 +21,11 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("glKOV");
   QApplication::setOrganizationName("glKOV");
   QApplication::setApplicationDisplayName("glKOV");
+  // Ties the windows to the desktop entry and its icon, installed or registered for the user.
+  const std::string_view id = glkov::ApplicationId();
+  const QString appId = QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size()));
+  QGuiApplication::setDesktopFileName(appId);
+  QApplication::setWindowIcon(QIcon::fromTheme(appId));
 
   QStringList args = QApplication::arguments().mid(1);
   const bool splash = !args.removeAll("--no-splash");

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "core/config/file_type.h"
+
 namespace glkov::app {
 
 QString SettingsFolder() {
@@ -14,7 +16,10 @@ QString SettingsFolder() {
     return over;
   }
   const QString programDir = QCoreApplication::applicationDirPath();
-  if (!programDir.isEmpty() && QFileInfo(programDir).isWritable()) return programDir;
+  // An installed program keeps its settings with the user even where it could write beside itself.
+  const bool installed =
+      InstalledDataFolder(QCoreApplication::applicationFilePath().toStdString()).has_value();
+  if (!installed && !programDir.isEmpty() && QFileInfo(programDir).isWritable()) return programDir;
   QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   if (user.isEmpty()) user = QDir::homePath() + "/.config/glKOV";
   QDir().mkpath(user);

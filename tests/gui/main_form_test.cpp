@@ -19,6 +19,7 @@
 #include "app/picture_view.h"
 #include "app/settings.h"
 #include "app/tool_forms.h"
+#include "core/config/file_type.h"
 #include "gui_fixture.h"
 
 namespace glkov::testing {
@@ -381,13 +382,15 @@ TEST_F(MainFormTest, RecentFilesMenu) {
 
 TEST_F(MainFormTest, RegistrationFilesAndMessage) {
   auto form = MakeForm();
-  form->RegisterFileType("..kov", "kovfile", "glKOV-File", "", "/usr/local/bin/glkov");
+  const std::string program = (dir_ / "build" / "glkov").string();
+  form->RegisterFileType("..kov", "kovfile", "glKOV-File", "", QString::fromStdString(program));
   const auto data = dir_ / "data";
-  EXPECT_TRUE(std::filesystem::exists(data / "mime/packages/glkov-kovfile.xml"));
-  const std::string desktop = ReadFile(data / "applications/glkov-kovfile.desktop");
-  EXPECT_NE(desktop.find("Exec=/usr/local/bin/glkov %f"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(data / MimePackageFile()));
+  const std::string desktop = ReadFile(data / DesktopEntryFile());
+  EXPECT_NE(desktop.find("Exec=" + program + " %f"), std::string::npos);
   ASSERT_EQ(script.infos.size(), 1);
-  EXPECT_EQ(script.infos[0], "File-Type .kov associated with\n/usr/local/bin/glkov\n");
+  EXPECT_EQ(script.infos[0],
+            QString::fromStdString("File-Type .kov associated with\n" + program + "\n"));
   // Nothing to do without a command; no message either.
   form->RegisterFileType(".kov", "kovfile", "glKOV-File", "", "");
   EXPECT_EQ(script.infos.size(), 1);
