@@ -32,6 +32,7 @@ struct ExportArgs {
   int Smoothness = TOutputOptions{}.Smoothness;
   std::optional<double> Master;  // the timeline's factor when unset
   std::string Codec;
+  std::optional<int> Crf;  // the format's default when unset
   bool ListCodecs = false;
 };
 
@@ -93,6 +94,7 @@ void RunExport(const ExportArgs& args) {
   o.EyeSeparation = args.EyeSeparation;
   o.Smoothness = args.Smoothness;
   o.Codec = args.Codec;
+  o.Crf = args.Crf.value_or(-1);
 
   CliExportCallbacks callbacks;
   interrupted = false;
@@ -125,10 +127,12 @@ void PrintCodecs() {
 }  // namespace
 
 void RegisterExport(CLI::App& app) {
-  auto* cmd = app.add_subcommand("export", "Export the camera flights as an AVI movie");
+  auto* cmd = app.add_subcommand(
+      "export", "Export the camera flights as a movie (AVI, MP4, MKV, WebM, GIF or PNG frames)");
   auto args = std::make_shared<ExportArgs>();
   cmd->add_option("PROJECT.kov", args->Project, "the project");
-  cmd->add_option("-o", args->Output, "the movie file to write");
+  cmd->add_option("-o", args->Output,
+                  "the movie to write: NAME.avi, .mp4, .mkv, .webm, .gif or DIR/NAME_%04d.png");
   cmd->add_option("--width", args->Width, "movie width in pixels")->check(CLI::PositiveNumber);
   cmd->add_option("--height", args->Height, "movie height in pixels")->check(CLI::PositiveNumber);
   cmd->add_flag("--preview", args->Preview, "quarter frame count and frame rate");
@@ -140,7 +144,13 @@ void RegisterExport(CLI::App& app) {
   cmd->add_option("--smoothness", args->Smoothness, "camera path smoothness 0 (curved) to 10")
       ->check(CLI::Range(0, 10));
   cmd->add_option("--master", args->Master, "master frame rate factor");
-  cmd->add_option("--codec", args->Codec, "encoder name (see --list-codecs); default uncompressed");
+  cmd->add_option("--codec", args->Codec,
+                  "AVI: encoder name (see --list-codecs), default uncompressed; MKV: ffv1 for "
+                  "lossless frames, default H.264");
+  cmd->add_option("--crf", args->Crf,
+                  "constant rate factor of MP4/MKV (H.264, 0-51, default 18) and WebM (VP9, "
+                  "0-63, default 32)")
+      ->check(CLI::Range(0, 63));
   cmd->add_flag("--list-codecs", args->ListCodecs, "list the encoders for AVI movies and exit");
   cmd->callback([args] {
     if (args->ListCodecs) {

@@ -18,7 +18,7 @@
 #include "core/animation/timeline.h"
 #include "core/error.h"
 #include "core/model/project.h"
-#include "core/output/avi_writer.h"
+#include "core/output/movie_writer.h"
 #include "core/output/stereograph.h"
 #include "core/perspective/sub_scenes.h"
 #include "core/scene/offscreen_target.h"
@@ -117,7 +117,7 @@ void LowerThisThreadsPriority() {
 // and comes back out of the next Add() or of Finish().
 class MovieWriterThread {
  public:
-  explicit MovieWriterThread(AviWriter& writer) : writer_(writer), thread_([this] { Run(); }) {}
+  explicit MovieWriterThread(MovieWriter& writer) : writer_(writer), thread_([this] { Run(); }) {}
   ~MovieWriterThread() { Stop(); }
   MovieWriterThread(const MovieWriterThread&) = delete;
   MovieWriterThread& operator=(const MovieWriterThread&) = delete;
@@ -183,7 +183,7 @@ class MovieWriterThread {
     if (thread_.joinable()) thread_.join();
   }
 
-  AviWriter& writer_;
+  MovieWriter& writer_;
   std::mutex mutex_;
   std::condition_variable changed_;
   struct Queued {
@@ -215,29 +215,33 @@ class Exporter {
     CheckSomethingToExport();
     if (o.Stereograph) EyeSeparationValue(o);  // a bad number stops the export before any file
 
-    AviWriterOptions writerOptions;
+    MovieWriterOptions writerOptions;
     writerOptions.Width = o.Width;
     writerOptions.Height = o.Height;
     writerOptions.ColorCount = ColorCountOfItem(o.ColorDepthItem);
     writerOptions.Rate = StreamRate(fps_, master_, divisor_);
     writerOptions.Codec = o.Codec;
-    AviWriter writer(request_.FileName, writerOptions);
-    FrameRenderer renderer(o.Width, o.Height, request_);
+    writerOptions.Crf = o.Crf;
+    const std::unique_ptr<MovieWriter> writer =
+        OpenMovieWriter(request_.FileName, writerOptions, callbacks_);
+    width_ = writer->Width();
+    height_ = writer->Height();
+    FrameRenderer renderer(width_, height_, request_);
     renderer_ = &renderer;
 
     ExportResult result;
     try {
-      MovieWriterThread thread(writer);
+      MovieWriterThread thread(*writer);
       writer_ = &thread;
       for (size_t s = 0; s < scenes_.size(); ++s) ExportSubScene(scenes_[s]);
       thread.Finish();
     } catch (const ExportAborted&) {
-      writer.Abandon();
+      writer->Abort();
       result.Aborted = true;
       result.Frames = frames_;
       return result;
     }
-    writer.Finish();
+    writer->Commit();
     result.Frames = frames_;
     return result;
   }
@@ -314,7 +318,7 @@ class Exporter {
     const double dx = ((b.Left + b.Right) / 2.0 - (a.Left + a.Right) / 2.0) / n;
     const double dy = ((b.Top + b.Bottom) / 2.0 - (a.Top + a.Bottom) / 2.0) / n;
     TFastBMP& frame = renderer_->Frame();
-    frame.SetSize(request_.Options.Width, request_.Options.Height);
+    frame.SetSize(width_, height_);
     for (int k = 1; k <= n; ++k) {
       project_.IOriginal.StretchRectInto(frame, RoundHalfEven(k * dx) + x0,
                                          RoundHalfEven(k * dy) + y0, w, h);
@@ -344,6 +348,8 @@ class Exporter {
   int trans_ = 40;
   double smoothness_ = 0;
   int64_t frames_ = 0;
+  int width_ = 0;  // of the movie's frames
+  int height_ = 0;
 };
 
 }  // namespace
