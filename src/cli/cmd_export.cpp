@@ -33,6 +33,7 @@ struct ExportArgs {
   std::optional<double> Master;  // the timeline's factor when unset
   std::string Codec;
   std::optional<int> Crf;  // the format's default when unset
+  int Samples = TOutputOptions{}.Samples;
   bool ListCodecs = false;
 };
 
@@ -95,6 +96,7 @@ void RunExport(const ExportArgs& args) {
   o.Smoothness = args.Smoothness;
   o.Codec = args.Codec;
   o.Crf = args.Crf.value_or(-1);
+  o.Samples = args.Samples;
 
   CliExportCallbacks callbacks;
   interrupted = false;
@@ -151,6 +153,8 @@ void RegisterExport(CLI::App& app) {
                   "constant rate factor of MP4/MKV (H.264, 0-51, default 18) and WebM (VP9, "
                   "0-63, default 32)")
       ->check(CLI::Range(0, 63));
+  cmd->add_option("--samples", args->Samples, "anti-aliasing samples per pixel: 1, 2, 4 or 8")
+      ->check(CLI::IsMember({1, 2, 4, 8}));
   cmd->add_flag("--list-codecs", args->ListCodecs, "list the encoders for AVI movies and exit");
   cmd->callback([args] {
     if (args->ListCodecs) {

@@ -58,7 +58,7 @@ std::optional<std::vector<TKeyFrame>> ReadPathKeys(const TProject& project, int 
 class FrameRenderer {
  public:
   FrameRenderer(int width, int height, const ExportRequest& request)
-      : target_(width, height), request_(request) {
+      : target_(width, height, request.Options.Samples), request_(request) {
     switches_ = request.Switches;
     switches_.SeeVWClip = true;  // every movie frame shows exactly the viewing window
     if (request.Options.Stereograph) eyeSeparation_ = EyeSeparationValue(request.Options);
@@ -83,6 +83,7 @@ class FrameRenderer {
   }
 
   TFastBMP& Frame() { return frame_; }
+  int Samples() const { return target_.Samples(); }
 
  private:
   // Bottom-up, as the movie stores the rows (the stereograph's pixels do not mind).
@@ -228,6 +229,11 @@ class Exporter {
     height_ = writer->Height();
     FrameRenderer renderer(width_, height_, request_);
     renderer_ = &renderer;
+    if (renderer.Samples() < o.Samples) {
+      callbacks_.Warning(std::to_string(o.Samples) +
+                         " samples per pixel are more than this OpenGL allows: " +
+                         std::to_string(renderer.Samples()) + " are used.");
+    }
 
     ExportResult result;
     try {

@@ -22,6 +22,7 @@ struct TOutputOptions {
   int Height = 240;
   std::string Codec;  // encoder name; empty: uncompressed frames
   int Crf = -1;       // constant rate factor of MP4/MKV (H.264) and WebM; -1: the format's default
+  int Samples = 4;    // anti-aliasing: samples per pixel, 1, 2, 4 or 8
 };
 
 // Colour count of a ColorDepthGroup item: 0 -> 16, 1 -> 256, 2 -> 65536 (written as 24 bits).
