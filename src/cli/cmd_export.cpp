@@ -27,7 +27,7 @@ struct ExportArgs {
   bool Preview = false;
   std::optional<int> Scene;  // only this sub-scene; all sub-scenes when unset
   int Colors = 24;           // 16, 256 or 24
-  bool Stereo = false;
+  std::string Stereo;        // "anaglyph" or "sbs" when --stereo is given
   std::string EyeSeparation = TOutputOptions{}.EyeSeparation;
   int Smoothness = TOutputOptions{}.Smoothness;
   std::optional<double> Master;  // the timeline's factor when unset
@@ -91,7 +91,8 @@ void RunExport(const ExportArgs& args) {
   o.GenMultiRegion = !args.Scene.has_value();
   request.SingleScene = args.Scene.value_or(0);
   o.ColorDepthItem = args.Colors == 16 ? 0 : args.Colors == 256 ? 1 : 2;
-  o.Stereograph = args.Stereo;
+  o.Stereograph = !args.Stereo.empty();
+  o.StereoSideBySide = args.Stereo == "sbs";
   o.EyeSeparation = args.EyeSeparation;
   o.Smoothness = args.Smoothness;
   o.Codec = args.Codec;
@@ -141,7 +142,11 @@ void RegisterExport(CLI::App& app) {
   cmd->add_option("--scene", args->Scene, "export only this sub-scene")->check(CLI::PositiveNumber);
   cmd->add_option("--colors", args->Colors, "colour depth: 16, 256 or 24 (bits)")
       ->check(CLI::IsMember({16, 256, 24}));
-  cmd->add_flag("--stereo", args->Stereo, "red/blue stereograph frames");
+  auto* stereo = cmd->add_option("--stereo", args->Stereo,
+                                 "stereo frames: anaglyph (red/blue, also --stereo alone) or sbs "
+                                 "(the two eyes side by side)")
+                     ->expected(0, 1)
+                     ->check(CLI::IsMember({"", "anaglyph", "sbs"}));
   cmd->add_option("--eye-sep", args->EyeSeparation, "eye separation in picture pixels");
   cmd->add_option("--smoothness", args->Smoothness, "camera path smoothness 0 (curved) to 10")
       ->check(CLI::Range(0, 10));
@@ -156,7 +161,8 @@ void RegisterExport(CLI::App& app) {
   cmd->add_option("--samples", args->Samples, "anti-aliasing samples per pixel: 1, 2, 4 or 8")
       ->check(CLI::IsMember({1, 2, 4, 8}));
   cmd->add_flag("--list-codecs", args->ListCodecs, "list the encoders for AVI movies and exit");
-  cmd->callback([args] {
+  cmd->callback([args, stereo] {
+    if (stereo->count() > 0 && args->Stereo.empty()) args->Stereo = "anaglyph";
     if (args->ListCodecs) {
       PrintCodecs();
       return;

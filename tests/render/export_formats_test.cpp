@@ -212,3 +212,36 @@ INSTANTIATE_TEST_SUITE_P(AllFormats, AbortedExport,
 
 }  // namespace
 }  // namespace glkov
+
+namespace glkov {
+namespace {
+
+// Side-by-side stereo: the movie is twice as wide; with no eye separation both halves are the
+// same picture, with one they differ, and the transition shows one picture to both eyes.
+TEST_F(ExportFormats, SideBySideStereoPutsTheEyesNextToEachOther) {
+  for (const char* separation : {"0", "20"}) {
+    const auto out = *dir_ / ("sbs" + std::string(separation) + ".avi");
+    std::string err;
+    ASSERT_EQ(RunCli({"export", Project(), "-o", out.string(), "--width", "40", "--height", "30",
+                      "--stereo", "sbs", "--eye-sep", separation},
+                     nullptr, &err),
+              0)
+        << err;
+    const auto movie = DecodeMovie(out);
+    ASSERT_EQ(movie.Frames.size(), 17u);
+    EXPECT_EQ(movie.Width, 80);
+    EXPECT_EQ(movie.Height, 30);
+    const auto half = [](const TFastBMP& f, int from) {
+      TFastBMP h(40, 30);
+      for (int y = 0; y < 30; ++y)
+        std::copy(f.Row(y) + 3 * from, f.Row(y) + 3 * (from + 40), h.Row(y));
+      return h.PackedPixels();
+    };
+    const bool apart = std::string(separation) != "0";
+    EXPECT_EQ(half(movie.Frames[0], 0) != half(movie.Frames[0], 40), apart) << separation;
+    EXPECT_EQ(half(movie.Frames[10], 0), half(movie.Frames[10], 40));  // the transition
+  }
+}
+
+}  // namespace
+}  // namespace glkov

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <exception>
 #include <filesystem>
@@ -76,13 +77,35 @@ class FrameRenderer {
       shifted.CamPos = StereoShiftedEye(camera.CamPos, camera.CamDir, camera.CamUp, eyeSeparation_,
                                         project.SceneScale);
       Draw(project, shifted, second_);
-      CombineStereograph(frame_, second_);
       project.Camera = shifted;
+      if (request_.Options.StereoSideBySide) {
+        SideBySide(frame_, second_, pair_);
+        return pair_;
+      }
+      CombineStereograph(frame_, second_);
     }
     return frame_;
   }
 
+  // The left eye's picture (the camera's) on the left, the right eye's (shifted along the right
+  // vector) on the right, in a frame twice as wide.
+  static void SideBySide(const TFastBMP& left, const TFastBMP& right, TFastBMP& into) {
+    const int w = left.Width();
+    if (into.Width() != 2 * w || into.Height() != left.Height()) into.SetSize(2 * w, left.Height());
+    const size_t bytes = static_cast<size_t>(w) * 3;
+    for (int y = 0; y < left.Height(); ++y) {
+      std::memcpy(into.Row(y), left.Row(y), bytes);
+      std::memcpy(into.Row(y) + bytes, right.Row(y), bytes);
+    }
+  }
+
   TFastBMP& Frame() { return frame_; }
+  // A frame whose two eyes see the same picture: the picture itself, or twice side by side.
+  TFastBMP& SameForBothEyes(TFastBMP& picture) {
+    if (!request_.Options.Stereograph || !request_.Options.StereoSideBySide) return picture;
+    SideBySide(picture, picture, pair_);
+    return pair_;
+  }
   int Samples() const { return target_.Samples(); }
 
  private:
@@ -100,6 +123,7 @@ class FrameRenderer {
   double eyeSeparation_ = 0;
   TFastBMP frame_;
   TFastBMP second_;
+  TFastBMP pair_;  // side-by-side frames
 };
 
 // Writing a frame costs far less than rendering one, and the renderer's threads wait for one
@@ -216,8 +240,9 @@ class Exporter {
     CheckSomethingToExport();
     if (o.Stereograph) EyeSeparationValue(o);  // a bad number stops the export before any file
 
+    const bool sideBySide = o.Stereograph && o.StereoSideBySide;
     MovieWriterOptions writerOptions;
-    writerOptions.Width = o.Width;
+    writerOptions.Width = sideBySide ? 2 * o.Width : o.Width;
     writerOptions.Height = o.Height;
     writerOptions.ColorCount = ColorCountOfItem(o.ColorDepthItem);
     writerOptions.Rate = StreamRate(fps_, master_, divisor_);
@@ -225,7 +250,7 @@ class Exporter {
     writerOptions.Crf = o.Crf;
     const std::unique_ptr<MovieWriter> writer =
         OpenMovieWriter(request_.FileName, writerOptions, callbacks_);
-    width_ = writer->Width();
+    width_ = sideBySide ? writer->Width() / 2 : writer->Width();
     height_ = writer->Height();
     FrameRenderer renderer(width_, height_, request_);
     renderer_ = &renderer;
@@ -328,7 +353,7 @@ class Exporter {
     for (int k = 1; k <= n; ++k) {
       project_.IOriginal.StretchRectInto(frame, RoundHalfEven(k * dx) + x0,
                                          RoundHalfEven(k * dy) + y0, w, h);
-      Write(frame, RowOrder::TopDown);
+      Write(renderer_->SameForBothEyes(frame), RowOrder::TopDown);
       callbacks_.Progress(caption, RoundHalfEven(k * 100.0 / n));
       callbacks_.PumpEvents();
     }

@@ -11,7 +11,9 @@ struct TOutputOptions {
   int ColorDepthItem = 2;            // 0: 16 colours, 1: 256 colours, 2: true colour (24-bit)
   bool MotionBlur = false;           // kept, has no effect on the output
   int AccumulatedFrames = 9;         // 1 to 20, kept, has no effect on the output
-  bool Stereograph = false;          // red/blue anaglyph frames
+  bool Stereograph = false;          // stereo frames: red/blue anaglyph, or see StereoSideBySide
+  bool StereoSideBySide = false;     // with Stereograph: the left and the right eye's frames next
+                                     // to each other (a movie twice as wide)
   std::string EyeSeparation = "10";  // picture pixels, as typed
   int Smoothness = 0;                // camera path smoothness slider, 0 (curved) to 10 (zig-zag)
   // The export window.
