@@ -175,6 +175,7 @@ TEST_F(ExportFixture, FramesAreTheViewingWindowRenders) {
   RenderFrameOptions options;
   options.Width = 64;
   options.Height = 48;
+  options.Samples = TOutputOptions{}.Samples;
   options.Switches.SeeVWClip = true;
   const TCamera first = timeline_->KeyFrames()[0].Camera();
   const TFastBMP expected = RenderFrame(project_, first, options);

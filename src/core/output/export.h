@@ -1,7 +1,7 @@
 #pragma once
 
 // The animation export: every sub-scene with a camera path rendered frame by frame along its
-// interpolated flight into one AVI movie, neighbouring sub-scenes joined by a pan across the
+// interpolated flight into one movie (see MovieWriter), neighbouring sub-scenes joined by a pan across the
 // original picture.
 
 #include <cstdint>
