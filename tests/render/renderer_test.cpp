@@ -293,6 +293,23 @@ TEST(RenderBox, QualityNearestKeepsTexelsLinearBlendsThem) {
   EXPECT_EQ(levels().size(), 2u);
 }
 
+TEST(RenderBox, LinearFilteringKeepsEachEdgeToItsOwnTexels) {
+  TProject p = MakeBoxProject(16);
+  // The rear wall is one grey but for a black last column: its left edge must stay grey.
+  TBoard& rear = p.Boards[4];
+  for (int j = 0; j < 16; ++j) {
+    for (int i = 0; i < 16; ++i) {
+      uint8_t* t = &rear.Texels[(j * 16 + i) * 3];
+      t[0] = t[1] = t[2] = i == 15 ? 0 : 200;
+    }
+  }
+  const TFastBMP frame = Draw(p, NoOutline(), 200, 150, 1);
+  const auto [col, row] = FramePixelOf(51, 67, {}, frame.Width(), frame.Height());
+  EXPECT_EQ(PixelAt(frame, col, row).g, 200);  // one picture pixel inside the left edge
+  const auto [midCol, midRow] = FramePixelOf(100, 67, {}, frame.Width(), frame.Height());
+  EXPECT_EQ(PixelAt(frame, midCol, midRow).g, 200);
+}
+
 TEST(RenderBox, UploadNamesEveryTextureOnce) {
   TProject p = MakeBoxProject(16);
   testing::AddBoxObjects(
