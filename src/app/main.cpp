@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include "app/main_form.h"
+#include "app/settings.h"
 #include "app/tool_forms.h"
 
 int main(int argc, char** argv) {
@@ -16,9 +17,7 @@ int main(int argc, char** argv) {
   QSurfaceFormat::setDefaultFormat(format);
 
   QApplication app(argc, argv);
-  QApplication::setApplicationName("glKOV");
-  QApplication::setOrganizationName("glKOV");
-  QApplication::setApplicationDisplayName("glKOV");
+  glkov::app::SetApplicationNames();
 
   QStringList args = QApplication::arguments().mid(1);
   const bool splash = !args.removeAll("--no-splash");
