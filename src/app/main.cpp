@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include "app/main_form.h"
+#include "app/settings.h"
 #include "app/tool_forms.h"
 #include "core/config/file_type.h"
 
@@ -18,9 +19,7 @@ int main(int argc, char** argv) {
   QSurfaceFormat::setDefaultFormat(format);
 
   QApplication app(argc, argv);
-  QApplication::setApplicationName("glKOV");
-  QApplication::setOrganizationName("glKOV");
-  QApplication::setApplicationDisplayName("glKOV");
+  glkov::app::SetApplicationNames();
   // Ties the windows to the desktop entry and its icon, installed or registered for the user.
   const std::string_view id = glkov::ApplicationId();
   const QString appId = QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size()));

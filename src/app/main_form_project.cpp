@@ -103,7 +103,7 @@ bool TMainForm::CloseProject() {
   layout_ = ViewLayout{};
   SetPanelText(1, "");
   panels_[0]->setEnabled(false);
-  outBar_->setCurrentItem(outBar_->topLevelItem(0));
+  SelectStepItem(0);
   for (const char* item : {"Subs-Scenes", "Sub-Scenes Perspective", "Foreground Objects",
                            "Camera Settings", "Output To File...", "Internal Player"})
     SetStepItemEnabled(item, false);
@@ -164,6 +164,7 @@ bool TMainForm::SaveProject() {
   });
   if (ok) project_.Modified = false;
   if (ok) DropRecovery();
+  RefreshTitle();
   return ok;
 }
 

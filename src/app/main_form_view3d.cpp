@@ -149,8 +149,10 @@ void TMainForm::CreateView3DWindows() {
     SetStepItemEnabled("Output To File...", timeline_.ListExists() && timeline_.KeyCount() > 1);
     outBar_->viewport()->update();
   });
-  connect(timelineForm_, &TTimelineForm::PathFileChanged, this,
-          [this](const QString&) { project_.Modified = true; });
+  connect(timelineForm_, &TTimelineForm::PathFileChanged, this, [this](const QString&) {
+    project_.Modified = true;
+    RefreshTitle();
+  });
   timelineForm_->KeysEdited = [this](const QString& text, const TTimeline& before) {
     undo_->push(new TKeyEditCommand(this, text, before, timeline_));
     SetStepItemEnabled("Output To File...", timeline_.ListExists() && timeline_.KeyCount() > 1);
@@ -224,7 +226,12 @@ void TMainForm::CreateView3DWindows() {
   connect(outputForm_, &TOutputAVIForm::MovieWritten, this,
           [this](const QString& fileName, bool loadPlayer) {
             SetStepItemEnabled("Internal Player", true);
-            if (loadPlayer) PlayFile(fileName);
+            QApplication::beep();  // the desktop's sound for a finished job
+            // The player holds the new movie either way; it is shown only when asked to.
+            if (loadPlayer)
+              PlayFile(fileName);
+            else
+              playerForm_->Load(fileName);
           });
 
   playerForm_ = new TAVIPlayerForm(this);
@@ -269,8 +276,8 @@ bool TMainForm::MakeScene() {
   if (!toolVisible_[Timeline]) ToggleToolWindow(Timeline);
   SetStepItemEnabled("Internal Player", true);
   outBar_->viewport()->update();
-  for (const char* name : {"RevertToolButton", "ControlToolButton", "TimelineToolButton"})
-    if (auto* b = findChild<QWidget*>(name)) b->setEnabled(true);
+  if (auto* b = findChild<QWidget*>("RevertToolButton")) b->setEnabled(true);
+  UpdateToolToggles();
   ShowCameraValues();
   RedrawScene();
   return made;
@@ -352,7 +359,8 @@ void TMainForm::PlayFileClick() {
   playerForm_->raise();
   const QString folder = project_.ProjectDir.empty() ? QCoreApplication::applicationDirPath()
                                                      : QString::fromStdString(project_.ProjectDir);
-  const QString file = dialogs_.OpenFile(this, QStringLiteral("Open AVI File"), folder,
+  // The dialog belongs to the player, which stays on top: so it opens in front of it.
+  const QString file = dialogs_.OpenFile(playerForm_, QStringLiteral("Open AVI File"), folder,
                                          QStringLiteral("AVI-Files (*.avi);;All Files (*)"));
   if (!file.isEmpty()) PlayFile(file);
 }

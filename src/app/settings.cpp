@@ -9,6 +9,11 @@
 
 namespace glkov::app {
 
+void SetApplicationNames() {
+  QCoreApplication::setApplicationName("glKOV");
+  QCoreApplication::setOrganizationName("glKOV");
+}
+
 QString SettingsFolder() {
   const QString over = qEnvironmentVariable("GLKOV_CONFIG_DIR");
   if (!over.isEmpty()) {

@@ -43,6 +43,13 @@ TEST_F(ScreenshotTest, EveryPage) {
       QApplication::processEvents();
       if (!out.isEmpty()) form->grab().save(QString("%1/room-page%2.png").arg(out).arg(page));
     }
+    // The mesh page after the window grew, with the perspective fixed.
+    form->ShowPage(3);
+    form->resize(form->width() + 200, form->height() + 120);
+    form->findChild<QWidget*>("PerspectiveDone")->setFocus();
+    form->SetPerspectiveDone(true);
+    QApplication::processEvents();
+    if (!out.isEmpty()) form->grab().save(out + "/room-page3-larger-done.png");
   }
   if (!out.isEmpty()) {
     for (auto* f : form->findChildren<app::TToolForm*>()) {

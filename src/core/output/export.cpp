@@ -237,7 +237,7 @@ class Exporter {
     trans_ = timeline_.Trans;
     smoothness_ = SmoothnessOf(o);
     scenes_ = ExportScenes(project_, request_);
-    CheckSomethingToExport();
+    CheckSomethingToExport(project_, request_);
     if (o.Stereograph) EyeSeparationValue(o);  // a bad number stops the export before any file
 
     const bool sideBySide = o.Stereograph && o.StereoSideBySide;
@@ -278,16 +278,6 @@ class Exporter {
   }
 
  private:
-  void CheckSomethingToExport() {
-    for (int i : scenes_) {
-      const auto keys = ReadPathKeys(project_, i, callbacks_, false);
-      if (keys && keys->size() >= 2 && (*keys)[0].Recorded) return;
-    }
-    throw Error(
-        "Nothing to export: no sub-scene has a camera path with at least two key frames whose "
-        "first key frame is recorded.");
-  }
-
   void ExportSubScene(int i) {
     const TMeshRegion& region = project_.MeshRegions[static_cast<size_t>(i)];
     if (region.CameraPath.empty()) return;  // no frames and no transition
@@ -353,9 +343,20 @@ class Exporter {
     for (int k = 1; k <= n; ++k) {
       project_.IOriginal.StretchRectInto(frame, RoundHalfEven(k * dx) + x0,
                                          RoundHalfEven(k * dy) + y0, w, h);
+      if (request_.Switches.Negative) InvertColours(frame);
       Write(renderer_->SameForBothEyes(frame), RowOrder::TopDown);
       callbacks_.Progress(caption, RoundHalfEven(k * 100.0 / n));
       callbacks_.PumpEvents();
+    }
+  }
+
+  // "Negative Output" for the pan frames, which are cut from the picture rather than rendered
+  // from the negative texels.
+  static void InvertColours(TFastBMP& frame) {
+    for (int y = 0; y < frame.Height(); ++y) {
+      uint8_t* row = frame.Row(y);
+      for (size_t i = 0; i < 3 * static_cast<size_t>(frame.Width()); ++i)
+        row[i] = static_cast<uint8_t>(255 - row[i]);
     }
   }
 
@@ -397,6 +398,17 @@ std::vector<int> ExportScenes(const TProject& project, const ExportRequest& requ
     scenes.push_back(k);
   }
   return scenes;
+}
+
+void CheckSomethingToExport(const TProject& project, const ExportRequest& request) {
+  UiCallbacks quiet;
+  for (int i : ExportScenes(project, request)) {
+    const auto keys = ReadPathKeys(project, i, quiet, false);
+    if (keys && keys->size() >= 2 && (*keys)[0].Recorded) return;
+  }
+  throw Error(
+      "Nothing to export: no sub-scene has a camera path with at least two key frames whose "
+      "first key frame is recorded.");
 }
 
 ExportResult ExportAnimation(TProject& project, TTimeline& timeline, const ExportRequest& request,

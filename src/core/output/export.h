@@ -47,6 +47,11 @@ struct ExportResult {
 // else the single chosen one.
 std::vector<int> ExportScenes(const TProject& project, const ExportRequest& request);
 
+// Throws glkov::Error saying what is missing when the request would export nothing (no sub-scene
+// of ExportScenes has a camera path of two or more keys whose first key is recorded), so that
+// the user hears it before being asked for a file name.
+void CheckSomethingToExport(const TProject& project, const ExportRequest& request);
+
 // Runs the export. The rates (frames per second, per key frame, per transition, the master factor)
 // are those of the timeline when the export starts; each sub-scene's camera path is then loaded
 // into the timeline in turn, the sub-scene entered and its scene made. Sub-scenes without a path

@@ -50,11 +50,14 @@ struct ExportInfoInput {
   int ColorCount = 65536;
   int Width = 320;
   int Height = 240;
+  bool Preview = false;  // a quarter of the frames at a quarter of the rate
 };
 
-// The information lines of the export window: "Data Size =" (bits per pixel / 8 x width x height
-// x frames, in MB), "Movie Length =" (seconds, four decimals), "Frame per Second =",
-// "No of Key Frames =", "Color Depth = ".
+// The information lines of the export window about the movie the export writes: "Data Size ="
+// (bits per pixel / 8 x width x height x frames, in MB), "Movie Length =" (the frames between
+// the first and the last key at the movie's rate, in seconds with four decimals), "Frame per
+// Second =" (the movie's rate), "No of Key Frames =", "Color Depth = " (true colour as
+// 16777216 colours).
 std::vector<std::string> ExportInfoLines(const ExportInfoInput& input);
 
 }  // namespace glkov

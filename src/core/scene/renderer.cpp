@@ -32,8 +32,10 @@ bool HasTexels(const Board& board, int bytesPerTexel, const std::string& what) {
 void UploadTexture(unsigned name, int width, int height, GLenum format, const uint8_t* texels,
                    GLenum filter) {
   glBindTexture(GL_TEXTURE_2D, name);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  // Clamped: a board's edge must not blend in the texels of its opposite edge (a dotted seam
+  // along the walls with linear filtering).
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(filter));
   glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, format,
                GL_UNSIGNED_BYTE, texels);
