@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "cli/cli_common.h"
+#include "cli/preset_args.h"
 #include "core/animation/timeline.h"
 #include "core/model/project.h"
 #include "core/model/project_file.h"
@@ -33,6 +34,7 @@ struct ExportArgs {
   std::optional<double> Master;  // the timeline's factor when unset
   std::string Codec;
   bool ListCodecs = false;
+  PresetArgs Preset;  // --preset: fly it in every sub-scene instead of the recorded paths
 };
 
 std::atomic<bool> interrupted{false};
@@ -93,6 +95,9 @@ void RunExport(const ExportArgs& args) {
   o.EyeSeparation = args.EyeSeparation;
   o.Smoothness = args.Smoothness;
   o.Codec = args.Codec;
+  if (!args.Preset.Name.empty()) {
+    request.Preset = ToPresetOptions(args.Preset, timeline.FPS, args.Smoothness);
+  }
 
   CliExportCallbacks callbacks;
   interrupted = false;
@@ -142,6 +147,7 @@ void RegisterExport(CLI::App& app) {
   cmd->add_option("--master", args->Master, "master frame rate factor");
   cmd->add_option("--codec", args->Codec, "encoder name (see --list-codecs); default uncompressed");
   cmd->add_flag("--list-codecs", args->ListCodecs, "list the encoders for AVI movies and exit");
+  AddPresetOptions(cmd, args->Preset);
   cmd->callback([args] {
     if (args->ListCodecs) {
       PrintCodecs();

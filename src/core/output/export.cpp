@@ -244,6 +244,7 @@ class Exporter {
 
  private:
   void CheckSomethingToExport() {
+    if (request_.Preset) return;  // every sub-scene gets a flight
     for (int i : scenes_) {
       const auto keys = ReadPathKeys(project_, i, callbacks_, false);
       if (keys && keys->size() >= 2 && (*keys)[0].Recorded) return;
@@ -255,6 +256,11 @@ class Exporter {
 
   void ExportSubScene(int i) {
     const TMeshRegion& region = project_.MeshRegions[static_cast<size_t>(i)];
+    if (request_.Preset) {
+      RenderFlight(i);
+      if (request_.Options.GenMultiRegion) Transition(i, i + 1);
+      return;
+    }
     if (region.CameraPath.empty()) return;  // no frames and no transition
     const auto keys = ReadPathKeys(project_, i, callbacks_, true);
     if (keys && !keys->empty() && (*keys)[0].Recorded) {
@@ -277,9 +283,19 @@ class Exporter {
     MakeScene(project_, {request_.Extraction, request_.Switches.Negative}, callbacks_);
     renderer_->Upload(project_);
 
-    const std::vector<TKeyFrame> keys = timeline_.KeyFrames();
+    std::vector<TKeyFrame> keys = timeline_.KeyFrames();
+    int fpk = fpk_;
+    if (request_.Preset) {
+      PresetOptions preset = *request_.Preset;
+      preset.FPS = fps_;
+      preset.Smoothness = request_.Options.Smoothness;
+      PresetFlight flight = ComputeCameraPreset(project_, preset);
+      if (!flight.Notice.empty()) callbacks_.Warning(SceneName(project_, i) + ": " + flight.Notice);
+      keys = std::move(flight.Keys);
+      fpk = flight.FPK;
+    }
     const std::vector<int> segments =
-        SegmentFrameCounts(static_cast<int>(keys.size()), fpk_, master_, request_.Options.Preview);
+        SegmentFrameCounts(static_cast<int>(keys.size()), fpk, master_, request_.Options.Preview);
     int64_t total = 0;
     for (int n : segments) total += n;
     const std::string caption = "Rendering Scene " + std::to_string(i) + "/" +
