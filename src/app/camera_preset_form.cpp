@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/main_form.h"
 #include "app/timeline_form.h"
 #include "core/error.h"
 #include "core/model/project.h"
@@ -21,6 +22,41 @@ constexpr PresetEasing kEasings[] = {PresetEasing::Linear, PresetEasing::EaseIn,
                                      PresetEasing::EaseOut, PresetEasing::EaseInOut};
 
 }  // namespace
+
+TPresetEditCommand::TPresetEditCommand(TMainForm* form, const QString& text,
+                                       const TTimeline& before, const TTimeline& after)
+    : QUndoCommand(text),
+      form_(form),
+      keys_(form, text, before, after),
+      beforeFPK_(before.FPK),
+      afterFPK_(after.FPK) {}
+
+void TPresetEditCommand::undo() {
+  keys_.undo();
+  if (keys_.isObsolete()) {
+    setObsolete(true);
+    return;
+  }
+  SetFPK(beforeFPK_);
+}
+
+void TPresetEditCommand::redo() {
+  keys_.redo();
+  if (pushed_) {  // the preset is already applied when the command is pushed
+    pushed_ = false;
+    return;
+  }
+  if (keys_.isObsolete()) {
+    setObsolete(true);
+    return;
+  }
+  SetFPK(afterFPK_);
+}
+
+void TPresetEditCommand::SetFPK(int fpk) {
+  form_->PathTimeline().FPK = fpk;
+  if (TTimelineForm* timeline = form_->TimelineWindow()) timeline->Refresh();
+}
 
 TCameraPresetForm::TCameraPresetForm(TProject& project, TTimelineForm& timelineForm,
                                      QWidget* parent)
@@ -145,10 +181,12 @@ void TCameraPresetForm::accept() {
   const TTimeline before = timeline;
   ApplyPresetFlight(timeline, *flight_);
   timelineForm_.Refresh();
-  if (timelineForm_.KeysEdited) {
-    timelineForm_.KeysEdited(QStringLiteral("Camera Preset \"%1\"")
-                                 .arg(QString::fromStdString(PresetName(Options().Preset))),
-                             before);
+  const QString text = QStringLiteral("Camera Preset \"%1\"")
+                           .arg(QString::fromStdString(PresetName(Options().Preset)));
+  if (Applied) {
+    Applied(text, before);
+  } else if (timelineForm_.KeysEdited) {
+    timelineForm_.KeysEdited(text, before);
   }
   emit timelineForm_.KeyCountChanged();
   emit timelineForm_.RedrawScene();

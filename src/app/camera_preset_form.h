@@ -5,7 +5,11 @@
 // "Play" flies a path; "OK" replaces the sub-scene's keys. The flight itself is the core's.
 
 #include <QDialog>
+#include <QUndoCommand>
+#include <functional>
 #include <optional>
+
+#include "app/undo_commands.h"
 
 #include "core/animation/camera_presets.h"
 
@@ -21,7 +25,26 @@ struct TProject;
 
 namespace glkov::app {
 
+class TMainForm;
 class TTimelineForm;
+
+// A preset applied to the timeline: its keys (as any key edit) and its frames per key, which
+// the preset sets as well. It belongs to one sub-scene; once another is entered it does nothing.
+class TPresetEditCommand : public QUndoCommand {
+ public:
+  TPresetEditCommand(TMainForm* form, const QString& text, const TTimeline& before,
+                     const TTimeline& after);
+  void undo() override;
+  void redo() override;
+
+ private:
+  void SetFPK(int fpk);
+
+  TMainForm* form_;
+  TKeyEditCommand keys_;
+  int beforeFPK_, afterFPK_;
+  bool pushed_ = true;
+};
 
 class TCameraPresetForm : public QDialog {
   Q_OBJECT
@@ -43,6 +66,11 @@ class TCameraPresetForm : public QDialog {
   // Replaces the keys of the current sub-scene by the flight (one undo step) and closes.
   void accept() override;
   void reject() override;
+
+ public:
+  // Told after OK replaced the keys, with a name for the edit and the timeline as it was before
+  // (the main window makes it undoable); without it the key edit goes to the timeline's own.
+  std::function<void(const QString& text, const TTimeline& before)> Applied;
 
  private:
   // Computes the flight of the controls' options and tells its length or why there is none.

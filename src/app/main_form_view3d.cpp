@@ -378,6 +378,9 @@ void TMainForm::CameraPresetsClick() {
   if (!dialog) {
     dialog = new TCameraPresetForm(project_, *timelineForm_, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->Applied = [this](const QString& text, const TTimeline& before) {
+      undo_->push(new TPresetEditCommand(this, text, before, timeline_));
+    };
   }
   dialog->open();
   dialog->raise();
