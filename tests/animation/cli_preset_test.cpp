@@ -83,6 +83,19 @@ TEST(CliPreset, ExportFliesThePresetInEverySubScene) {
   ASSERT_EQ(RunCli({"avi-info", movie}, &out, &err), 0) << err;
   const std::string length = "\ndwLength " + std::to_string(path["Frames"].size()) + "\n";
   EXPECT_NE(out.find(length), std::string::npos) << out;
+
+  // A preview movie: about a quarter of the frames, still a flight.
+  ASSERT_EQ(RunCli({"export", kov, "-o", movie, "--width", "48", "--height", "36", "--preset",
+                    "walk-through", "--seconds", "1", "--preview"},
+                   &out, &err),
+            0)
+      << err;
+  ASSERT_EQ(RunCli({"avi-info", movie}, &out, &err), 0) << err;
+  const size_t at = out.find("\ndwLength ");
+  ASSERT_NE(at, std::string::npos);
+  const int frames = std::stoi(out.substr(at + 10));
+  EXPECT_GE(frames, 3);
+  EXPECT_LE(frames, 7);
 }
 
 }  // namespace

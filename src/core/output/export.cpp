@@ -285,9 +285,13 @@ class Exporter {
 
     std::vector<TKeyFrame> keys = timeline_.KeyFrames();
     int fpk = fpk_;
+    bool quarter = request_.Options.Preview;
     if (request_.Preset) {
+      // A preview flies the preset timed for a quarter of the frame rate instead of dropping
+      // frames between its keys, which are two frames apart.
       PresetOptions preset = *request_.Preset;
-      preset.FPS = fps_;
+      preset.FPS = std::max(1, RoundHalfEven(static_cast<double>(fps_) / divisor_));
+      quarter = false;
       preset.Smoothness = request_.Options.Smoothness;
       PresetFlight flight = ComputeCameraPreset(project_, preset);
       if (!flight.Notice.empty()) callbacks_.Warning(SceneName(project_, i) + ": " + flight.Notice);
@@ -295,7 +299,7 @@ class Exporter {
       fpk = flight.FPK;
     }
     const std::vector<int> segments =
-        SegmentFrameCounts(static_cast<int>(keys.size()), fpk, master_, request_.Options.Preview);
+        SegmentFrameCounts(static_cast<int>(keys.size()), fpk, master_, quarter);
     int64_t total = 0;
     for (int n : segments) total += n;
     const std::string caption = "Rendering Scene " + std::to_string(i) + "/" +
