@@ -163,6 +163,9 @@ TEST(CameraPresets, RefusesBadOptionsAndAnUnmadeScene) {
     o.Seconds = seconds;
     EXPECT_THROW(ComputeCameraPreset(made, o), Error) << seconds << " " << strength;
   }
+  PresetOptions fast = Options(CameraPreset::DollyIn);
+  fast.FPS = 1'000'000'000;
+  EXPECT_THROW(ComputeCameraPreset(made, fast), Error);
   TProject unmade;
   EXPECT_THROW(ComputeCameraPreset(unmade, Options(CameraPreset::DollyIn)), Error);
 }

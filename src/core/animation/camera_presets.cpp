@@ -67,6 +67,9 @@ double Smoothstep(double t) {
 
 constexpr double kDegree = std::numbers::pi / 180;
 
+// Most frames one flight may have (ten minutes at 200 frames a second).
+constexpr int kMaxPresetFrames = 120'000;
+
 // The made scene as the flights see it: the box, the eye, the boards' quads and the view's
 // border rays in camera space (x right, y up, z = -1 ahead).
 class Room {
@@ -396,6 +399,11 @@ PresetFlight ComputeCameraPreset(const TProject& project, const PresetOptions& o
   if (o.FPS < 1) {
     throw Error("A camera preset needs at least one frame per second, not " +
                 std::to_string(o.FPS) + ".");
+  }
+  if (static_cast<double>(o.FPS) * o.Seconds > kMaxPresetFrames) {
+    throw Error("A camera preset of " + FormatG15(o.Seconds) + " seconds at " +
+                std::to_string(o.FPS) + " frames per second has too many frames (at most " +
+                std::to_string(kMaxPresetFrames) + ").");
   }
   if (static_cast<size_t>(o.Preset) >= kPresets.size()) throw Error("Unknown camera preset.");
   const Room room(project);
