@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <functional>
 #include <numbers>
 
 #include "core/animation/interpolation.h"
@@ -70,8 +69,8 @@ constexpr double kDegree = std::numbers::pi / 180;
 // Most frames one flight may have (ten minutes at 200 frames a second).
 constexpr int kMaxPresetFrames = 120'000;
 
-// The made scene as the flights see it: the box, the eye, the boards' quads and the view's
-// border rays in camera space (x right, y up, z = -1 ahead).
+// The made scene as the flights see it: the box (from the rear wall's board), the boards' front
+// edges, the eye and the view's border rays in camera space (x right, y up, z = -1 ahead).
 class Room {
  public:
   explicit Room(const TProject& p) : project_(p) {
@@ -88,8 +87,8 @@ class Room {
     Eye = {0, p.EyeHeight, p.EyeDistance};
     const double m = kPresetWallMargin * Width;
     // The allowed positions; an eye that already stands closer to a wall than the margin may
-    // stay where it is, but no move brings the camera closer still.
-    // The rear wall also stays clear of the near plane for rays up to 60 degrees off the view.
+    // stay where it is, but no move brings the camera closer still. The rear wall keeps at least
+    // twice the near plane's distance, which oblique rays would otherwise cut it at.
     const double rearMargin = std::max(m, 2 * kFrustumNear);
     Lo = {std::min(XL + m, Eye.x), std::min(Floor + m, Eye.y), std::min(Rear + rearMargin, Eye.z)};
     Hi = {std::max(XR - m, Eye.x), std::max(Ceiling - m, Eye.y), 1e300};
