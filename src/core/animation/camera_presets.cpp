@@ -89,7 +89,9 @@ class Room {
     // The allowed positions; an eye that already stands closer to a wall than the margin may
     // stay where it is, but no move brings the camera closer still. The rear wall keeps at least
     // twice the near plane's distance, which oblique rays would otherwise cut it at.
-    const double rearMargin = std::max(m, 2 * kFrustumNear);
+    // Nor does a flight go deeper than 85 % of the way from the eye: the rear wall's texels
+    // spread over the whole frame there.
+    const double rearMargin = std::max({m, 2 * kFrustumNear, 0.15 * (Eye.z - Rear)});
     Lo = {std::min(XL + m, Eye.x), std::min(Floor + m, Eye.y), std::min(Rear + rearMargin, Eye.z)};
     Hi = {std::max(XR - m, Eye.x), std::max(Ceiling - m, Eye.y), 1e300};
     MakeBorderRays();
