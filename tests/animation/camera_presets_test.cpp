@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <numeric>
-#include <set>
 
 #include "core/animation/camera_path_file.h"
 #include "core/animation/interpolation.h"
@@ -168,22 +166,6 @@ TEST(CameraPresets, RefusesBadOptionsAndAnUnmadeScene) {
   EXPECT_THROW(ComputeCameraPreset(made, fast), Error);
   TProject unmade;
   EXPECT_THROW(ComputeCameraPreset(unmade, Options(CameraPreset::DollyIn)), Error);
-}
-
-TEST(CameraPresets, CommandLineNamesAreDistinctAndReadBack) {
-  std::set<std::string> names;
-  for (const CameraPreset p : AllCameraPresets()) {
-    const std::string name = PresetCliName(p);
-    EXPECT_TRUE(std::all_of(name.begin(), name.end(), [](char ch) {
-      return std::islower(ch) || ch == '-';
-    })) << name;
-    EXPECT_EQ(PresetFromCliName(name), p);
-    names.insert(name);
-  }
-  EXPECT_EQ(names.size(), AllCameraPresets().size());
-  EXPECT_FALSE(PresetFromCliName("Dolly In"));
-  EXPECT_EQ(EasingFromCliName("in-out"), PresetEasing::EaseInOut);
-  EXPECT_FALSE(EasingFromCliName("ease"));
 }
 
 // The flight is an ordinary path: into the timeline, saved as a .cam file and read back.
