@@ -371,6 +371,8 @@ void TMainForm::CreateActions() {
       make("SaveCameraPath1", "Save Camera Path...", "Save Path|Save the camera path");
   LoadCameraPathAction =
       make("LoadCameraPath1", "Load Camera Path...", "Load Path|Load a camera path");
+  CameraPresetsAction = make("CameraPresets1", "Camera Presets...",
+                             "Camera Presets|Replace the camera path by a ready-made move");
   TutorialAction = make("Tutorial1", "Tutorial", "Tutorial|A short guide to the four steps");
   AboutAction = make("About1", "About...", "About|About glKOV");
   StickyAction = make("StickyFormTB", "Stiky Windows",
@@ -523,6 +525,7 @@ void TMainForm::CreateMenus() {
   anim->addSeparator();
   anim->addAction(SaveCameraPathAction);
   anim->addAction(LoadCameraPathAction);
+  anim->addAction(CameraPresetsAction);
 
   QMenu* help = bar->addMenu("&Help");
   help->setObjectName("Help1");

@@ -235,6 +235,8 @@ class TMainForm : public QMainWindow {
   bool PlayFile(const QString& fileName);
   void SaveCameraPath1Click();
   void LoadCameraPath1Click();
+  // "Camera Presets...": the dialog that replaces the current sub-scene's keys by a preset move.
+  void CameraPresetsClick();
   // "Preview": flies the timeline's path in the 3D view.
   void PreviewClick();
   // Replaces the key list with an earlier state (undo and redo of key edits); the rates stay.
@@ -389,6 +391,7 @@ class TMainForm : public QMainWindow {
   QMenu* ShowWindowMenu = nullptr;
   QAction* ExportAnimationAction = nullptr;
   QAction* ExportMaskedAction = nullptr;
+  QAction* CameraPresetsAction = nullptr;
   QAction* ConfigurationAction = nullptr;
   QAction* UndoAction = nullptr;
   QAction* RedoAction = nullptr;

@@ -23,6 +23,7 @@
 #include "app/gl_panel.h"
 #include "app/main_form.h"
 #include "app/output_avi_form.h"
+#include "app/camera_preset_form.h"
 #include "app/timeline_form.h"
 #include "app/tool_forms.h"
 #include "app/undo_commands.h"
@@ -241,6 +242,8 @@ void TMainForm::CreateView3DWindows() {
 
   connect(SaveCameraPathAction, &QAction::triggered, this, [this] { SaveCameraPath1Click(); });
   connect(LoadCameraPathAction, &QAction::triggered, this, [this] { LoadCameraPath1Click(); });
+  connect(CameraPresetsAction, &QAction::triggered, this, [this] { CameraPresetsClick(); });
+  connect(timelineForm_, &TTimelineForm::PresetsRequested, this, [this] { CameraPresetsClick(); });
   connect(PreviewAction, &QAction::triggered, this, [this] { PreviewClick(); });
   if (auto* make = findChild<QToolButton*>(QStringLiteral("RenderToolButton")))
     connect(make, &QToolButton::clicked, this, [this] { MakeScene(); });
@@ -376,6 +379,19 @@ void TMainForm::SaveCameraPath1Click() {
   if (!project_.ProjectDir.empty())
     timelineForm_->SetInitialFolder(QString::fromStdString(project_.ProjectDir));
   timelineForm_->SaveMotionPath1Click();
+}
+
+void TMainForm::CameraPresetsClick() {
+  auto* dialog = findChild<TCameraPresetForm*>(QStringLiteral("CameraPresetForm"));
+  if (!dialog) {
+    dialog = new TCameraPresetForm(project_, *timelineForm_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->Applied = [this](const QString& text, const TTimeline& before) {
+      undo_->push(new TPresetEditCommand(this, text, before, timeline_));
+    };
+  }
+  dialog->open();
+  dialog->raise();
 }
 
 void TMainForm::LoadCameraPath1Click() {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "cli/cli_common.h"
+#include "cli/preset_args.h"
 #include "core/animation/timeline.h"
 #include "core/model/project.h"
 #include "core/model/project_file.h"
@@ -35,6 +36,7 @@ struct ExportArgs {
   std::optional<int> Crf;  // the format's default when unset
   int Samples = TOutputOptions{}.Samples;
   bool ListCodecs = false;
+  PresetArgs Preset;  // --preset: fly it in every sub-scene instead of the recorded paths
 };
 
 std::atomic<bool> interrupted{false};
@@ -98,6 +100,9 @@ void RunExport(const ExportArgs& args) {
   o.Codec = args.Codec;
   o.Crf = args.Crf.value_or(-1);
   o.Samples = args.Samples;
+  if (!args.Preset.Name.empty()) {
+    request.Preset = ToPresetOptions(args.Preset, timeline.FPS, args.Smoothness);
+  }
 
   CliExportCallbacks callbacks;
   interrupted = false;
@@ -161,6 +166,7 @@ void RegisterExport(CLI::App& app) {
   cmd->add_option("--samples", args->Samples, "anti-aliasing samples per pixel: 1, 2, 4 or 8")
       ->check(CLI::IsMember({1, 2, 4, 8}));
   cmd->add_flag("--list-codecs", args->ListCodecs, "list the encoders for AVI movies and exit");
+  AddPresetOptions(cmd, args->Preset);
   cmd->callback([args, stereo] {
     if (stereo->count() > 0 && args->Stereo.empty()) args->Stereo = "anaglyph";
     if (args->ListCodecs) {

@@ -280,6 +280,11 @@ class Exporter {
  private:
   void ExportSubScene(int i) {
     const TMeshRegion& region = project_.MeshRegions[static_cast<size_t>(i)];
+    if (request_.Preset) {
+      RenderFlight(i);
+      if (request_.Options.GenMultiRegion) Transition(i, i + 1);
+      return;
+    }
     if (region.CameraPath.empty()) return;  // no frames and no transition
     const auto keys = ReadPathKeys(project_, i, callbacks_, true);
     if (keys && !keys->empty() && (*keys)[0].Recorded) {
@@ -302,9 +307,23 @@ class Exporter {
     MakeScene(project_, {request_.Extraction, request_.Switches.Negative}, callbacks_);
     renderer_->Upload(project_);
 
-    const std::vector<TKeyFrame> keys = timeline_.KeyFrames();
+    std::vector<TKeyFrame> keys = timeline_.KeyFrames();
+    int fpk = fpk_;
+    bool quarter = request_.Options.Preview;
+    if (request_.Preset) {
+      // A preview flies the preset timed for a quarter of the frame rate instead of dropping
+      // frames between its keys, which are two frames apart.
+      PresetOptions preset = *request_.Preset;
+      preset.FPS = std::max(1, RoundHalfEven(static_cast<double>(fps_) / divisor_));
+      quarter = false;
+      preset.Smoothness = request_.Options.Smoothness;
+      PresetFlight flight = ComputeCameraPreset(project_, preset);
+      if (!flight.Notice.empty()) callbacks_.Warning(SceneName(project_, i) + ": " + flight.Notice);
+      keys = std::move(flight.Keys);
+      fpk = flight.FPK;
+    }
     const std::vector<int> segments =
-        SegmentFrameCounts(static_cast<int>(keys.size()), fpk_, master_, request_.Options.Preview);
+        SegmentFrameCounts(static_cast<int>(keys.size()), fpk, master_, quarter);
     int64_t total = 0;
     for (int n : segments) total += n;
     const std::string caption = "Rendering Scene " + std::to_string(i) + "/" +
@@ -401,6 +420,7 @@ std::vector<int> ExportScenes(const TProject& project, const ExportRequest& requ
 }
 
 void CheckSomethingToExport(const TProject& project, const ExportRequest& request) {
+  if (request.Preset) return;  // every sub-scene gets a flight
   UiCallbacks quiet;
   for (int i : ExportScenes(project, request)) {
     const auto keys = ReadPathKeys(project, i, quiet, false);

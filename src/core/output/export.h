@@ -5,9 +5,11 @@
 // original picture.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/animation/camera_presets.h"
 #include "core/image/fast_bmp.h"
 #include "core/model/types.h"
 #include "core/objects/extraction.h"
@@ -27,6 +29,9 @@ struct ExportRequest {
   ExtractOptions Extraction;  // the automatic extraction of sub-scenes without accepted objects
   // With Options.GenMultiRegion clear: the sub-scene to render (0: the current one).
   int SingleScene = 0;
+  // When set, every exported sub-scene flies this preset (timed at the timeline's frames per
+  // second) instead of its recorded camera path; a reduced strength is told through Warning.
+  std::optional<PresetOptions> Preset;
 };
 
 // What the export tells and asks on its way. Progress(caption, percent) carries "Rendering Scene
