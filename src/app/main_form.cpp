@@ -173,6 +173,19 @@ TDialogs StandardDialogs() {
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
   };
+  d.AskYesNoCancel = [](QWidget* parent, const QString& text, const QString& title) {
+    // With a Cancel button, Escape and the close box give Cancel.
+    switch (QMessageBox::question(parent, title, text,
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                  QMessageBox::Yes)) {
+      case QMessageBox::Yes:
+        return TAnswer::Yes;
+      case QMessageBox::No:
+        return TAnswer::No;
+      default:
+        return TAnswer::Cancel;
+    }
+  };
   d.ShowError = [](QWidget* parent, const QString& text) {
     QMessageBox::critical(parent, "glKOV", text);
   };
@@ -621,8 +634,11 @@ void TMainForm::CreateStepBar() {
       case 8:
         if (TToolForm* f = FindToolForm("TAVIPlayerForm")) f->show();
         break;
+      case 9:
+        ShowSceneDivider();
+        break;
       default:
-        break;  // "Subs-Scenes" and the group captions do nothing
+        break;  // the group captions do nothing
     }
   });
 }

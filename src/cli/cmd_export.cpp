@@ -33,6 +33,8 @@ struct ExportArgs {
   std::optional<double> Master;  // the timeline's factor when unset
   std::string Codec;
   bool ListCodecs = false;
+  ExtractOptions Extraction;  // the automatic extraction of every sub-scene without objects
+  bool NoMinSize = false;
 };
 
 std::atomic<bool> interrupted{false};
@@ -93,6 +95,8 @@ void RunExport(const ExportArgs& args) {
   o.EyeSeparation = args.EyeSeparation;
   o.Smoothness = args.Smoothness;
   o.Codec = args.Codec;
+  request.Extraction = args.Extraction;
+  if (args.NoMinSize) request.Extraction.NoSmall = false;
 
   CliExportCallbacks callbacks;
   interrupted = false;
@@ -141,6 +145,14 @@ void RegisterExport(CLI::App& app) {
       ->check(CLI::Range(0, 10));
   cmd->add_option("--master", args->Master, "master frame rate factor");
   cmd->add_option("--codec", args->Codec, "encoder name (see --list-codecs); default uncompressed");
+  cmd->add_option("--threshold", args->Extraction.Threshold,
+                  "Quantizing threshold of the automatic extraction")
+      ->check(CLI::Range(0, 255));
+  CLI::Option* minSize =
+      cmd->add_option("--min-size", args->Extraction.MinSize,
+                      "Drop regions smaller than N x N pixels (both extents below N)")
+          ->check(CLI::Range(0, 1 << 30));
+  cmd->add_flag("--no-min-size", args->NoMinSize, "Keep regions of every size")->excludes(minSize);
   cmd->add_flag("--list-codecs", args->ListCodecs, "list the encoders for AVI movies and exit");
   cmd->callback([args] {
     if (args->ListCodecs) {
