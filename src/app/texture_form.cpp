@@ -25,7 +25,7 @@ TTextureForm::TTextureForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 }
 
 void TTextureForm::ShowObjectTexture(const TfgObj& object, bool negative) {
-  if (!object.TexUploaded) {
+  if (object.Texels.empty() && !object.TexUploaded) {
     image_ = TFastBMP();
     setWindowTitle("Texture");
     ifgObj_->setText(

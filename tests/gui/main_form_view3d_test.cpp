@@ -256,7 +256,6 @@ TEST_F(MainFormView3DTest, UnsavedKeysAreOfferedForSaving) {
     auto form = MakeForm();
     form->show();
     ASSERT_TRUE(form->OpenProjectFile(Path("room.kov")));
-    ASSERT_TRUE(form->MakeScene());
     TTimeline& t = form->PathTimeline();
     const std::vector<TKeyFrame> original = t.KeyFrames();
     Child<QToolButton>(form->TimelineWindow(), "RecordCurrentFrame")->click();  // clears key 1
@@ -284,7 +283,6 @@ TEST_F(MainFormView3DTest, UnsavedKeysAreOfferedForSaving) {
   script = {};
   auto form = MakeForm();
   ASSERT_TRUE(form->OpenProjectFile(Path("room.kov")));
-  ASSERT_TRUE(form->MakeScene());
   TTimeline& t = form->PathTimeline();
   Child<QSpinBox>(form->TimelineWindow(), "FPSEdit")->setValue(25);  // the rates count too
   script.answers = {true, false};  // save the path, not the project
