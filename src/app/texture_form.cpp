@@ -29,8 +29,8 @@ void TTextureForm::ShowObjectTexture(const TfgObj& object, bool negative) {
     image_ = TFastBMP();
     setWindowTitle("Texture");
     ifgObj_->setText(
-        QString::fromStdString("The 3D scene is not made yet: \"Make\" on the 3D "
-                               "page gives \"" +
+        QString::fromStdString("The 3D scene is not made yet:\n\"Make\" on the 3D page "
+                               "gives\n\"" +
                                object.Name + "\" its texture."));
     ifgObj_->adjustSize();
     ifgObj_->show();

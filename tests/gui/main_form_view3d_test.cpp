@@ -308,6 +308,7 @@ TEST_F(MainFormView3DTest, EditsAfterMakeAskForMakeAgain) {
   form->UndoAction->trigger();  // the mesh edit
   EXPECT_FALSE(p.SceneMade);
   EXPECT_TRUE(note->isVisible());
+  Shot(form.get(), "main-3d-page-not-made");
   ASSERT_TRUE(form->MakeScene());
   EXPECT_FALSE(note->isVisible());
   form->RedoAction->trigger();
