@@ -248,6 +248,12 @@ void TFileNameEdit::dropEvent(QDropEvent* e) {
 
 TMainForm::TMainForm(Options options, TDialogs dialogs, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)), dialogs_(std::move(dialogs)) {
+  if (!dialogs_.AskYesNoCancel) {
+    // Dialogs without the three-way question answer it with their Yes/No question.
+    dialogs_.AskYesNoCancel = [this](QWidget* w, const QString& text, const QString& title) {
+      return dialogs_.AskYesNo && dialogs_.AskYesNo(w, text, title) ? TAnswer::Yes : TAnswer::No;
+    };
+  }
   setObjectName("MainForm");
   resize(1024, 720);
   undo_ = new QUndoStack(this);
