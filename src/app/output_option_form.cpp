@@ -75,11 +75,17 @@ TOutputOptionForm::TOutputOptionForm(TOutputOptions& options, QWidget* parent)
   CrfEdit->setToolTip(
       QStringLiteral("Constant rate factor of MP4 and WebM movies: lower is better and larger "
                      "(default 18 for MP4, 32 for WebM)"));
+  TextureDetailCombo = new QComboBox(movie);
+  TextureDetailCombo->setObjectName(QStringLiteral("TextureDetailCombo"));
+  TextureDetailCombo->addItem(QStringLiteral("Standard"), 1024);
+  TextureDetailCombo->addItem(QStringLiteral("High"), 4096);
   auto* movieLayout = new QGridLayout(movie);
   movieLayout->addWidget(new QLabel(QStringLiteral("Anti-aliasing"), movie), 0, 0);
   movieLayout->addWidget(SamplesCombo, 0, 1);
   movieLayout->addWidget(new QLabel(QStringLiteral("MP4/WebM Quality (CRF)"), movie), 1, 0);
   movieLayout->addWidget(CrfEdit, 1, 1);
+  movieLayout->addWidget(new QLabel(QStringLiteral("Texture Detail"), movie), 2, 0);
+  movieLayout->addWidget(TextureDetailCombo, 2, 1);
 
   auto* pathBox = new QWidget(this);
   LTBSlider = new QSlider(Qt::Horizontal, pathBox);
@@ -153,6 +159,8 @@ TOutputOptionForm::TOutputOptionForm(TOutputOptions& options, QWidget* parent)
   connect(SamplesCombo, &QComboBox::currentIndexChanged, this,
           [this](int i) { options_->Samples = SamplesCombo->itemData(i).toInt(); });
   connect(CrfEdit, &QSpinBox::valueChanged, this, [this](int v) { options_->Crf = v; });
+  connect(TextureDetailCombo, &QComboBox::currentIndexChanged, this,
+          [this](int i) { options_->TextureMax = TextureDetailCombo->itemData(i).toInt(); });
   // Both buttons only close: what was changed stays in effect.
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
   connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
@@ -161,7 +169,7 @@ TOutputOptionForm::TOutputOptionForm(TOutputOptions& options, QWidget* parent)
 
 void TOutputOptionForm::Refresh() {
   const QSignalBlocker b1(ColorDepthGroup), b2(ACFrameEdit), b3(StereographCheckBox), b4(EyeSEdit),
-      b5(LTBSlider), b6(StereoModeCombo), b7(SamplesCombo), b8(CrfEdit);
+      b5(LTBSlider), b6(StereoModeCombo), b7(SamplesCombo), b8(CrfEdit), b9(TextureDetailCombo);
   if (auto* b = ColorDepthGroup->button(options_->ColorDepthItem)) b->setChecked(true);
   MotionBlurCheckBox->setChecked(options_->MotionBlur);
   ACFrameEdit->setValue(options_->AccumulatedFrames);
@@ -172,6 +180,7 @@ void TOutputOptionForm::Refresh() {
   const int samples = SamplesCombo->findData(options_->Samples);
   SamplesCombo->setCurrentIndex(samples >= 0 ? samples : SamplesCombo->findData(4));
   CrfEdit->setValue(options_->Crf);
+  TextureDetailCombo->setCurrentIndex(options_->TextureMax > 1024 ? 1 : 0);
 }
 
 }  // namespace glkov::app

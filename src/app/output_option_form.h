@@ -38,9 +38,10 @@ class TOutputOptionForm : public QDialog {
   QSpinBox* ACFrameEdit;
   QCheckBox* StereographCheckBox;
   QLineEdit* EyeSEdit;
-  QComboBox* StereoModeCombo;  // red/blue or side by side
-  QComboBox* SamplesCombo;     // anti-aliasing samples per pixel
-  QSpinBox* CrfEdit;           // MP4/WebM constant rate factor, -1 the format's default
+  QComboBox* StereoModeCombo;     // red/blue or side by side
+  QComboBox* SamplesCombo;        // anti-aliasing samples per pixel
+  QSpinBox* CrfEdit;              // MP4/WebM constant rate factor, -1 the format's default
+  QComboBox* TextureDetailCombo;  // largest texture side: Standard 1024, High 4096
   QSlider* LTBSlider;
   QCheckBox* CheckBox1;
   QCheckBox* CheckBox2;

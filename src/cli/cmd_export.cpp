@@ -34,6 +34,7 @@ struct ExportArgs {
   std::string Codec;
   std::optional<int> Crf;  // the format's default when unset
   int Samples = TOutputOptions{}.Samples;
+  int TextureMax = TOutputOptions{}.TextureMax;
   bool ListCodecs = false;
 };
 
@@ -98,6 +99,7 @@ void RunExport(const ExportArgs& args) {
   o.Codec = args.Codec;
   o.Crf = args.Crf.value_or(-1);
   o.Samples = args.Samples;
+  o.TextureMax = args.TextureMax;
 
   CliExportCallbacks callbacks;
   interrupted = false;
@@ -160,6 +162,9 @@ void RegisterExport(CLI::App& app) {
       ->check(CLI::Range(0, 63));
   cmd->add_option("--samples", args->Samples, "anti-aliasing samples per pixel: 1, 2, 4 or 8")
       ->check(CLI::IsMember({1, 2, 4, 8}));
+  cmd->add_option("--texture-max", args->TextureMax,
+                  "largest texture side in texels (default 1024; up to 4096 for large photographs)")
+      ->check(CLI::Range(16, 4096));
   cmd->add_flag("--list-codecs", args->ListCodecs, "list the encoders for AVI movies and exit");
   cmd->callback([args, stereo] {
     if (stereo->count() > 0 && args->Stereo.empty()) args->Stereo = "anaglyph";

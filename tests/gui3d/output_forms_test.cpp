@@ -35,6 +35,7 @@ TEST_F(OutputOptionFormTest, ChangesStayAfterCancel) {
   form.findChild<QComboBox*>("StereoModeCombo")->setCurrentIndex(1);
   form.findChild<QComboBox*>("SamplesCombo")->setCurrentIndex(3);
   form.findChild<QSpinBox*>("CrfEdit")->setValue(23);
+  form.findChild<QComboBox*>("TextureDetailCombo")->setCurrentIndex(1);
   if (const QString shots = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR"); !shots.isEmpty()) {
     form.show();
     form.grab().save(shots + "/output-options.png");
@@ -48,6 +49,7 @@ TEST_F(OutputOptionFormTest, ChangesStayAfterCancel) {
   EXPECT_TRUE(options.StereoSideBySide);
   EXPECT_EQ(options.Samples, 8);
   EXPECT_EQ(options.Crf, 23);
+  EXPECT_EQ(options.TextureMax, 4096);
   EXPECT_EQ(changed.count(), 1);
 }
 

@@ -1,5 +1,6 @@
 #include "core/output/movie_info.h"
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 
@@ -15,6 +16,9 @@ namespace glkov {
 namespace {
 
 bool IsAvi(const std::filesystem::path& fileName) {
+  std::string ext = fileName.extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == ".avi") return true;
   std::ifstream in(fileName, std::ios::binary);
   char head[12] = {};
   if (!in.read(head, sizeof(head))) return false;

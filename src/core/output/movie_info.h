@@ -8,7 +8,7 @@
 
 namespace glkov {
 
-// For an AVI file (RIFF "AVI " at its start) the lines of AviFileInformation. For any other
+// For an AVI file (named .avi, or RIFF "AVI " at its start) the lines of AviFileInformation. For any other
 // movie: "File information", "================", then "Container", "Codec", "Size",
 // "Frame rate", "Frame count", "Duration" and "Bit rate" lines of its first video stream. Throws
 // glkov::Error naming the file when it cannot be opened or has no video stream.
