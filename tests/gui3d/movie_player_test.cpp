@@ -234,7 +234,13 @@ TEST_F(PlayerTest, SharedFormatsPlayAndTellTheirInformation) {
     ASSERT_TRUE(player.Load(QString::fromStdString((dir_ / name).string()))) << name;
     EXPECT_EQ(player.FrameCount(), 4) << name;
     QStringList shown;
-    player.ExecDialog = [&](QDialog& d) { shown = static_cast<app::TAVIInfoForm&>(d).Lines(); };
+    player.ExecDialog = [&](QDialog& d) {
+      shown = static_cast<app::TAVIInfoForm&>(d).Lines();
+      if (const QString shots = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        d.show();
+        d.grab().save(shots + "/info-" + QString::fromStdString(name).section('.', -1) + ".png");
+      }
+    };
     player.findChild<QPushButton*>("Button4")->click();
     EXPECT_TRUE(shown.contains("Size: 32 x 24")) << name << ": " << shown.join("|").toStdString();
     EXPECT_TRUE(shown.contains("Frame count: 4")) << name;

@@ -78,8 +78,7 @@ std::vector<std::string> MovieInformation(const std::filesystem::path& fileName)
   std::vector<std::string> lines = {"File information", "================"};
   lines.push_back("Container: " +
                   std::string(fc->iformat->long_name ? fc->iformat->long_name : fc->iformat->name));
-  lines.push_back("Codec: " + std::string(codec ? codec->name : "unknown") +
-                  (codec && codec->long_name ? " (" + std::string(codec->long_name) + ")" : ""));
+  lines.push_back("Codec: " + std::string(codec ? codec->name : "unknown"));
   lines.push_back("Size: " + std::to_string(par->width) + " x " + std::to_string(par->height));
   lines.push_back("Frame rate: " + Fixed(fps, 2) + " frames/s");
   lines.push_back("Frame count: " + std::to_string(frames));
