@@ -25,6 +25,7 @@
 #include "app/sound_backend.h"
 #include "core/error.h"
 #include "core/output/avi_info.h"
+#include "core/output/movie_info.h"
 #include "core/output/movie_reader.h"
 #include "core/util/text_format.h"
 
@@ -325,10 +326,12 @@ void TAVIPlayerForm::DrawFrame() {
 void TAVIPlayerForm::Browse() {
   if (!dialogs_.OpenFile) return;
   const QString folder = fileName_.isEmpty() ? QString() : QFileInfo(fileName_).absolutePath();
-  const QString name =
-      dialogs_.OpenFile(this, QStringLiteral("Open AVI File"), folder,
-                        QtFilter(QStringLiteral("AVI Files (*.avi)|*.avi|All files (*.*)|*.*")),
-                        QStringLiteral("avi"));
+  const QString name = dialogs_.OpenFile(
+      this, QStringLiteral("Open AVI File"), folder,
+      QtFilter(QStringLiteral("Movies (*.avi *.mp4 *.mkv *.webm *.gif)|*.avi;*.mp4;"
+                              "*.mkv;*.webm;*.gif|AVI Files (*.avi)|*.avi|"
+                              "All files (*.*)|*.*")),
+      QStringLiteral("avi"));
   if (!name.isEmpty()) Load(name);
 }
 
@@ -336,7 +339,7 @@ void TAVIPlayerForm::ShowInfo() {
   if (fileName_.isEmpty()) return;
   QStringList lines;
   try {
-    for (const std::string& l : AviFileInformation(fileName_.toStdString())) {
+    for (const std::string& l : MovieInformation(fileName_.toStdString())) {
       lines << QString::fromStdString(l);
     }
   } catch (const Error& e) {

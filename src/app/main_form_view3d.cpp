@@ -70,6 +70,12 @@ class TAdvancedOptionsHolder : public TToolForm {
     if (const auto eye = settings.Value(s, "EyeSEdit.Text")) options_->EyeSeparation = *eye;
     options_->AccumulatedFrames =
         std::clamp(settings.IntValue(s, "ACFrameEdit.Value", options_->AccumulatedFrames), 1, 20);
+    const int samples = settings.IntValue(s, "SamplesCombo.Value", options_->Samples);
+    if (samples == 1 || samples == 2 || samples == 4 || samples == 8) options_->Samples = samples;
+    options_->Crf = std::clamp(settings.IntValue(s, "CrfEdit.Value", options_->Crf), -1, 63);
+    options_->StereoSideBySide = settings.IntValue(s, "StereoModeCombo.ItemIndex", 0) == 1;
+    options_->TextureMax =
+        settings.IntValue(s, "TextureDetailCombo.ItemIndex", 0) == 1 ? 4096 : 1024;
   }
 
   void StoreSettings(IniFile& settings) const override {
@@ -77,6 +83,10 @@ class TAdvancedOptionsHolder : public TToolForm {
     const std::string s = Section().toStdString();
     settings.SetValue(s, "EyeSEdit.Text", options_->EyeSeparation);
     settings.SetValue(s, "ACFrameEdit.Value", options_->AccumulatedFrames);
+    settings.SetValue(s, "SamplesCombo.Value", options_->Samples);
+    settings.SetValue(s, "CrfEdit.Value", options_->Crf);
+    settings.SetValue(s, "StereoModeCombo.ItemIndex", options_->StereoSideBySide ? 1 : 0);
+    settings.SetValue(s, "TextureDetailCombo.ItemIndex", options_->TextureMax > 1024 ? 1 : 0);
   }
 
   bool Placed = false;

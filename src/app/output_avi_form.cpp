@@ -27,6 +27,7 @@
 #include "core/model/project.h"
 #include "core/output/avi_writer.h"
 #include "core/output/export.h"
+#include "core/output/movie_writer.h"
 #include "core/util/text_format.h"
 
 namespace glkov::app {
@@ -301,12 +302,18 @@ bool TOutputAVIForm::OutputButtonLEDClick() {
     if (dialogs_.Error) dialogs_.Error(this, QString::fromStdString(e.what()));
     return false;
   }
-  const QString name =
-      dialogs_.SaveFile(this, QStringLiteral("Output Movie"), initialFolder_,
-                        QtFilter(QStringLiteral("AVI-Files (*.avi)|*.avi")), QStringLiteral("avi"));
+  const QString name = dialogs_.SaveFile(
+      this, QStringLiteral("Output Movie"), initialFolder_,
+      QtFilter(QStringLiteral("AVI Movie (*.avi)|*.avi|MP4 Video (*.mp4)|*.mp4|WebM Video "
+                              "(*.webm)|*.webm|Animated GIF (*.gif)|*.gif|PNG Frames (*.png)|*.png|"
+                              "Matroska Video (*.mkv)|*.mkv")),
+      QStringLiteral("avi"));
   if (name.isEmpty()) return false;
   initialFolder_ = QFileInfo(name).absolutePath();
-  return OutputMovie(WithDefaultExtension(name, QStringLiteral("avi")));
+  // A PNG name without a frame-number field becomes a numbered sequence of that name.
+  const std::string movie =
+      PngSequenceName(WithDefaultExtension(name, QStringLiteral("avi")).toStdString());
+  return OutputMovie(QString::fromStdString(movie));
 }
 
 bool TOutputAVIForm::OutputMovie(const QString& fileName) {

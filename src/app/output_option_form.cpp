@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -55,6 +56,37 @@ TOutputOptionForm::TOutputOptionForm(TOutputOptions& options, QWidget* parent)
   specialLayout->addWidget(new QLabel(QStringLiteral("Eye Seperation"), special), 3, 0);
   specialLayout->addWidget(EyeSEdit, 3, 1);
 
+  StereoModeCombo = new QComboBox(special);
+  StereoModeCombo->setObjectName(QStringLiteral("StereoModeCombo"));
+  StereoModeCombo->addItem(QStringLiteral("Red/Blue"));
+  StereoModeCombo->addItem(QStringLiteral("Side by Side"));
+  specialLayout->addWidget(StereoModeCombo, 2, 2);
+
+  auto* movie = new QGroupBox(QStringLiteral(" Movie Quality "), this);
+  SamplesCombo = new QComboBox(movie);
+  SamplesCombo->setObjectName(QStringLiteral("SamplesCombo"));
+  for (int n : {1, 2, 4, 8}) {
+    SamplesCombo->addItem(n == 1 ? QStringLiteral("Off") : QStringLiteral("%1x").arg(n), n);
+  }
+  CrfEdit = new QSpinBox(movie);
+  CrfEdit->setObjectName(QStringLiteral("CrfEdit"));
+  CrfEdit->setRange(-1, 63);
+  CrfEdit->setSpecialValueText(QStringLiteral("Default"));
+  CrfEdit->setToolTip(
+      QStringLiteral("Constant rate factor of MP4 and WebM movies: lower is better and larger "
+                     "(default 18 for MP4, 32 for WebM)"));
+  TextureDetailCombo = new QComboBox(movie);
+  TextureDetailCombo->setObjectName(QStringLiteral("TextureDetailCombo"));
+  TextureDetailCombo->addItem(QStringLiteral("Standard"), 1024);
+  TextureDetailCombo->addItem(QStringLiteral("High"), 4096);
+  auto* movieLayout = new QGridLayout(movie);
+  movieLayout->addWidget(new QLabel(QStringLiteral("Anti-aliasing"), movie), 0, 0);
+  movieLayout->addWidget(SamplesCombo, 0, 1);
+  movieLayout->addWidget(new QLabel(QStringLiteral("MP4/WebM Quality (CRF)"), movie), 1, 0);
+  movieLayout->addWidget(CrfEdit, 1, 1);
+  movieLayout->addWidget(new QLabel(QStringLiteral("Texture Detail"), movie), 2, 0);
+  movieLayout->addWidget(TextureDetailCombo, 2, 1);
+
   auto* pathBox = new QWidget(this);
   LTBSlider = new QSlider(Qt::Horizontal, pathBox);
   LTBSlider->setObjectName(QStringLiteral("LTBSlider"));
@@ -93,6 +125,7 @@ TOutputOptionForm::TOutputOptionForm(TOutputOptions& options, QWidget* parent)
   auto* left = new QVBoxLayout;
   left->addWidget(colorBox);
   left->addWidget(texture);
+  left->addWidget(movie);
   left->addStretch(1);
   auto* right = new QVBoxLayout;
   right->addWidget(special);
@@ -121,6 +154,13 @@ TOutputOptionForm::TOutputOptionForm(TOutputOptions& options, QWidget* parent)
   connect(EyeSEdit, &QLineEdit::textChanged, this,
           [this](const QString& t) { options_->EyeSeparation = t.toStdString(); });
   connect(LTBSlider, &QSlider::valueChanged, this, [this](int v) { options_->Smoothness = v; });
+  connect(StereoModeCombo, &QComboBox::currentIndexChanged, this,
+          [this](int i) { options_->StereoSideBySide = i == 1; });
+  connect(SamplesCombo, &QComboBox::currentIndexChanged, this,
+          [this](int i) { options_->Samples = SamplesCombo->itemData(i).toInt(); });
+  connect(CrfEdit, &QSpinBox::valueChanged, this, [this](int v) { options_->Crf = v; });
+  connect(TextureDetailCombo, &QComboBox::currentIndexChanged, this,
+          [this](int i) { options_->TextureMax = TextureDetailCombo->itemData(i).toInt(); });
   // Both buttons only close: what was changed stays in effect.
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
   connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
@@ -129,13 +169,18 @@ TOutputOptionForm::TOutputOptionForm(TOutputOptions& options, QWidget* parent)
 
 void TOutputOptionForm::Refresh() {
   const QSignalBlocker b1(ColorDepthGroup), b2(ACFrameEdit), b3(StereographCheckBox), b4(EyeSEdit),
-      b5(LTBSlider);
+      b5(LTBSlider), b6(StereoModeCombo), b7(SamplesCombo), b8(CrfEdit), b9(TextureDetailCombo);
   if (auto* b = ColorDepthGroup->button(options_->ColorDepthItem)) b->setChecked(true);
   MotionBlurCheckBox->setChecked(options_->MotionBlur);
   ACFrameEdit->setValue(options_->AccumulatedFrames);
   StereographCheckBox->setChecked(options_->Stereograph);
   EyeSEdit->setText(QString::fromStdString(options_->EyeSeparation));
   LTBSlider->setValue(options_->Smoothness);
+  StereoModeCombo->setCurrentIndex(options_->StereoSideBySide ? 1 : 0);
+  const int samples = SamplesCombo->findData(options_->Samples);
+  SamplesCombo->setCurrentIndex(samples >= 0 ? samples : SamplesCombo->findData(4));
+  CrfEdit->setValue(options_->Crf);
+  TextureDetailCombo->setCurrentIndex(options_->TextureMax > 1024 ? 1 : 0);
 }
 
 }  // namespace glkov::app

@@ -1,8 +1,8 @@
 #pragma once
 
-// The advanced output options window: colour depth, stereograph and eye separation, camera path
-// smoothness. Every change goes straight into the options it edits; "OK" and "Cancel" both only
-// close the window.
+// The advanced output options window: colour depth, stereograph (red/blue or side by side) and eye
+// separation, anti-aliasing and MP4/WebM quality, camera path smoothness. Every change goes
+// straight into the options it edits; "OK" and "Cancel" both only close the window.
 
 #include <QDialog>
 
@@ -10,6 +10,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QSlider;
@@ -37,6 +38,10 @@ class TOutputOptionForm : public QDialog {
   QSpinBox* ACFrameEdit;
   QCheckBox* StereographCheckBox;
   QLineEdit* EyeSEdit;
+  QComboBox* StereoModeCombo;     // red/blue or side by side
+  QComboBox* SamplesCombo;        // anti-aliasing samples per pixel
+  QSpinBox* CrfEdit;              // MP4/WebM constant rate factor, -1 the format's default
+  QComboBox* TextureDetailCombo;  // largest texture side: Standard 1024, High 4096
   QSlider* LTBSlider;
   QCheckBox* CheckBox1;
   QCheckBox* CheckBox2;

@@ -35,6 +35,7 @@ struct ExportArgs {
   std::string Codec;
   std::optional<int> Crf;  // the format's default when unset
   int Samples = TOutputOptions{}.Samples;
+  int TextureMax = TOutputOptions{}.TextureMax;
   bool ListCodecs = false;
   PresetArgs Preset;  // --preset: fly it in every sub-scene instead of the recorded paths
   ExtractOptions Extraction;  // the automatic extraction of every sub-scene without objects
@@ -107,6 +108,7 @@ void RunExport(const ExportArgs& args) {
   }
   request.Extraction = args.Extraction;
   if (args.NoMinSize) request.Extraction.NoSmall = false;
+  o.TextureMax = args.TextureMax;
 
   CliExportCallbacks callbacks;
   interrupted = false;
@@ -177,6 +179,9 @@ void RegisterExport(CLI::App& app) {
                       "Drop regions smaller than N x N pixels (both extents below N)")
           ->check(CLI::Range(0, 1 << 30));
   cmd->add_flag("--no-min-size", args->NoMinSize, "Keep regions of every size")->excludes(minSize);
+  cmd->add_option("--texture-max", args->TextureMax,
+                  "largest texture side in texels (default 1024; up to 4096 for large photographs)")
+      ->check(CLI::Range(16, 4096));
   cmd->add_flag("--list-codecs", args->ListCodecs, "list the encoders for AVI movies and exit");
   AddPresetOptions(cmd, args->Preset);
   cmd->callback([args, stereo] {

@@ -17,6 +17,7 @@
 #include "core/output/avi_info.h"
 #include "core/output/avi_writer.h"
 #include "core/output/movie_reader.h"
+#include "core/output/movie_writer.h"
 #include "gui3d_fixture.h"
 
 namespace glkov::testing {
@@ -263,6 +264,32 @@ TEST_F(PlayerTest, InfoShowsTheHeaderLines) {
   EXPECT_FALSE(shown.contains("Audio Stream"));
 }
 
+// Every format the export writes plays; the information window tells what the file is.
+TEST_F(PlayerTest, SharedFormatsPlayAndTellTheirInformation) {
+  for (const std::string name : {"m.mp4", "m.webm", "m.gif", "f_%03d.png"}) {
+    MovieWriterOptions o;
+    o.Width = 32;
+    o.Height = 24;
+    o.Rate = 10;
+    const auto writer = OpenMovieWriter(dir_ / name, o, DefaultCallbacks());
+    for (int k = 0; k < 4; ++k) writer->AddFrame(TFastBMP(32, 24), RowOrder::TopDown);
+    writer->Commit();
+    ASSERT_TRUE(player.Load(QString::fromStdString((dir_ / name).string()))) << name;
+    EXPECT_EQ(player.FrameCount(), 4) << name;
+    QStringList shown;
+    player.ExecDialog = [&](QDialog& d) {
+      shown = static_cast<app::TAVIInfoForm&>(d).Lines();
+      if (const QString shots = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        d.show();
+        d.grab().save(shots + "/info-" + QString::fromStdString(name).section('.', -1) + ".png");
+      }
+    };
+    player.findChild<QPushButton*>("Button4")->click();
+    EXPECT_TRUE(shown.contains("Size: 32 x 24")) << name << ": " << shown.join("|").toStdString();
+    EXPECT_TRUE(shown.contains("Frame count: 4")) << name;
+  }
+}
+
 TEST_F(PlayerTest, DamagedFilesSayWhatCouldNotBeRead) {
   const std::string whole = ReadFile(WriteMovie(dir_, "m.avi", 10, 20));
   WriteFile(dir_ / "cut.avi", whole.substr(0, whole.size() * 6 / 10));
@@ -288,7 +315,8 @@ TEST_F(PlayerTest, BrowseUsesOpenDialog) {
   script.files = {name};
   player.findChild<QToolButton*>("BrowseButton")->click();
   EXPECT_EQ(script.fileTitles, QStringList{"Open AVI File"});
-  EXPECT_EQ(script.filters.front(), "AVI Files (*.avi);;All files (*.*)");
+  EXPECT_TRUE(script.filters.front().startsWith("Movies (*.avi *.mp4 *.mkv *.webm *.gif)"))
+      << script.filters.front().toStdString();
   EXPECT_EQ(player.FileName(), name);
 }
 

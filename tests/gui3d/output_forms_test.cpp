@@ -32,12 +32,24 @@ TEST_F(OutputOptionFormTest, ChangesStayAfterCancel) {
   form.findChild<QLineEdit*>("EyeSEdit")->setText("2.5");
   form.findChild<QSlider*>("LTBSlider")->setValue(10);
   form.findChild<QSpinBox*>("ACFrameEdit")->setValue(3);
+  form.findChild<QComboBox*>("StereoModeCombo")->setCurrentIndex(1);
+  form.findChild<QComboBox*>("SamplesCombo")->setCurrentIndex(3);
+  form.findChild<QSpinBox*>("CrfEdit")->setValue(23);
+  form.findChild<QComboBox*>("TextureDetailCombo")->setCurrentIndex(1);
+  if (const QString shots = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR"); !shots.isEmpty()) {
+    form.show();
+    form.grab().save(shots + "/output-options.png");
+  }
   form.findChild<QPushButton*>("Button2")->click();
   EXPECT_EQ(options.ColorDepthItem, 1);
   EXPECT_TRUE(options.Stereograph);
   EXPECT_EQ(options.EyeSeparation, "2.5");
   EXPECT_EQ(options.Smoothness, 10);
   EXPECT_EQ(options.AccumulatedFrames, 3);
+  EXPECT_TRUE(options.StereoSideBySide);
+  EXPECT_EQ(options.Samples, 8);
+  EXPECT_EQ(options.Crf, 23);
+  EXPECT_EQ(options.TextureMax, 4096);
   EXPECT_EQ(changed.count(), 1);
 }
 
@@ -131,7 +143,10 @@ TEST_F(OutputAVIFormTest, OutputMovieWritesFramesAndHandsMovieOn) {
   script.files = {QString::fromStdString((dir_ / "movie").string())};
   ASSERT_TRUE(form->OutputButtonLEDClick()) << script.errors.join("\n").toStdString();
   EXPECT_EQ(script.fileTitles, QStringList{"Output Movie"});
-  EXPECT_EQ(script.filters.front(), "AVI-Files (*.avi)");
+  EXPECT_TRUE(script.filters.front().startsWith(
+      "AVI Movie (*.avi);;MP4 Video (*.mp4);;WebM Video (*.webm);;Animated GIF (*.gif);;PNG "
+      "Frames (*.png)"))
+      << script.filters.front().toStdString();
   EXPECT_EQ(frames.count(), 11);  // FPK 10: frames 0 .. 10
   EXPECT_EQ(frames[0][0].value<QImage>().size(), QSize(64, 48));
   ASSERT_EQ(written.count(), 1);
@@ -183,6 +198,17 @@ TEST_F(OutputAVIFormTest, RefusedExportShowsMessage) {
   EXPECT_FALSE(form->OutputMovie(Movie()));
   ASSERT_EQ(script.errors.size(), 1);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "movie.avi"));
+}
+
+TEST_F(OutputAVIFormTest, PngNameBecomesANumberedSequence) {
+  auto form = MakeForm();
+  QSignalSpy written(form.get(), &app::TOutputAVIForm::MovieWritten);
+  script.files = {QString::fromStdString((dir_ / "shot.png").string())};
+  ASSERT_TRUE(form->OutputButtonLEDClick()) << script.errors.join("\n").toStdString();
+  ASSERT_EQ(written.count(), 1);
+  EXPECT_EQ(written[0][0].toString().toStdString(), (dir_ / "shot_%04d.png").string());
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "shot_0000.png"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "shot_0010.png"));
 }
 
 TEST_F(OutputAVIFormTest, CancelledFileDialogExportsNothing) {

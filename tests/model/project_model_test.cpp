@@ -41,6 +41,9 @@ TEST(TextureSize, PowersOfTwoFrom16To1024) {
   EXPECT_EQ(TextureSize({300}), 512);
   EXPECT_EQ(TextureSize({600}), 1024);
   EXPECT_EQ(TextureSize({5000}), 1024);
+  EXPECT_EQ(TextureSize({3000}, 4096), 4096);  // high texture detail
+  EXPECT_EQ(TextureSize({3000}, 2048), 2048);
+  EXPECT_EQ(TextureSize({600}, 4096), 1024);
   EXPECT_EQ(TextureSize({3, 70}), 128);
   EXPECT_EQ(TextureSize({-5}), 16);
 }

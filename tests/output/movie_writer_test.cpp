@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
+#include "core/output/movie_info.h"
 #include "output/decode_movie.h"
 #include "support/test_support.h"
 
@@ -27,6 +28,9 @@ TEST(MovieWriter, FrameNamesFillTheNumberField) {
   EXPECT_EQ(PngFrameName("s%d.png", 12345), std::filesystem::path("s12345.png"));
   EXPECT_EQ(PngFrameName("x%3d.png", 5), std::filesystem::path("x  5.png"));
   EXPECT_THROW(PngFrameName("plain.png", 0), Error);
+  EXPECT_EQ(PngSequenceName("f/shot.png"), "f/shot_%04d.png");
+  EXPECT_EQ(PngSequenceName("f/shot_%d.png"), "f/shot_%d.png");
+  EXPECT_EQ(PngSequenceName("movie.mp4"), "movie.mp4");
   EXPECT_THROW(PngFrameName("a%d_%d.png", 0), Error);
 }
 
@@ -90,6 +94,27 @@ TEST(MovieWriter, UnwritableTargetsAreRefusedWithTheirCause) {
   size_t entries = 0;
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
   EXPECT_EQ(entries, 1u);
+}
+
+TEST(MovieInformation, NamesContainerCodecSizeRateAndLength) {
+  TempDir dir;
+  MovieWriterOptions o;
+  o.Width = 32;
+  o.Height = 16;
+  o.Rate = 10;
+  const auto writer = OpenMovieWriter(dir / "m.mkv", o, DefaultCallbacks());
+  for (int i = 0; i < 5; ++i) writer->AddFrame(Gradient(32, 16), RowOrder::TopDown);
+  writer->Commit();
+  const std::vector<std::string> lines = MovieInformation(dir / "m.mkv");
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[2], "Container: Matroska / WebM");
+  EXPECT_EQ(lines[3], "Codec: h264");
+  EXPECT_EQ(lines[4], "Size: 32 x 16");
+  EXPECT_EQ(lines[5], "Frame rate: 10.00 frames/s");
+  EXPECT_EQ(lines[6], "Frame count: 5");
+  EXPECT_EQ(lines[7], "Duration: 0.50 s");
+  EXPECT_NE(lines[8], "Bit rate: unknown");
+  EXPECT_THROW(MovieInformation(dir / "missing.mp4"), Error);
 }
 
 }  // namespace

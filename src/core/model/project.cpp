@@ -81,10 +81,10 @@ void SetViewWindowSize(TProject& p, int w, int h) {
   p.ViewTop = p.PicHeight - p.ViewBottom;
 }
 
-int TextureSize(std::initializer_list<int> sizes) {
+int TextureSize(std::initializer_list<int> sizes, int cap) {
   const int largest = sizes.size() ? std::max(sizes) : 0;
   int size = 16;
-  while (largest > size && size < 1024) size *= 2;
+  while (largest > size && size * 2 <= cap) size *= 2;
   return size;
 }
 

@@ -100,8 +100,9 @@ void LoadRegion(TProject& project, int index);
 // Centres a viewing window of w x h pixels in the current picture; no clamping.
 void SetViewWindowSize(TProject& project, int w, int h);
 
-// The smallest power of two from 16 that is at least the largest value, capped at 1024.
-int TextureSize(std::initializer_list<int> sizes);
+// The smallest power of two from 16 that is at least the largest value, capped at cap (1024, the
+// standard texture detail; up to 4096 for high detail).
+int TextureSize(std::initializer_list<int> sizes, int cap = 1024);
 
 // Removes every foreground object of the working copy.
 void ClearObjects(TProject& project);

@@ -250,6 +250,8 @@ class EncodedMovieWriter : public MovieWriter {
     if (std::strcmp(encoder, "libx264") == 0) {
       av_dict_set_int(&codecOptions, "crf", o.Crf >= 0 ? o.Crf : 18, 0);
       av_dict_set(&codecOptions, "preset", "medium", 0);
+      // Half the preset's look-ahead: at 1080p each frame waiting there holds 3 MB.
+      av_dict_set(&codecOptions, "rc-lookahead", "20", 0);
     } else if (std::strcmp(encoder, "libvpx-vp9") == 0) {
       enc_->bit_rate = 0;  // constant quality
       av_dict_set_int(&codecOptions, "crf", o.Crf >= 0 ? o.Crf : 32, 0);

@@ -304,7 +304,9 @@ class Exporter {
 
   void RenderFlight(int i) {
     EnterSubScene(project_, timeline_, i, callbacks_);
-    MakeScene(project_, {request_.Extraction, request_.Switches.Negative}, callbacks_);
+    MakeScene(project_,
+              {request_.Extraction, request_.Switches.Negative, request_.Options.TextureMax},
+              callbacks_);
     renderer_->Upload(project_);
 
     std::vector<TKeyFrame> keys = timeline_.KeyFrames();

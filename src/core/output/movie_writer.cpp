@@ -256,6 +256,15 @@ std::filesystem::path PngFrameName(const std::filesystem::path& pattern, int n) 
   return pattern.parent_path() / (m.prefix().str() + number + m.suffix().str());
 }
 
+std::string PngSequenceName(const std::string& fileName) {
+  const std::filesystem::path path(fileName);
+  if (Lower(path.extension().string()) != ".png" ||
+      std::regex_search(path.filename().string(), FrameNumberField())) {
+    return fileName;
+  }
+  return fileName.substr(0, fileName.size() - 4) + "_%04d" + fileName.substr(fileName.size() - 4);
+}
+
 std::string EncodePng(const TFastBMP& frame, RowOrder rows, bool fast) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;

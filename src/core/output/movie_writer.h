@@ -78,6 +78,10 @@ std::unique_ptr<MovieWriter> OpenPngFramesWriter(const std::filesystem::path& pa
 // replaced by n. Throws glkov::Error when the name has no such field or more than one.
 std::filesystem::path PngFrameName(const std::filesystem::path& pattern, int n);
 
+// A ".png" file name without a frame-number field gets "_%04d" before its extension ("shot.png"
+// -> "shot_%04d.png"); every other name stays as it is.
+std::string PngSequenceName(const std::string& fileName);
+
 // The PNG file of a 24-bit frame; fast trades a bigger file for less time.
 std::string EncodePng(const TFastBMP& frame, RowOrder rows, bool fast = false);
 

@@ -25,6 +25,7 @@ struct TOutputOptions {
   std::string Codec;  // encoder name; empty: uncompressed frames
   int Crf = -1;       // constant rate factor of MP4/MKV (H.264) and WebM; -1: the format's default
   int Samples = 4;    // anti-aliasing: samples per pixel, 1, 2, 4 or 8
+  int TextureMax = 1024;  // texture detail: the largest texture side, 1024 to 4096
 };
 
 // Colour count of a ColorDepthGroup item: 0 -> 16, 1 -> 256, 2 -> 65536 (written as 24 bits).

@@ -137,13 +137,13 @@ struct OffscreenTarget::Impl {
 
   GLuint DrawFbo() const { return samples > 1 ? msFbo : fbo; }
 
-  // Copies the multisampled drawing into the single-sampled framebuffer (colour and depth).
-  void Resolve() {
+  // Copies the multisampled drawing (its colours, or its depth) into the single-sampled
+  // framebuffer.
+  void Resolve(GLbitfield what = GL_COLOR_BUFFER_BIT) {
     if (samples <= 1) return;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, msFbo);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbo);
-    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height,
-                      GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, what, GL_NEAREST);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, msFbo);
   }
 
@@ -354,7 +354,7 @@ int OffscreenTarget::Samples() const { return impl_->samples; }
 
 void OffscreenTarget::ReadDepthBottomUp(std::vector<float>& depth) {
   Impl& m = *impl_;
-  m.Resolve();
+  m.Resolve(GL_DEPTH_BUFFER_BIT);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, m.fbo);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   depth.resize(static_cast<size_t>(m.width) * static_cast<size_t>(m.height));

@@ -124,7 +124,7 @@ void OuterCorner(const Projection& pr, const Point3& rc, int cx, int cy, const P
   SetCorner(board, target, px, py, {rc.x, rc.y, pr.E * (1 - d)});
 }
 
-PlaneGeometry ComputePlaneGeometry(const TProject& p) {
+PlaneGeometry ComputePlaneGeometry(const TProject& p, int textureMax = 1024) {
   for (const double v :
        {p.InnerLeft, p.InnerRight, p.InnerBottom, p.InnerTop, p.VanishX, p.VanishY}) {
     if (!std::isfinite(v)) {
@@ -194,7 +194,7 @@ PlaneGeometry ComputePlaneGeometry(const TProject& p) {
     const int64_t spanY = std::llabs(static_cast<int64_t>(board.PY[2]) - board.PY[3]);
     const int n = static_cast<int>(
         std::max(std::min<int64_t>(spanX, p.PicWidth), std::min<int64_t>(spanY, p.PicHeight)));
-    board.TexWidth = board.TexHeight = TextureSize({n});
+    board.TexWidth = board.TexHeight = TextureSize({n}, textureMax);
   }
 
   TBoard& rear = g.boards[4];
@@ -204,7 +204,7 @@ PlaneGeometry ComputePlaneGeometry(const TProject& p) {
   }
   const int n = std::max(RoundCorner(std::fabs(p.InnerRight - p.InnerLeft)),
                          RoundCorner(std::fabs(p.InnerTop - p.InnerBottom)));
-  rear.TexWidth = rear.TexHeight = TextureSize({n});
+  rear.TexWidth = rear.TexHeight = TextureSize({n}, textureMax);
   return g;
 }
 
@@ -285,8 +285,8 @@ double ComputeSceneScale(const TProject& p) {
   return u;
 }
 
-RearCorners BuildScene(TProject& project, bool negative) {
-  PlaneGeometry g = ComputePlaneGeometry(project);
+RearCorners BuildScene(TProject& project, bool negative, int textureMax) {
+  PlaneGeometry g = ComputePlaneGeometry(project, textureMax);
   for (TBoard& b : g.boards) {
     SamplePlaneTexels(b, g.proj, project.IBackground_r, project.PicHeight, negative);
   }
@@ -450,7 +450,7 @@ void SortObjectsByDepth(TProject& project) {
   }
 }
 
-void BuildObjectTextures(TProject& project, bool negative) {
+void BuildObjectTextures(TProject& project, bool negative, int textureMax) {
   const TFastBMP& original = project.IOriginal_r;
   const TFastBMP& mask = project.IMask_r;
   const TFastBMP& label = project.LabelImage;
@@ -471,7 +471,7 @@ void BuildObjectTextures(TProject& project, bool negative) {
     const auto clampSize = [](int64_t v) {
       return static_cast<int>(std::min<int64_t>(std::llabs(v), 1 << 20));
     };
-    const int t = TextureSize({clampSize(w64), clampSize(h64)});
+    const int t = TextureSize({clampSize(w64), clampSize(h64)}, textureMax);
     const auto tt = static_cast<size_t>(t);
     o.TexWidth = o.TexHeight = t;
     o.TexUploaded = false;
@@ -568,10 +568,10 @@ RearCorners MakeScene(TProject& project, const MakeSceneOptions& options, UiCall
         ExtractObjects(project.IMask_r, options.Extraction, project.PicHeight);
     AcceptExtraction(project, result, options.Extraction.OverwritePositions);
   }
-  const RearCorners rear = BuildScene(project, options.Negative);
+  const RearCorners rear = BuildScene(project, options.Negative, options.TextureMax);
   BuildObjectBoards(project, rear, ui);
   SortObjectsByDepth(project);
-  BuildObjectTextures(project, options.Negative);
+  BuildObjectTextures(project, options.Negative, options.TextureMax);
   SetDefaultCamera(project);
   project.TransitionMode = false;
   project.SceneMade = true;

@@ -38,6 +38,8 @@ struct MakeSceneOptions {
   ExtractOptions Extraction;
   // "Negative Output": every colour byte of every texture becomes 255 - v when it is sampled.
   bool Negative = false;
+  // The largest texture side: 1024 the standard detail, up to 4096 for large photographs.
+  int TextureMax = 1024;
 };
 
 // Picture pixels per scene unit: the mean over every MeshRegions entry (the viewing window entry 0
@@ -51,7 +53,8 @@ double ComputeSceneScale(const TProject& project);
 // glkov::Error, leaving the project unchanged, when the mesh cannot be built: the rear wall not
 // behind the picture plane, a radial that is horizontal or vertical where it is divided by, a
 // focal length that is not positive, a corner far outside any picture.
-RearCorners BuildScene(TProject& project, bool negative);
+// textureMax caps the boards' texture sides (see TextureSize).
+RearCorners BuildScene(TProject& project, bool negative, int textureMax = 1024);
 
 // Places every object's board upright and parallel to the picture plane at the depth where its
 // touching edge meets its plane (Parent 1 Floor: the bottom row; 4 Ceiling: the top row; 3 Left
@@ -74,7 +77,7 @@ void SortObjectsByDepth(TProject& project);
 // Samples every object's RGBA texels: colours from IOriginal_r, alpha from IMask_r's red byte
 // where the pixel belongs to the object's region of the label image (or, without a label image,
 // where the mask's red byte equals the object's index). Texture row 0 is the object's bottom row.
-void BuildObjectTextures(TProject& project, bool negative);
+void BuildObjectTextures(TProject& project, bool negative, int textureMax = 1024);
 
 // The flat board of a transition: board 0 becomes the whole original picture (IOriginal) at
 // z = 0, W / SceneScale x H / SceneScale scene units, its texels the picture stretched to the
