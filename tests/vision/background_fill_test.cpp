@@ -197,7 +197,9 @@ TEST(FillBackground, ChangesOnlyTheGrownMask) {
         for (const FillResult& r : results) {
           const bool same = std::equal(r.Background.Pixel(x, y), r.Background.Pixel(x, y) + 3,
                                        room.Original.Pixel(x, y));
-          if (!inHole) ASSERT_TRUE(same) << x << ", " << y;
+          if (!inHole) {
+            ASSERT_TRUE(same) << x << ", " << y;
+          }
           changedInHole += !same;
         }
       }

@@ -35,7 +35,7 @@ constexpr double kMaxViewPixels = 4.0e6;
 // depth divided by this to its furthest times this.
 constexpr double kDepthBand = 1.25;
 // Largest picture the preview diffuses in; bigger pictures are diffused at a reduced size.
-constexpr double kMaxPreviewPixels = 0.4e6;
+constexpr double kMaxPreviewPixels = 0.25e6;
 
 const std::string kStage = "Filling background...";
 
