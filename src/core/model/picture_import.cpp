@@ -74,6 +74,7 @@ void LoadBackground(TProject& p, const std::string& fileName, UiCallbacks& callb
   if (fileName.empty()) return;
   p.BackgroundFilename = fileName;
   LoadPictureFile(fileName, p.IBackground, callbacks);
+  p.BackgroundFilled = false;
   if (p.PicWidth > 0 && p.PicHeight > 0) {
     CropBackground(p, 0, 0, p.PicWidth - 1, p.PicHeight - 1);
   }
@@ -100,6 +101,7 @@ void CloseProject(TProject& p, TTimeline& timeline) {
   p.PictureFilename.clear();
   p.MaskFilename.clear();
   p.BackgroundFilename.clear();
+  p.BackgroundFilled = false;
   p.ProjectFileName.clear();
   p.PerspectiveDone = false;
   for (TFastBMP* b : {&p.IOriginal, &p.IMask, &p.IBackground, &p.IOriginal_r, &p.IMask_r,
