@@ -243,6 +243,10 @@ void TMainForm::CreateView3DWindows() {
 
 bool TMainForm::MakeScene() {
   if (!project_.OriginalLoaded || project_.IOriginal_r.Empty()) return false;
+  if (project_.IBackground.Empty() && !project_.IMask.Empty() &&
+      dialogs_.AskYesNo(this, "Fill the background automatically?", "glKOV") &&
+      !FillBackgroundAutomatically())
+    return false;
   timelineForm_->StopPreview();
   cameraValuesForm_->show();
   if (!toolVisible_[CameraControl]) ToggleToolWindow(CameraControl);
