@@ -1,4 +1,5 @@
-# Entry points: `make run`, `make test`, `make test-release`, `make bench`, `make fuzz`.
+# Entry points: `make run`, `make test`, `make test-release`, `make bench`, `make fuzz`,
+# `make install [PREFIX=...]`, `make package`, `make docs`.
 # Each first installs missing Debian packages, then configures and builds incrementally.
 SHELL := /bin/bash
 PRESET ?= release
@@ -7,7 +8,8 @@ JOBS ?= $(shell nproc)
 SAN_ENV := $(if $(filter asan,$(PRESET)),ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0)
 XVFB := $(shell command -v xvfb-run >/dev/null 2>&1 && echo "xvfb-run -a -s '-screen 0 1280x1024x24'")
 
-.PHONY: deps configure build run test test-release test-asan suite bench fuzz fuzz-build format clean
+.PHONY: deps configure build run test test-release test-asan suite bench fuzz fuzz-build format clean \
+        install package docs check-install
 
 deps:
 	@scripts/install-deps
@@ -62,6 +64,29 @@ fuzz: fuzz-build
 
 bench: build
 	@scripts/run-benchmarks $(BUILD_DIR)
+
+# Installation builds only the programs and what they install, not the tests.
+PREFIX ?= /usr/local
+INSTALL_TARGETS := glkov glkov-cli glkov_install_data
+
+install: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target $(INSTALL_TARGETS)
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# A Debian package (glkov_<version>_<arch>.deb in the build folder) for `apt install ./glkov_*.deb`.
+package: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target $(INSTALL_TARGETS)
+	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD_DIR)/glkov_*.deb
+
+# Installs into a temporary prefix and validates what was installed (CI runs it after `make test`).
+check-install: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target $(INSTALL_TARGETS)
+	@scripts/check-install $(BUILD_DIR)
+
+# The README's animated flight and screenshots, made by the programs themselves.
+docs: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target glkov-cli test_gui
+	@scripts/make-docs $(BUILD_DIR)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

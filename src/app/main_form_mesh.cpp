@@ -47,12 +47,21 @@
 #include "core/model/picture_import.h"
 #include "core/model/project_file.h"
 #include "core/perspective/mesh.h"
+#include "core/perspective/mesh_limits.h"
 #include "core/perspective/sub_scenes.h"
 #include "core/util/text_format.h"
 
 #include "app/main_form_parts.h"
 
 namespace glkov::app {
+
+namespace {
+
+constexpr const char* kDragHandleTip = "Drag the Control Point to define the Perspective";
+constexpr const char* kPerspectiveFixedTip =
+    "The Perspective is fixed; clear \"Done\" to change it";
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Mesh editor
@@ -107,6 +116,7 @@ void TMainForm::HandleMoved(TMeshHandle* handle, QPoint pos) {
   centre.setY(std::clamp(centre.y(), 0, std::max(0, layout_.DisplayHeight - 1)));
   handle->move(centre - QPoint(h, h));
   MoveHandle(project_, handle->Tag(), centre.x(), centre.y(), layout_.FitScale);
+  KeepMeshInside(project_, handle->Tag());
   PlaceHandles();
   DrawMesh();
 }
@@ -160,10 +170,18 @@ void TMainForm::SyncDoneControls() {
   syncing_ = true;
   perspectiveDone_->setChecked(done);
   syncing_ = false;
+  // The status bar tells what the mesh takes now: handles to drag, or nothing while it is fixed.
+  const QString tip = QString::fromUtf8(done ? kPerspectiveFixedTip : kDragHandleTip);
   for (TMeshHandle* h : handles_) {
     h->setEnabled(!done);
     h->SetChecked(done);
+    h->setStatusTip(tip);
   }
+  meshImage_->setStatusTip(done ? tip : QString());
+  if (done && CurrentPage() == 3)
+    SetPanelText(4, tip);
+  else if (!done && PanelText(4) == kPerspectiveFixedTip)
+    SetPanelText(4, QString());
   meshImage_->setEnabled(!done);
   if (done) meshMouseDown_ = false;
   SetStepItemEnabled("Camera Settings", done);
@@ -172,6 +190,13 @@ void TMainForm::SyncDoneControls() {
 
 void TMainForm::SetPerspectiveDone(bool done) {
   if (syncing_) return;
+  if (done && !project_.PerspectiveDone) {
+    if (const auto problem = MeshProblem(project_)) {
+      SyncDoneControls();
+      dialogs_.ShowError(this, QString::fromStdString(*problem));
+      return;
+    }
+  }
   const TMeshState before = CurrentMeshState();
   project_.PerspectiveDone = done;
   StoreWorkingRegion(project_);
