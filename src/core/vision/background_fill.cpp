@@ -465,10 +465,6 @@ FillResult FillBackground(const TFastBMP& original, const TFastBMP& mask,
   for (unsigned t = 0; t < threads; ++t) workers.emplace_back(work);
   bool userStop = false;
   for (;;) {
-    {
-      std::unique_lock<std::mutex> g(lock);
-      if (finished.wait_for(g, std::chrono::milliseconds(50), [&] { return running == 0; })) break;
-    }
     double done = 0;
     for (size_t i = 0; i < n; ++i) done += fraction[i] * double(units[i].Pixels.size());
     ui.Progress(kStage, static_cast<int>(100 * done / double(r.HolePixels)));
@@ -478,6 +474,8 @@ FillResult FillBackground(const TFastBMP& original, const TFastBMP& mask,
       userStop = true;
       cancel = true;
     }
+    std::unique_lock<std::mutex> g(lock);
+    if (finished.wait_for(g, std::chrono::milliseconds(50), [&] { return running == 0; })) break;
   }
   for (std::thread& t : workers) t.join();
   if (failure) {
