@@ -265,6 +265,7 @@ TMainForm::TMainForm(Options options, TDialogs dialogs, QWidget* parent)
   CreateStepBar();
   CreatePages();
   CreateStatusBar();
+  CreateFillControls();
 
   lastPos_ = pos();
   SetHandlesVisible(false);

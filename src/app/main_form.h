@@ -264,6 +264,13 @@ class TMainForm : public QMainWindow {
   RenderSwitches& Switches() { return switches_; }
   TOutputOptions& OutputOptions() { return outputOptions_; }
 
+  // The automatic background (main_form_fill.cpp): "Fill Automatically" shows the diffusion
+  // preview at once, then fills along the planes on a worker thread with progress and cancel;
+  // the result becomes the background in one undo step. False when cancelled or failed (the
+  // project is then as before).
+  bool FillBackgroundAutomatically();
+  QAction* FillBackgroundAction = nullptr;
+
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -279,6 +286,7 @@ class TMainForm : public QMainWindow {
   void CreateToolBars();
   void CreateStepBar();
   void CreatePages();
+  void CreateFillControls();
   void CreateStatusBar();
   void CreateToolWindows();
   QWidget* CreatePicturePage(int tag, const QString& caption);

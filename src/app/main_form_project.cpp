@@ -44,6 +44,7 @@
 #include "core/config/file_type.h"
 #include "core/config/recent_files.h"
 #include "core/error.h"
+#include "core/model/filled_background.h"
 #include "core/model/picture_import.h"
 #include "core/model/project_file.h"
 #include "core/perspective/mesh.h"
@@ -173,6 +174,8 @@ bool TMainForm::SaveProject() {
   if (project_.ProjectFileName.empty()) return SaveProjectAs();
   const bool ok = Run([&] {
     TBusy busy(panels_[4], "Saving project...");
+    SaveFilledBackground(project_, project_.ProjectFileName);
+    fileEdit_[2]->setText(QString::fromStdString(project_.BackgroundFilename));
     glkov::SaveProject(project_, project_.ProjectFileName);
   });
   if (ok) project_.Modified = false;
@@ -191,6 +194,8 @@ bool TMainForm::SaveProjectAs() {
   if (QFileInfo(file).suffix().isEmpty()) file += ".kov";
   const bool ok = Run([&] {
     TBusy busy(panels_[4], "Saving project...");
+    SaveFilledBackground(project_, file.toStdString());
+    fileEdit_[2]->setText(QString::fromStdString(project_.BackgroundFilename));
     glkov::SaveProject(project_, file.toStdString());
   });
   if (!ok) return false;

@@ -275,6 +275,10 @@ void TMainForm::CreateView3DWindows() {
 
 bool TMainForm::MakeScene() {
   if (!project_.OriginalLoaded || project_.IOriginal_r.Empty()) return false;
+  if (project_.IBackground.Empty() && !project_.IMask.Empty() &&
+      dialogs_.AskYesNo(this, "Fill the background automatically?", "glKOV") &&
+      !FillBackgroundAutomatically())
+    return false;
   timelineForm_->StopPreview();
   if (project_.TransitionMode) {
     // The scene made is the sub-scene's: its own camera path comes back to the timeline.

@@ -35,5 +35,6 @@ void RegisterScene(CLI::App& app);
 void RegisterRender(CLI::App& app);
 void RegisterExport(CLI::App& app);
 void RegisterAviInfo(CLI::App& app);
+void RegisterFill(CLI::App& app);
 
 }  // namespace glkov::cli

@@ -1,4 +1,4 @@
-// glkov-cli new / info: make a project from three pictures, or load one and print it.
+// glkov-cli new / info: make a project from its pictures, or load one and print it.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -6,15 +6,18 @@
 #include <numbers>
 #include <optional>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_common.h"
 #include "core/animation/timeline.h"
 #include "core/error.h"
+#include "core/model/filled_background.h"
 #include "core/model/picture_import.h"
 #include "core/model/project.h"
 #include "core/model/project_file.h"
 #include "core/util/text_format.h"
+#include "core/vision/background_fill.h"
 
 namespace glkov::cli {
 
@@ -75,6 +78,14 @@ void RunNew(const NewOptions& o) {
     project.FocalLength = (project.PicWidth / 2.0) / std::tan(half);
   }
   if (o.Done) project.PerspectiveDone = true;
+  if (o.Background.empty()) {
+    // Without a background picture the original is filled under the mask and saved beside the
+    // project.
+    project.ProjectFileName = o.Output;
+    FillResult filled = FillProjectBackground(project, {}, callbacks);
+    AcceptFilledBackground(project, std::move(filled.Background));
+    SaveFilledBackground(project, o.Output);
+  }
   SaveProject(project, o.Output);
 }
 
@@ -176,7 +187,9 @@ void RegisterProjectCommands(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("new", "Make a project from three pictures and save it");
   cmd->add_option("ORIGINAL", newOptions->Original, "original picture")->required();
   cmd->add_option("MASK", newOptions->Mask, "foreground-object mask")->required();
-  cmd->add_option("BACKGROUND", newOptions->Background, "background picture")->required();
+  cmd->add_option("BACKGROUND", newOptions->Background,
+                  "background picture; without it the original is filled under the mask and "
+                  "saved beside the project as <project>_background.png");
   cmd->add_option("-o,--output", newOptions->Output, "project file to write")->required();
   cmd->add_option("--mesh", newOptions->Mesh, "mesh of sub-scene 1: VX,VY,IL,IB,IR,IT")
       ->check([](const std::string& s) {

@@ -117,6 +117,7 @@ void LoadBackground(TProject& p, const std::string& fileName, UiCallbacks& callb
   if (fileName.empty()) return;
   p.BackgroundFilename = fileName;
   LoadPictureFile(fileName, p.IBackground, callbacks);
+  p.BackgroundFilled = false;
   RecutPictures(p, true);
   WarnSizes(p, callbacks);
 }
@@ -142,6 +143,7 @@ void CloseProject(TProject& p, TTimeline& timeline) {
   p.PictureFilename.clear();
   p.MaskFilename.clear();
   p.BackgroundFilename.clear();
+  p.BackgroundFilled = false;
   p.ProjectFileName.clear();
   p.PerspectiveDone = false;
   for (TFastBMP* b : {&p.IOriginal, &p.IMask, &p.IBackground, &p.IOriginal_r, &p.IMask_r,

@@ -26,6 +26,8 @@ struct TProject {
   std::string PictureFilename;
   std::string MaskFilename;
   std::string BackgroundFilename;
+  // IBackground was filled automatically and is written beside the project when it is saved.
+  bool BackgroundFilled = false;
 
   // The three pictures as loaded, and the current sub-scene cut out of each.
   TFastBMP IOriginal, IMask, IBackground;

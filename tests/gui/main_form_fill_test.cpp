@@ -1,0 +1,116 @@
+// "Fill Automatically" through the main window: the filled background, its undo, its file beside
+// the saved project, cancelling, and the question of "Make" without a background.
+#include <QDir>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QToolButton>
+#include <QUndoStack>
+#include <filesystem>
+
+#include "gui_fixture.h"
+#include "tools/synthetic_room.h"
+
+namespace glkov::testing {
+namespace {
+
+class MainFormFillTest : public GuiTest {
+ protected:
+  // A new project of a small room: its original and mask, no background.
+  std::unique_ptr<app::TMainForm> RoomForm() {
+    synthetic::SyntheticRoomOptions o;
+    o.Width = 160;
+    o.Height = 120;
+    o.VanishX = 80;
+    o.VanishY = 50;
+    o.InnerLeft = 50;
+    o.InnerRight = 110;
+    o.InnerBottom = 33;
+    o.InnerTop = 83;
+    o.FocalLength = 139;
+    o.Objects = {{synthetic::ObjectShape::kRoundedBox, 40, 10, 24, 20}};
+    room_ = synthetic::MakeSyntheticRoom(o);
+    synthetic::SavePNG(dir_ / "o.png", room_.Original);
+    synthetic::SavePNG(dir_ / "m.png", room_.Mask);
+    auto form = MakeForm();
+    form->show();
+    EXPECT_TRUE(form->NewProject());
+    EXPECT_TRUE(form->ImportPicture(0, QString::fromStdString((dir_ / "o.png").string())));
+    EXPECT_TRUE(form->ImportPicture(1, QString::fromStdString((dir_ / "m.png").string())));
+    return form;
+  }
+
+  void Shot(app::TMainForm& form, const QString& name) {
+    const QString out = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
+    if (out.isEmpty()) return;
+    QApplication::processEvents();
+    form.grab().save(out + "/" + name + ".png");
+  }
+
+  // Presses Cancel of the fill's progress window as soon as it shows.
+  void CancelWhenShown(app::TMainForm& form) {
+    auto* timer = new QTimer(&form);
+    QObject::connect(timer, &QTimer::timeout, &form, [&form, timer] {
+      if (auto* d = form.findChild<QProgressDialog*>("FillProgressDialog")) {
+        d->cancel();
+        timer->stop();
+      }
+    });
+    timer->start(1);
+  }
+
+  synthetic::SyntheticRoom room_;
+};
+
+TEST_F(MainFormFillTest, FillsUndoesAndSavesBesideTheProject) {
+  auto form = RoomForm();
+  form->ShowPage(2);
+  Shot(*form, "fill-before");
+  Find<QToolButton>(form.get(), "FillAutomaticallyButton")->click();
+  Shot(*form, "fill-after");
+  ASSERT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+  const TProject& p = form->Project();
+  ASSERT_EQ(p.IBackground.Width(), 160);
+  // The objects are gone from the background; the rest is the original.
+  const std::vector<uint8_t> same = room_.Original.PackedPixels();
+  const std::vector<uint8_t> filled = p.IBackground.PackedPixels();
+  EXPECT_NE(filled, same);
+  EXPECT_EQ(filled.size(), same.size());
+  auto* edit = Find<QLineEdit>(form.get(), "BackgroundFilenameEdit");
+  EXPECT_EQ(edit->text(), "background.png");
+
+  form->UndoStack()->undo();
+  EXPECT_TRUE(form->Project().IBackground.Empty());
+  EXPECT_TRUE(edit->text().isEmpty());
+  form->UndoStack()->redo();
+  EXPECT_EQ(form->Project().IBackground.PackedPixels(), filled);
+
+  script.files = {QString::fromStdString((dir_ / "hall.kov").string())};
+  ASSERT_TRUE(form->SaveProjectAs()) << script.errors.join("\n").toStdString();
+  const auto saved = dir_ / "hall_background.png";
+  ASSERT_TRUE(std::filesystem::exists(saved));
+  EXPECT_EQ(edit->text().toStdString(), saved.string());
+  TFastBMP back;
+  LoadPictureFile(saved.string(), back);
+  EXPECT_EQ(back.PackedPixels(), filled);
+}
+
+TEST_F(MainFormFillTest, CancelledFillAndMakeLeaveTheProjectAsItWas) {
+  auto form = RoomForm();
+  const int edits = form->UndoStack()->count();
+  CancelWhenShown(*form);
+  EXPECT_FALSE(form->FillBackgroundAutomatically());
+  EXPECT_TRUE(form->Project().IBackground.Empty());
+  EXPECT_EQ(form->UndoStack()->count(), edits);
+
+  // "Make" without a background asks; Yes fills first, and a cancelled fill makes nothing.
+  script.answers = {true};
+  CancelWhenShown(*form);
+  EXPECT_FALSE(form->MakeScene());
+  EXPECT_EQ(script.questions, QStringList{"Fill the background automatically?"});
+  EXPECT_FALSE(form->Project().SceneMade);
+  EXPECT_TRUE(form->Project().IBackground.Empty());
+}
+
+}  // namespace
+}  // namespace glkov::testing
