@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
   glkov::cli::RegisterRender(app);
   glkov::cli::RegisterExport(app);
   glkov::cli::RegisterAviInfo(app);
+  glkov::cli::RegisterSuggestMesh(app);
 
   try {
     app.parse(argc, argv);
