@@ -92,7 +92,7 @@ class SuggestMeshPhoto : public ::testing::TestWithParam<PhotoCase> {};
 // border makes no segment), and the corn maze has no straight receding edges at all.
 TEST_P(SuggestMeshPhoto, DISABLED_VanishingPointWithinThreePercentOfTheWidth) {
   const PhotoCase& c = GetParam();
-  const std::filesystem::path file = SourceDir() / "tests/data/photos" / c.File;
+  const std::filesystem::path file = SourceDir() / "examples/photos" / c.File;
   if (!std::filesystem::exists(file)) GTEST_SKIP() << file << " is not here";
   TFastBMP full;
   LoadPictureFile(file.string(), full);
