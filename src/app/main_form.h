@@ -159,6 +159,9 @@ class TMainForm : public QMainWindow {
   void PlaceHandles();
   void SetHandlesVisible(bool visible);
   void DefaultMeshButtonClick();
+  // Places the mesh where the picture's lines suggest (one undo step); the status bar shows how
+  // sure the suggestion is and the lines it used show faintly for a moment.
+  void SuggestMeshButtonClick();
   void TBSetFOVClick();
   void SetPerspectiveDone(bool done);  // as a user's click on "Done" (undoable)
   void SetMeshBackdrop(int tag);       // 1 original, 2 mask, 3 background

@@ -30,6 +30,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -49,6 +50,7 @@
 #include "core/perspective/mesh.h"
 #include "core/perspective/sub_scenes.h"
 #include "core/util/text_format.h"
+#include "core/vision/suggest_mesh.h"
 
 #include "app/main_form_parts.h"
 
@@ -198,6 +200,40 @@ void TMainForm::DefaultMeshButtonClick() {
   DrawMesh();
   PlaceHandles();
   if (!(before == CurrentMeshState())) PushMeshEdit("Default Mesh", before);
+}
+
+void TMainForm::SuggestMeshButtonClick() {
+  if (!project_.OriginalLoaded || project_.IOriginal_r.Empty()) return;
+  const TMeshState before = CurrentMeshState();
+  vision::MeshSuggestion s;
+  {
+    TBusy busy(panels_[4], "Suggesting the mesh...");
+    s = vision::SuggestMesh(project_.IOriginal_r);
+    // The camera's field of view spans the whole photograph, not just this sub-scene.
+    if (const std::optional<double> fov = vision::ExifFieldOfView(project_.PictureFilename))
+      s.FocalLength = FocalLengthForFieldOfView(*fov, project_.IOriginal.Width());
+  }
+  TProject& p = project_;
+  p.VanishX = s.VanishX;
+  p.VanishY = s.VanishY;
+  p.InnerLeft = s.InnerLeft;
+  p.InnerBottom = s.InnerBottom;
+  p.InnerRight = s.InnerRight;
+  p.InnerTop = s.InnerTop;
+  p.FocalLength = s.FocalLength;
+  p.PerspectiveDone = false;
+  meshBackdrop_ = 1;
+  StoreWorkingRegion(p);
+  SyncDoneControls();
+  DrawMesh();
+  PlaceHandles();
+  meshImage_->SetHintLines(s.Lines);
+  QTimer::singleShot(2500, meshImage_, [view = meshImage_] { view->SetHintLines({}); });
+  SetPanelText(4, s.Confidence > 0 ? QString("Suggested mesh: confidence %1 %, %2 lines")
+                                         .arg(std::lround(100 * s.Confidence))
+                                         .arg(s.Lines.size())
+                                   : QString("No lines to suggest a mesh from: the default mesh"));
+  if (!(before == CurrentMeshState())) PushMeshEdit("Suggest Mesh", before);
 }
 
 void TMainForm::TBSetFOVClick() {

@@ -1,12 +1,14 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QToolButton>
 #include <QUndoStack>
 #include <QWheelEvent>
 #include <cmath>
 
 #include "app/picture_view.h"
 #include "gui_fixture.h"
+#include "tools/synthetic_room.h"
 
 namespace glkov::testing {
 namespace {
@@ -133,6 +135,40 @@ TEST_F(MeshZoomTest, PanWithMiddleButtonOrSpaceAndFit) {
   form->ZoomInAction->trigger();
   EXPECT_GT(Find<app::TPictureView>(form.get(), "IOriginal_r")->Zoom(), 1.0);
   EXPECT_EQ(mesh->Zoom(), 1.0);
+}
+
+// "Suggest" on a photographed room: the handles go to the room's vanishing point in one undo
+// step, the lines used show for a moment and the status bar gives the confidence.
+TEST_F(MeshZoomTest, SuggestPlacesTheMeshInOneUndoStep) {
+  synthetic::SyntheticRoomOptions o;
+  o.Width = 300;
+  o.Height = 200;
+  o.VanishX = 140;
+  o.VanishY = 90;
+  o.InnerLeft = 90;
+  o.InnerRight = 200;
+  o.InnerBottom = 55;
+  o.InnerTop = 140;
+  o.FocalLength = 260;
+  o.Objects.clear();
+  SaveBMP((dir_ / "room.bmp").string(), synthetic::MakeSyntheticRoom(o).Background);
+  ASSERT_TRUE(form->ImportPicture(0, QString::fromStdString((dir_ / "room.bmp").string())));
+  form->ShowPage(3);
+  form->DefaultMeshButtonClick();
+  form->UndoStack()->clear();
+  const QPoint c2 = Centre(2);
+  Find<QToolButton>(form.get(), "SuggestMeshButton")->click();
+  const TProject& p = form->Project();
+  EXPECT_NEAR(p.VanishX, 140, 0.03 * 300);
+  EXPECT_NEAR(p.VanishY, 90, 0.03 * 300);
+  EXPECT_EQ(QPointF(Centre(2)), mesh->PictureToView({p.VanishX, p.VanishY}).toPoint());
+  EXPECT_FALSE(mesh->HintLines().empty());
+  EXPECT_TRUE(form->PanelText(4).contains("confidence")) << form->PanelText(4).toStdString();
+  EXPECT_EQ(p.MeshRegions[1].VanishX, p.VanishX);  // stored in the sub-scene
+  ASSERT_EQ(form->UndoStack()->count(), 1);
+  form->UndoAction->trigger();
+  EXPECT_EQ(p.VanishX, 150);
+  EXPECT_EQ(Centre(2), c2);
 }
 
 }  // namespace
