@@ -1,5 +1,6 @@
 #include "app/avi_player_form.h"
 
+#include <QAction>
 #include <QAudioOutput>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -105,8 +106,10 @@ TAVIPlayerForm::TAVIPlayerForm(QWidget* parent)
   RxSpeedButton1->setText(QStringLiteral("Size"));
   RxSpeedButton1->setPopupMode(QToolButton::InstantPopup);
   auto* sizes = new QMenu(RxSpeedButton1);
-  sizes->addAction(QStringLiteral("320x200"));
-  sizes->addAction(QStringLiteral("640x480"));
+  for (const QSize preset : {QSize(320, 200), QSize(640, 480)}) {
+    QAction* a = sizes->addAction(QStringLiteral("%1x%2").arg(preset.width()).arg(preset.height()));
+    connect(a, &QAction::triggered, this, [this, preset] { SetPictureSize(preset, false); });
+  }
   RxSpeedButton1->setMenu(sizes);
   RxSpeedButton1->setFocusPolicy(Qt::NoFocus);
   StatusLabel = new QLabel(this);
@@ -200,6 +203,8 @@ bool TAVIPlayerForm::Load(const QString& fileName) {
   }
   timer_.setInterval(reader_->FramePeriodMs());
   last_ = reader_->FrameCount() - 1;
+  Edit1->setText(QStringLiteral("0"));
+  SetPictureSize(QSize(reader_->Width(), reader_->Height()), true);
   if (reader_->Truncated()) {
     ShowProblem(QStringLiteral("The file is damaged or cut off: ") +
                 QString::number(reader_->FrameCount()) + QStringLiteral(" frames could be read."));
@@ -216,6 +221,23 @@ bool TAVIPlayerForm::Load(const QString& fileName) {
   CheckSound->setChecked(audio);
   DrawFrame();
   return true;
+}
+
+void TAVIPlayerForm::SetPictureSize(QSize picture, bool growOnly) {
+  if (layout()) layout()->activate();
+  if (growOnly) {
+    if (view_->width() >= picture.width() && view_->height() >= picture.height()) return;
+    // The picture area follows the window again, grown to the movie.
+    view_->setMinimumSize(160, 120);
+    view_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(size().expandedTo(size() + (picture - view_->size())));
+  } else {
+    // A preset fixes the picture area; the controls below may keep the window wider.
+    view_->setFixedSize(picture);
+    if (layout()) layout()->activate();
+    resize(minimumSizeHint());
+  }
+  KeepInsideScreen(*this);  // up to the screen's size
 }
 
 void TAVIPlayerForm::Play() {

@@ -97,6 +97,9 @@ class TAVIPlayerForm : public TToolForm {
   void Browse();
   void SeekClick();
   void ShowProblem(const QString& text);
+  // Resizes the window so that the picture area is picture (at least picture when growOnly,
+  // never shrinking), as far as the screen allows.
+  void SetPictureSize(QSize picture, bool growOnly);
   // The sound of the movie follows the pictures: it starts, stops and seeks with them.
   void SyncSound();
 

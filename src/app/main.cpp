@@ -1,12 +1,15 @@
 // glkov: the desktop program. The first argument is a project file to open; --no-splash skips
 // the splash window.
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 #include <QSurfaceFormat>
 #include <QThread>
 
 #include "app/main_form.h"
+#include "app/settings.h"
 #include "app/tool_forms.h"
+#include "core/config/file_type.h"
 
 int main(int argc, char** argv) {
   QSurfaceFormat format;
@@ -16,9 +19,12 @@ int main(int argc, char** argv) {
   QSurfaceFormat::setDefaultFormat(format);
 
   QApplication app(argc, argv);
-  QApplication::setApplicationName("glKOV");
-  QApplication::setOrganizationName("glKOV");
-  QApplication::setApplicationDisplayName("glKOV");
+  glkov::app::SetApplicationNames();
+  // Ties the windows to the desktop entry and its icon, installed or registered for the user.
+  const std::string_view id = glkov::ApplicationId();
+  const QString appId = QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size()));
+  QGuiApplication::setDesktopFileName(appId);
+  QApplication::setWindowIcon(QIcon::fromTheme(appId));
 
   QStringList args = QApplication::arguments().mid(1);
   const bool splash = !args.removeAll("--no-splash");

@@ -239,6 +239,7 @@ TMainForm::TMainForm(Options options, TDialogs dialogs, QWidget* parent)
   resize(1024, 720);
   undo_ = new QUndoStack(this);
   undo_->setUndoLimit(50);
+  connect(undo_, &QUndoStack::indexChanged, this, [this] { RefreshTitle(); });
   CreateActions();
   CreateMenus();
   CreateToolBars();
@@ -257,7 +258,6 @@ TMainForm::TMainForm(Options options, TDialogs dialogs, QWidget* parent)
           });
   SetTitle("");
   ShowWorkArea(false);
-  outBar_->setCurrentItem(outBar_->topLevelItem(0));
   for (int i = 0; i < 6; ++i) pages_->tabBar()->setTabVisible(i, i == 0);
 
   CreateToolWindows();
@@ -385,6 +385,8 @@ void TMainForm::CreateActions() {
       make("SaveCameraPath1", "Save Camera Path...", "Save Path|Save the camera path");
   LoadCameraPathAction =
       make("LoadCameraPath1", "Load Camera Path...", "Load Path|Load a camera path");
+  CameraPresetsAction = make("CameraPresets1", "Camera Presets...",
+                             "Camera Presets|Replace the camera path by a ready-made move");
   TutorialAction = make("Tutorial1", "Tutorial", "Tutorial|A short guide to the four steps");
   AboutAction = make("About1", "About...", "About|About glKOV");
   StickyAction = make("StickyFormTB", "Stiky Windows",
@@ -541,6 +543,7 @@ void TMainForm::CreateMenus() {
   anim->addSeparator();
   anim->addAction(SaveCameraPathAction);
   anim->addAction(LoadCameraPathAction);
+  anim->addAction(CameraPresetsAction);
 
   QMenu* help = bar->addMenu("&Help");
   help->setObjectName("Help1");
@@ -642,7 +645,21 @@ void TMainForm::CreateStepBar() {
       default:
         break;  // "Subs-Scenes" and the group captions do nothing
     }
+    // The windows opened from the step bar are not pages: the page shown stays highlighted.
+    SelectStepItem(CurrentPage());
   });
+}
+
+void TMainForm::SelectStepItem(int page) {
+  for (int g = 0; g < outBar_->topLevelItemCount(); ++g) {
+    QTreeWidgetItem* group = outBar_->topLevelItem(g);
+    for (int i = 0; i < group->childCount(); ++i) {
+      if (group->child(i)->data(0, Qt::UserRole).toInt() == page) {
+        outBar_->setCurrentItem(group->child(i));
+        return;
+      }
+    }
+  }
 }
 
 void TMainForm::CreateStatusBar() {
@@ -684,6 +701,7 @@ void TMainForm::ShowPage(int index) {
   for (int i = 0; i < pages_->count(); ++i) tabs->setTabVisible(i, i == index);
   pages_->setCurrentIndex(index);
   project_.Page = index;
+  SelectStepItem(index);
   auto* bottom = static_cast<QHBoxLayout*>(BottomPanel(index)->layout());
   if (index == 3 || index == 4) {
     regionCBPanel_->setParent(BottomPanel(index));
@@ -704,7 +722,15 @@ void TMainForm::ShowWorkArea(bool visible) {
 }
 
 void TMainForm::SetTitle(const QString& text) {
-  setWindowTitle(text.isEmpty() ? QString("glKOV") : "glKOV - [" + text + "]");
+  titleText_ = text;
+  RefreshTitle();
+}
+
+void TMainForm::RefreshTitle() {
+  // An asterisk after the project's name while it has unsaved changes.
+  setWindowTitle(titleText_.isEmpty()
+                     ? QString("glKOV")
+                     : "glKOV - [" + titleText_ + (project_.Modified ? "*" : "") + "]");
 }
 
 void TMainForm::UpdateMenus() {
@@ -721,7 +747,7 @@ void TMainForm::UpdateMenus() {
         PreviewAction, SaveCameraPathAction, LoadCameraPathAction})
     a->setEnabled(true);
   ShowWindowMenu->menuAction()->setEnabled(true);
-  for (QAction* a : ToggleAction) a->setEnabled(true);
+  UpdateToolToggles();
   SetStepItemEnabled("Output To File...", timeline_.ListExists() && timeline_.KeyCount() > 1);
   outBar_->viewport()->update();
 }
@@ -751,12 +777,13 @@ bool TMainForm::event(QEvent* e) {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::Resize) {
-    for (int i = 0; i < 3; ++i) {
-      if (watched == pageArea_[i]) {
+    for (int i = 0; i < 3; ++i)
+      if (watched == pageArea_[i])
         emptyPanel_[i]->setGeometry(pageArea_[i]->rect().adjusted(1, 1, -1, -1));
-        if (i == 0) LayoutViews(project_.PicWidth, project_.PicHeight);
-      }
-    }
+    // The views are laid out again whatever page shows them: the window, the status bar or the
+    // step bar changed the work area.
+    if (CurrentPage() >= 0 && watched == pageArea_[CurrentPage()])
+      LayoutViews(project_.PicWidth, project_.PicHeight);
   }
   return QMainWindow::eventFilter(watched, e);
 }

@@ -151,6 +151,8 @@ class TMainForm : public QMainWindow {
   int CurrentPage() const;
   void ShowWorkArea(bool visible);
   void SetTitle(const QString& text);
+  // The caption again from the title text and the project's Modified flag.
+  void RefreshTitle();
   void UpdateMenus();
   void LayoutViews(int w, int h);
 
@@ -174,6 +176,9 @@ class TMainForm : public QMainWindow {
   // Tool windows.
   enum ToolWindow { Timeline, CameraControl, Inspector, Texture, SceneDivider, ToolWindowCount };
   void ToggleToolWindow(ToolWindow which);
+  // Enables each tool window's toggle (menu item and toolbar button) as far as its window has
+  // something to show.
+  void UpdateToolToggles();
   bool ToolWindowFlag(ToolWindow which) const { return toolVisible_[which]; }
   TToolForm* ToolForm(ToolWindow which) const { return toolForms_[which]; }
   TToolForm* FindToolForm(const QString& className) const;
@@ -235,6 +240,8 @@ class TMainForm : public QMainWindow {
   bool PlayFile(const QString& fileName);
   void SaveCameraPath1Click();
   void LoadCameraPath1Click();
+  // "Camera Presets...": the dialog that replaces the current sub-scene's keys by a preset move.
+  void CameraPresetsClick();
   // "Preview": flies the timeline's path in the 3D view.
   void PreviewClick();
   // Replaces the key list with an earlier state (undo and redo of key edits); the rates stay.
@@ -282,6 +289,7 @@ class TMainForm : public QMainWindow {
   void AfterProjectChanged();  // sets every view from the project
   void PushRecent(const QString& fileName);
   void SetStepItemEnabled(const QString& caption, bool enabled);
+  void SelectStepItem(int page);  // highlights the step-bar item of the page
   void SetPanelText(int panel, const QString& text);
   void SyncDoneControls();
   void PushMeshEdit(const QString& text, const TMeshState& before);
@@ -312,6 +320,7 @@ class TMainForm : public QMainWindow {
   ViewLayout layout_;
   QUndoStack* undo_ = nullptr;
 
+  QString titleText_;
   bool firstShow_ = true;
   bool newProjectStarted_ = false;
   bool abortRequested_ = false;
@@ -387,6 +396,7 @@ class TMainForm : public QMainWindow {
   QMenu* ShowWindowMenu = nullptr;
   QAction* ExportAnimationAction = nullptr;
   QAction* ExportMaskedAction = nullptr;
+  QAction* CameraPresetsAction = nullptr;
   QAction* ConfigurationAction = nullptr;
   QAction* UndoAction = nullptr;
   QAction* RedoAction = nullptr;

@@ -48,6 +48,7 @@
 #include "core/model/picture_import.h"
 #include "core/model/project_file.h"
 #include "core/perspective/mesh.h"
+#include "core/perspective/mesh_limits.h"
 #include "core/perspective/sub_scenes.h"
 #include "core/util/text_format.h"
 #include "core/vision/suggest_mesh.h"
@@ -55,6 +56,14 @@
 #include "app/main_form_parts.h"
 
 namespace glkov::app {
+
+namespace {
+
+constexpr const char* kDragHandleTip = "Drag the Control Point to define the Perspective";
+constexpr const char* kPerspectiveFixedTip =
+    "The Perspective is fixed; clear \"Done\" to change it";
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Mesh editor
@@ -114,6 +123,7 @@ void TMainForm::HandleMoved(TMeshHandle* handle, QPoint pos) {
   const double s = layout_.FitScale;
   MoveHandle(project_, handle->Tag(), q.x * s, DisplayExtent(project_.PicHeight, s) - 1 - q.y * s,
              s);
+  KeepMeshInside(project_, handle->Tag());
   PlaceHandles();
   DrawMesh();
   meshImage_->SetMagnifier(QPointF(centre));
@@ -169,10 +179,18 @@ void TMainForm::SyncDoneControls() {
   syncing_ = true;
   perspectiveDone_->setChecked(done);
   syncing_ = false;
+  // The status bar tells what the mesh takes now: handles to drag, or nothing while it is fixed.
+  const QString tip = QString::fromUtf8(done ? kPerspectiveFixedTip : kDragHandleTip);
   for (TMeshHandle* h : handles_) {
     h->setEnabled(!done);
     h->SetChecked(done);
+    h->setStatusTip(tip);
   }
+  meshImage_->setStatusTip(done ? tip : QString());
+  if (done && CurrentPage() == 3)
+    SetPanelText(4, tip);
+  else if (!done && PanelText(4) == kPerspectiveFixedTip)
+    SetPanelText(4, QString());
   meshImage_->setEnabled(!done);
   if (done) meshMouseDown_ = false;
   SetStepItemEnabled("Camera Settings", done);
@@ -181,6 +199,13 @@ void TMainForm::SyncDoneControls() {
 
 void TMainForm::SetPerspectiveDone(bool done) {
   if (syncing_) return;
+  if (done && !project_.PerspectiveDone) {
+    if (const auto problem = MeshProblem(project_)) {
+      SyncDoneControls();
+      dialogs_.ShowError(this, QString::fromStdString(*problem));
+      return;
+    }
+  }
   const TMeshState before = CurrentMeshState();
   project_.PerspectiveDone = done;
   StoreWorkingRegion(project_);

@@ -44,6 +44,7 @@
 #include "core/config/file_type.h"
 #include "core/config/recent_files.h"
 #include "core/error.h"
+#include "core/image/picture_file.h"
 #include "core/model/picture_import.h"
 #include "core/model/project_file.h"
 #include "core/perspective/mesh.h"
@@ -115,6 +116,7 @@ QWidget* TMainForm::CreateMeshPage() {
   auto* area = new QWidget(page);
   area->setObjectName("MeshArea");
   pageArea_[3] = area;
+  area->installEventFilter(this);
   layout->addWidget(area, 1);
   meshPanel_ = new QWidget(area);
   meshPanel_->setObjectName("MeshPanel");
@@ -232,6 +234,7 @@ QWidget* TMainForm::CreateObjectPage() {
   auto* area = new QWidget(page);
   area->setObjectName("ObjArea");
   pageArea_[4] = area;
+  area->installEventFilter(this);
   layout->addWidget(area, 1);
   objImage_ = new TMeshImage("ObjImage", area);
   objImage_->hide();
@@ -271,6 +274,7 @@ QWidget* TMainForm::CreateScenePage() {
   auto* area = new QWidget(page);
   area->setObjectName("GLArea");
   pageArea_[5] = area;
+  area->installEventFilter(this);
   layout->addWidget(area, 1);
   glPanel_ = CreateGLView(area);
   auto* bottom = new QWidget(page);
@@ -356,10 +360,9 @@ void TMainForm::CreatePages() {
 
 void TMainForm::LayoutViews(int w, int h) {
   if (!project_.OriginalLoaded) return;
-  const int bottom = bottomPanel_[0]->minimumHeight();
-  const int aw = pages_->widget(0)->width() - 2;
-  const int ah = pages_->widget(0)->height() - bottom - 2;
-  layout_ = glkov::LayoutViews(aw, ah, w, h);
+  // Only the shown page follows the window's size; the others are resized when they are shown.
+  const QWidget* area = pageArea_[std::max(0, CurrentPage())];
+  layout_ = glkov::LayoutViews(area->width() - 2, area->height() - 2, w, h);
   SetPanelText(1, QString::fromStdString(ScaleText(layout_.FitScale)));
   const QRect r(layout_.Left + 1, layout_.Top + 1, layout_.DisplayWidth, layout_.DisplayHeight);
   for (TPictureView* v : pictureView_) v->setGeometry(r);
@@ -381,11 +384,33 @@ void TMainForm::LayoutViews(int w, int h) {
 // ---------------------------------------------------------------------------------------------
 // Picture import
 
+namespace {
+
+// "All Supported Files" with every kind of picture the program reads, then one entry per kind.
+QString PictureDialogFilter() {
+  QStringList all, kinds;
+  for (const PictureFileType& type : ReadablePictureTypes()) {
+    QStringList patterns;
+    for (const std::string& ext : type.Extensions) patterns << "*" + QString::fromStdString(ext);
+    all << patterns;
+    kinds << QString::fromStdString(type.Name) + " Files (" + patterns.join(' ') + ")";
+  }
+  return "All Supported Files (" + all.join(' ') + ");;" + kinds.join(";;") + ";;All files (*)";
+}
+
+}  // namespace
+
 void TMainForm::ImportPictureDialog(int tag) {
-  const QString current = fileEdit_[tag]->text();
-  const QString start = current.isEmpty() ? QCoreApplication::applicationDirPath()
-                                          : QFileInfo(current).absolutePath();
-  const QString file = dialogs_.OpenFile(this, kPictureDialogTitles[tag], start, kPictureFilter);
+  // The folder of the picture being replaced, else the project's, else the user's pictures.
+  const QFileInfo current(fileEdit_[tag]->text());
+  QString start = QString::fromStdString(project_.ProjectDir);
+  if (!fileEdit_[tag]->text().isEmpty() && current.absoluteDir().exists())
+    start = current.absolutePath();
+  if (start.isEmpty() || !QFileInfo(start).isDir())
+    start = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (start.isEmpty() || !QFileInfo(start).isDir()) start = QDir::homePath();
+  const QString file =
+      dialogs_.OpenFile(this, kPictureDialogTitles[tag], start, PictureDialogFilter());
   if (file.isEmpty()) return;
   ImportPicture(tag, file);
 }

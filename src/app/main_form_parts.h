@@ -14,9 +14,6 @@
 namespace glkov::app {
 
 inline constexpr int kBottomPanelTag = 10;
-inline const char* const kPictureFilter =
-    "All Supported Files (*.jpg *.jpeg *.bmp);;JPEG Files (*.jpg *.jpeg);;BMP Files "
-    "(*.bmp);;All files (*)";
 inline const char* const kPictureDialogTitles[3] = {"Open Original Picture", "Open Object Mask",
                                                     "Open Background Picture"};
 inline const char* const kEmptyPanelCaption =

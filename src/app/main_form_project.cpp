@@ -103,7 +103,7 @@ bool TMainForm::CloseProject() {
   layout_ = ViewLayout{};
   SetPanelText(1, "");
   panels_[0]->setEnabled(false);
-  outBar_->setCurrentItem(outBar_->topLevelItem(0));
+  SelectStepItem(0);
   for (const char* item : {"Subs-Scenes", "Sub-Scenes Perspective", "Foreground Objects",
                            "Camera Settings", "Output To File...", "Internal Player"})
     SetStepItemEnabled(item, false);
@@ -164,6 +164,7 @@ bool TMainForm::SaveProject() {
   });
   if (ok) project_.Modified = false;
   if (ok) DropRecovery();
+  RefreshTitle();
   return ok;
 }
 
@@ -254,12 +255,15 @@ void TMainForm::RegisterFileType(const QString& extension, const QString& classN
                         icon.toStdString(), command.toStdString());
     if (!a) return;
     const QString data = UserDataFolder();
-    WriteFileTypeAssociation(*a, data.toStdString());
-    // Let the desktop know; missing tools only delay the association.
-    const QString mimeTool = QStandardPaths::findExecutable("update-mime-database");
-    if (!mimeTool.isEmpty()) QProcess::startDetached(mimeTool, {data + "/mime"});
-    const QString desktopTool = QStandardPaths::findExecutable("update-desktop-database");
-    if (!desktopTool.isEmpty()) QProcess::startDetached(desktopTool, {data + "/applications"});
+    const FileTypeRegistration r = WriteFileTypeAssociation(*a, data.toStdString());
+    // Let the desktop know of files written or removed; missing tools only delay it.
+    if (!r.Written.empty() || !r.Removed.empty()) {
+      const QString mimeTool = QStandardPaths::findExecutable("update-mime-database");
+      if (!mimeTool.isEmpty() && QFileInfo::exists(data + "/mime"))
+        QProcess::startDetached(mimeTool, {data + "/mime"});
+      const QString desktopTool = QStandardPaths::findExecutable("update-desktop-database");
+      if (!desktopTool.isEmpty()) QProcess::startDetached(desktopTool, {data + "/applications"});
+    }
     dialogs_.ShowInfo(this, QString::fromStdString(a->Message).replace("\r\n", "\n"));
   });
 }

@@ -165,12 +165,12 @@ void TMainForm::ConnectSceneControls() {
   // The inspector and the texture viewer.
   connect(inspector_, &TInspectorForm::ShowPlaneTexture, this, [this](int plane) {
     if (plane < 1 || plane > 5) return;
-    textureForm_->ShowPlaneTexture(project_.Boards[plane - 1], NegativeOutput());
+    textureForm_->ShowPlaneTexture(project_.Boards[plane - 1]);
     ShowTextureWindow();
   });
   connect(inspector_, &TInspectorForm::ShowObjectTexture, this, [this](int index) {
     if (index < 0 || index >= project_.fgObjCount()) return;
-    textureForm_->ShowObjectTexture(project_.fgObjs[index], NegativeOutput());
+    textureForm_->ShowObjectTexture(project_.fgObjs[index]);
     ShowTextureWindow();
   });
   connect(inspector_, &TInspectorForm::HideTexture, this, [this] { textureForm_->HideTexture(); });
@@ -278,8 +278,8 @@ bool TMainForm::EnterSceneOrTransition(int j) {
   inspector_->RebuildSceneTree();
   if (!toolVisible_[Timeline]) ToggleToolWindow(Timeline);
   SetStepItemEnabled("Internal Player", true);
-  for (const char* name : {"RevertToolButton", "ControlToolButton", "TimelineToolButton"})
-    if (auto* b = findChild<QWidget*>(name)) b->setEnabled(true);
+  if (auto* b = findChild<QWidget*>("RevertToolButton")) b->setEnabled(true);
+  UpdateToolToggles();
   glPanel_->show();
   if (view3d_) view3d_->SceneMade();
   ShowCameraValues();
@@ -349,6 +349,7 @@ void TMainForm::RefreshSceneWindows(bool rebuildTree) {
   nevigator_->FormResize();
   DrawObjectPage();
   if (auto* b = findChild<QWidget*>("ClearObjectsButton")) b->setEnabled(project_.fgObjCount() > 0);
+  UpdateToolToggles();
   if (!rebuildTree) return;
   if (project_.WorkingRegion >= 1) {
     inspector_->RebuildSceneTree();
@@ -377,7 +378,6 @@ void TMainForm::ObjectsAccepted() {
   inspector_->RebuildObjectTree();
   DrawObjectPage();
   if (auto* b = findChild<QWidget*>("ClearObjectsButton")) b->setEnabled(true);
-  ToggleAction[Inspector]->setEnabled(true);
   if (!toolVisible_[Inspector]) ToggleToolWindow(Inspector);
 }
 

@@ -84,11 +84,14 @@ void TMainForm::CreateToolWindows() {
   toolForms_[Inspector] = FindToolForm("TInspectorForm");
   toolForms_[Texture] = FindToolForm("TTextureForm");
   toolForms_[SceneDivider] = FindToolForm("TNevigatorForm");
-  // The texture viewer and the scene divider clear their flags when closed by other means.
-  for (ToolWindow w : {Texture, SceneDivider}) {
+  // A tool window closed by any means (its close box, Escape, its own button) clears its flag
+  // and its toolbar button, so that the next click or "Make" shows it again.
+  for (int i = 0; i < ToolWindowCount; ++i) {
+    const auto w = static_cast<ToolWindow>(i);
     connect(toolForms_[w], &TToolForm::Closed, this, [this, w] {
       toolVisible_[w] = false;
       ToggleAction[w]->setChecked(false);
+      UpdateToolToggles();
     });
   }
 }
@@ -115,6 +118,18 @@ void TMainForm::ToggleToolWindow(ToolWindow which) {
     toolForms_[which]->close();
   }
   ToggleAction[which]->setChecked(toolVisible_[which]);
+  UpdateToolToggles();
+}
+
+void TMainForm::UpdateToolToggles() {
+  if (!ShowWindowMenu->menuAction()->isEnabled()) return;  // no project: all stay off
+  // The camera windows wait for a made scene, the inspector for objects; a shown window can
+  // always be closed with its button.
+  const bool scene = project_.SceneMade;
+  const bool objects = project_.ObjectsExtracted || project_.fgObjCount() > 0;
+  const bool enable[ToolWindowCount] = {scene, scene, objects, true, true};
+  for (int i = 0; i < ToolWindowCount; ++i)
+    ToggleAction[i]->setEnabled(enable[i] || toolVisible_[i]);
 }
 
 void TMainForm::HideToolWindows() {

@@ -23,6 +23,7 @@
 #include "app/gl_panel.h"
 #include "app/main_form.h"
 #include "app/output_avi_form.h"
+#include "app/camera_preset_form.h"
 #include "app/timeline_form.h"
 #include "app/tool_forms.h"
 #include "app/undo_commands.h"
@@ -149,8 +150,10 @@ void TMainForm::CreateView3DWindows() {
     SetStepItemEnabled("Output To File...", timeline_.ListExists() && timeline_.KeyCount() > 1);
     outBar_->viewport()->update();
   });
-  connect(timelineForm_, &TTimelineForm::PathFileChanged, this,
-          [this](const QString&) { project_.Modified = true; });
+  connect(timelineForm_, &TTimelineForm::PathFileChanged, this, [this](const QString&) {
+    project_.Modified = true;
+    RefreshTitle();
+  });
   timelineForm_->KeysEdited = [this](const QString& text, const TTimeline& before) {
     undo_->push(new TKeyEditCommand(this, text, before, timeline_));
     SetStepItemEnabled("Output To File...", timeline_.ListExists() && timeline_.KeyCount() > 1);
@@ -224,7 +227,12 @@ void TMainForm::CreateView3DWindows() {
   connect(outputForm_, &TOutputAVIForm::MovieWritten, this,
           [this](const QString& fileName, bool loadPlayer) {
             SetStepItemEnabled("Internal Player", true);
-            if (loadPlayer) PlayFile(fileName);
+            QApplication::beep();  // the desktop's sound for a finished job
+            // The player holds the new movie either way; it is shown only when asked to.
+            if (loadPlayer)
+              PlayFile(fileName);
+            else
+              playerForm_->Load(fileName);
           });
 
   playerForm_ = new TAVIPlayerForm(this);
@@ -234,6 +242,8 @@ void TMainForm::CreateView3DWindows() {
 
   connect(SaveCameraPathAction, &QAction::triggered, this, [this] { SaveCameraPath1Click(); });
   connect(LoadCameraPathAction, &QAction::triggered, this, [this] { LoadCameraPath1Click(); });
+  connect(CameraPresetsAction, &QAction::triggered, this, [this] { CameraPresetsClick(); });
+  connect(timelineForm_, &TTimelineForm::PresetsRequested, this, [this] { CameraPresetsClick(); });
   connect(PreviewAction, &QAction::triggered, this, [this] { PreviewClick(); });
   if (auto* make = findChild<QToolButton*>(QStringLiteral("RenderToolButton")))
     connect(make, &QToolButton::clicked, this, [this] { MakeScene(); });
@@ -269,8 +279,8 @@ bool TMainForm::MakeScene() {
   if (!toolVisible_[Timeline]) ToggleToolWindow(Timeline);
   SetStepItemEnabled("Internal Player", true);
   outBar_->viewport()->update();
-  for (const char* name : {"RevertToolButton", "ControlToolButton", "TimelineToolButton"})
-    if (auto* b = findChild<QWidget*>(name)) b->setEnabled(true);
+  if (auto* b = findChild<QWidget*>("RevertToolButton")) b->setEnabled(true);
+  UpdateToolToggles();
   ShowCameraValues();
   RedrawScene();
   return made;
@@ -352,7 +362,8 @@ void TMainForm::PlayFileClick() {
   playerForm_->raise();
   const QString folder = project_.ProjectDir.empty() ? QCoreApplication::applicationDirPath()
                                                      : QString::fromStdString(project_.ProjectDir);
-  const QString file = dialogs_.OpenFile(this, QStringLiteral("Open AVI File"), folder,
+  // The dialog belongs to the player, which stays on top: so it opens in front of it.
+  const QString file = dialogs_.OpenFile(playerForm_, QStringLiteral("Open AVI File"), folder,
                                          QStringLiteral("AVI-Files (*.avi);;All Files (*)"));
   if (!file.isEmpty()) PlayFile(file);
 }
@@ -368,6 +379,19 @@ void TMainForm::SaveCameraPath1Click() {
   if (!project_.ProjectDir.empty())
     timelineForm_->SetInitialFolder(QString::fromStdString(project_.ProjectDir));
   timelineForm_->SaveMotionPath1Click();
+}
+
+void TMainForm::CameraPresetsClick() {
+  auto* dialog = findChild<TCameraPresetForm*>(QStringLiteral("CameraPresetForm"));
+  if (!dialog) {
+    dialog = new TCameraPresetForm(project_, *timelineForm_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->Applied = [this](const QString& text, const TTimeline& before) {
+      undo_->push(new TPresetEditCommand(this, text, before, timeline_));
+    };
+  }
+  dialog->open();
+  dialog->raise();
 }
 
 void TMainForm::LoadCameraPath1Click() {

@@ -302,9 +302,11 @@ void TNevigatorForm::NevImageMouseDown(QPoint display) {
   if (scale_ <= 0) return;
   mouseDown_ = true;
   downPicture_ = ToPicture(display);
-  project_.CurrentRegion = DividerHitTest(project_.MeshRegions, downPicture_.x(), downPicture_.y());
-  hitRegion_ = project_.CurrentRegion != -2;
-  dragMode_ = DividerHover(project_.MeshRegions, downPicture_.x(), downPicture_.y(), scale_);
+  const DividerPick pick =
+      DividerPickAt(project_.MeshRegions, downPicture_.x(), downPicture_.y(), scale_);
+  project_.CurrentRegion = pick.Index;
+  hitRegion_ = pick.Index != -2;
+  dragMode_ = pick.Mode;
   if (hitRegion_) {
     dragStartRegion_ = project_.MeshRegions[project_.CurrentRegion];
     dragStart_ = RegionRect(dragStartRegion_);
@@ -318,7 +320,7 @@ void TNevigatorForm::NevImageMouseMove(QPoint display) {
   const QPoint p = ToPicture(display);
   if (!mouseDown_) {
     // Hover: tell what a drag from here would do.
-    dragMode_ = DividerHover(project_.MeshRegions, p.x(), p.y(), scale_);
+    dragMode_ = DividerPickAt(project_.MeshRegions, p.x(), p.y(), scale_).Mode;
     if (dragMode_ == DividerDragMode::Move)
       nevImage_->setCursor(Qt::OpenHandCursor);
     else if (dragMode_ == DividerDragMode::Resize)

@@ -217,6 +217,7 @@ TOutputAVIForm::TOutputAVIForm(TProject& project, TTimeline& timeline, TOutputOp
 
   connect(WidthEdit, &QSpinBox::valueChanged, this, &TOutputAVIForm::UpdateInfo);
   connect(HeightEdit, &QSpinBox::valueChanged, this, &TOutputAVIForm::UpdateInfo);
+  connect(PreviewCB, &QCheckBox::toggled, this, &TOutputAVIForm::UpdateInfo);
   connect(Button1, &QPushButton::clicked, this, &TOutputAVIForm::Button1Click);
   connect(OutputButtonLED, &QPushButton::clicked, this, [this] { OutputButtonLEDClick(); });
   connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
@@ -261,6 +262,7 @@ void TOutputAVIForm::UpdateInfo() {
   }
   in.Width = WidthEdit->value();
   in.Height = HeightEdit->value();
+  in.Preview = PreviewCB->isChecked();
   QStringList lines;
   for (const std::string& line : ExportInfoLines(in)) lines << QString::fromStdString(line);
   InfoMemo->setPlainText(lines.join(QLatin1Char('\n')));
@@ -288,6 +290,17 @@ void TOutputAVIForm::Button1Click() {
 
 bool TOutputAVIForm::OutputButtonLEDClick() {
   if (Exporting() || !dialogs_.SaveFile) return false;
+  // Say what is missing before asking for a name.
+  StoreControls();
+  try {
+    ExportRequest request;
+    request.Options = *options_;
+    request.SingleScene = singleScene_;
+    CheckSomethingToExport(*project_, request);
+  } catch (const std::exception& e) {
+    if (dialogs_.Error) dialogs_.Error(this, QString::fromStdString(e.what()));
+    return false;
+  }
   const QString name =
       dialogs_.SaveFile(this, QStringLiteral("Output Movie"), initialFolder_,
                         QtFilter(QStringLiteral("AVI-Files (*.avi)|*.avi")), QStringLiteral("avi"));

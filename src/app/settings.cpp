@@ -5,7 +5,14 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "core/config/file_type.h"
+
 namespace glkov::app {
+
+void SetApplicationNames() {
+  QCoreApplication::setApplicationName("glKOV");
+  QCoreApplication::setOrganizationName("glKOV");
+}
 
 QString SettingsFolder() {
   const QString over = qEnvironmentVariable("GLKOV_CONFIG_DIR");
@@ -14,7 +21,10 @@ QString SettingsFolder() {
     return over;
   }
   const QString programDir = QCoreApplication::applicationDirPath();
-  if (!programDir.isEmpty() && QFileInfo(programDir).isWritable()) return programDir;
+  // An installed program keeps its settings with the user even where it could write beside itself.
+  const bool installed =
+      InstalledDataFolder(QCoreApplication::applicationFilePath().toStdString()).has_value();
+  if (!installed && !programDir.isEmpty() && QFileInfo(programDir).isWritable()) return programDir;
   QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   if (user.isEmpty()) user = QDir::homePath() + "/.config/glKOV";
   QDir().mkpath(user);

@@ -23,6 +23,10 @@ QString UserSettingsFileName();
 QStringList ReadRecentFiles();
 void WriteRecentFiles(const QStringList& files);
 
+// The application's and organisation's names, under which the user's settings are kept. No
+// display name: on X11 Qt would add it to every window's caption a second time.
+void SetApplicationNames();
+
 // The XDG data folder for file-type registration: XDG_DATA_HOME, else ~/.local/share.
 QString UserDataFolder();
 

@@ -24,14 +24,14 @@ TTextureForm::TTextureForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
   resize(320, 320);
 }
 
-void TTextureForm::ShowObjectTexture(const TfgObj& object, bool negative) {
-  ObjectTextureView(object, negative, image_);
+void TTextureForm::ShowObjectTexture(const TfgObj& object) {
+  ObjectTextureView(object, image_);
   setWindowTitle(QString::fromStdString(TextureCaption(image_.Width(), image_.Height())));
   ShowImage();
 }
 
-void TTextureForm::ShowPlaneTexture(const TBoard& board, bool negative) {
-  if (PlaneTextureView(board, negative, image_))
+void TTextureForm::ShowPlaneTexture(const TBoard& board) {
+  if (PlaneTextureView(board, image_))
     setWindowTitle(QString::fromStdString(TextureCaption(image_.Width(), image_.Height())));
   ShowImage();
 }

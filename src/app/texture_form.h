@@ -19,9 +19,9 @@ class TTextureForm : public QWidget {
   explicit TTextureForm(QWidget* parent = nullptr);
 
   // Shows an object's texture weighted by its alpha; the caption names its size.
-  void ShowObjectTexture(const TfgObj& object, bool negative);
+  void ShowObjectTexture(const TfgObj& object);
   // Shows a plane's texture; a plane not yet uploaded leaves the view as it was.
-  void ShowPlaneTexture(const TBoard& board, bool negative);
+  void ShowPlaneTexture(const TBoard& board);
   // A node that is neither a plane nor an object: the picture is hidden.
   void HideTexture();
 

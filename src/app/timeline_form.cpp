@@ -105,6 +105,11 @@ TTimelineForm::TTimelineForm(TTimeline& timeline, QWidget* parent)
   PlayButton->setText(QStringLiteral("Play"));
   PlayButton->setAutoRaise(true);
   PlayButton->setMinimumWidth(50);
+  PresetsButton = new QToolButton(this);
+  PresetsButton->setObjectName(QStringLiteral("PresetsButton"));
+  PresetsButton->setToolTip(QStringLiteral("Replace the keys by a ready-made camera move"));
+  PresetsButton->setText(QStringLiteral("Presets..."));
+  PresetsButton->setAutoRaise(true);
 
   auto* top = new QHBoxLayout;
   top->addWidget(NewPathButton);
@@ -132,6 +137,7 @@ TTimelineForm::TTimelineForm(TTimeline& timeline, QWidget* parent)
   keys->addSpacing(8);
   keys->addWidget(RecordCurrentFrame);
   keys->addWidget(PlayButton);
+  keys->addWidget(PresetsButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 4, 6, 4);
@@ -162,6 +168,7 @@ TTimelineForm::TTimelineForm(TTimeline& timeline, QWidget* parent)
   connect(ToolButton1, &QToolButton::clicked, this, &TTimelineForm::AddSpeedButtonClick);
   connect(DeleteButton, &QToolButton::clicked, this, &TTimelineForm::DeleteSpeedButtonClick);
   connect(PlayButton, &QToolButton::clicked, this, &TTimelineForm::PlayButtonClick);
+  connect(PresetsButton, &QToolButton::clicked, this, &TTimelineForm::PresetsRequested);
   previewTimer_.setTimerType(Qt::PreciseTimer);
   connect(&previewTimer_, &QTimer::timeout, this, &TTimelineForm::PreviewTick);
   Refresh();
@@ -201,14 +208,20 @@ void TTimelineForm::PlayButtonClick() {
     StopPreview();
     return;
   }
+  PlayFlight(timeline_->KeyFrames(), timeline_->FPK);
+}
+
+void TTimelineForm::PlayFlight(const std::vector<TKeyFrame>& keys, int fpk) {
+  StopPreview();
   const TTimeline& t = *timeline_;
   try {
-    previewSegments_ =
-        SegmentFrameCounts(t.KeyCount(), t.FPK, t.MasterFrameRateFactor(), /*preview=*/false);
+    previewSegments_ = SegmentFrameCounts(static_cast<int>(keys.size()), fpk,
+                                          t.MasterFrameRateFactor(), /*preview=*/false);
   } catch (const Error& e) {
     ShowError(QString::fromStdString(e.what()));
     return;
   }
+  previewKeys_ = keys;
   previewFrames_ = 0;
   for (int n : previewSegments_) previewFrames_ += n;
   previewFrame_ = 0;
@@ -226,8 +239,8 @@ void TTimelineForm::PreviewTick() {
     return;
   }
   try {
-    timeline_->Project().Camera = InterpolateCamera(previewFrame_, timeline_->KeyFrames(),
-                                                    previewSegments_, smoothness_ / 10.0);
+    timeline_->Project().Camera =
+        InterpolateCamera(previewFrame_, previewKeys_, previewSegments_, smoothness_ / 10.0);
   } catch (const Error& e) {
     StopPreview();
     ShowError(QString::fromStdString(e.what()));

@@ -11,6 +11,7 @@
 #include "app/tool_forms.h"
 
 #include "app/form_dialogs.h"
+#include "core/animation/timeline.h"
 #include "core/model/types.h"
 
 class QLabel;
@@ -46,6 +47,7 @@ class TTimelineForm : public TToolForm {
 
   // The "Camera Path Smoothness" position (0 .. 10) the flight preview uses.
   void SetSmoothness(int slider) { smoothness_ = slider; }
+  int Smoothness() const { return smoothness_; }
   bool PreviewRunning() const { return previewTimer_.isActive(); }
   int PreviewInterval() const { return previewTimer_.interval(); }
 
@@ -61,6 +63,8 @@ class TTimelineForm : public TToolForm {
   // "Play": flies the interpolated path in the 3D view at the movie's frame rate, then puts the
   // camera back where it was. "Stop" (the same button) ends the flight early.
   void PlayButtonClick();
+  // Flies the given keys (fpk frames from one to the next) in the 3D view as "Play" does.
+  void PlayFlight(const std::vector<TKeyFrame>& keys, int fpk);
   void StopPreview();
   // One frame of the flight (driven by the timer).
   void PreviewTick();
@@ -81,6 +85,8 @@ class TTimelineForm : public TToolForm {
   void KeyCountChanged();
   // A path file was loaded or saved under this full name.
   void PathFileChanged(const QString& fileName);
+  // The "Camera Presets" button was pressed.
+  void PresetsRequested();
 
  private:
   void RecordCurrentFrameClick();
@@ -100,6 +106,7 @@ class TTimelineForm : public TToolForm {
   int smoothness_ = 0;
   QTimer previewTimer_;
   std::vector<int> previewSegments_;
+  std::vector<TKeyFrame> previewKeys_;
   int64_t previewFrame_ = 0;
   int64_t previewFrames_ = 0;
   TCamera previewSaved_;
@@ -118,6 +125,7 @@ class TTimelineForm : public TToolForm {
   QToolButton* RecordCurrentFrame;
   QLineEdit* MFRFEdit;
   QToolButton* PlayButton;
+  QToolButton* PresetsButton;
 };
 
 }  // namespace glkov::app

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 namespace glkov::app {
@@ -23,6 +24,29 @@ TToolForm::TToolForm(const QString& className, const QString& caption, const QSt
   setObjectName(className);
   setWindowTitle(caption);
   resize(320, 240);
+}
+
+void TToolForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  KeepInsideScreen(*this);
+}
+
+void KeepInsideScreen(QWidget& w) {
+  const QScreen* screen = QGuiApplication::screenAt(w.frameGeometry().center());
+  if (!screen) screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  // The frame (title bar and borders) counts: it is what must be on the screen.
+  const QSize frame = w.frameGeometry().size() - w.size();
+  const QSize inner = w.size().boundedTo(area.size() - frame);
+  if (inner != w.size()) w.resize(inner.expandedTo(w.minimumSize()));
+  const QSize outer = w.size() + frame;
+  // The top-left corner wins when even the smallest window does not fit.
+  const int x =
+      std::max(area.left(), std::min(w.frameGeometry().x(), area.right() + 1 - outer.width()));
+  const int y =
+      std::max(area.top(), std::min(w.frameGeometry().y(), area.bottom() + 1 - outer.height()));
+  if (QPoint(x, y) != w.frameGeometry().topLeft()) w.move(x, y);
 }
 
 void TToolForm::closeEvent(QCloseEvent* event) {

@@ -27,10 +27,16 @@ class TToolForm : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Every opening puts the whole window on the screen.
+  void showEvent(QShowEvent* event) override;
 
  private:
   QString section_;
 };
+
+// Moves, and where it is larger than the screen shrinks, a top-level window so that its frame
+// lies inside the available area of its screen (the primary screen when it is on none).
+void KeepInsideScreen(QWidget& window);
 
 // Reads and writes a window's placement in a section of the settings.
 void RestorePlacement(const IniFile& settings, const std::string& section, QWidget& window);

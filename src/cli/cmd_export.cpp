@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "cli/cli_common.h"
+#include "cli/preset_args.h"
 #include "core/animation/timeline.h"
 #include "core/model/project.h"
 #include "core/model/project_file.h"
@@ -27,12 +28,15 @@ struct ExportArgs {
   bool Preview = false;
   std::optional<int> Scene;  // only this sub-scene; all sub-scenes when unset
   int Colors = 24;           // 16, 256 or 24
-  bool Stereo = false;
+  std::string Stereo;        // "anaglyph" or "sbs" when --stereo is given
   std::string EyeSeparation = TOutputOptions{}.EyeSeparation;
   int Smoothness = TOutputOptions{}.Smoothness;
   std::optional<double> Master;  // the timeline's factor when unset
   std::string Codec;
+  std::optional<int> Crf;  // the format's default when unset
+  int Samples = TOutputOptions{}.Samples;
   bool ListCodecs = false;
+  PresetArgs Preset;  // --preset: fly it in every sub-scene instead of the recorded paths
 };
 
 std::atomic<bool> interrupted{false};
@@ -89,10 +93,16 @@ void RunExport(const ExportArgs& args) {
   o.GenMultiRegion = !args.Scene.has_value();
   request.SingleScene = args.Scene.value_or(0);
   o.ColorDepthItem = args.Colors == 16 ? 0 : args.Colors == 256 ? 1 : 2;
-  o.Stereograph = args.Stereo;
+  o.Stereograph = !args.Stereo.empty();
+  o.StereoSideBySide = args.Stereo == "sbs";
   o.EyeSeparation = args.EyeSeparation;
   o.Smoothness = args.Smoothness;
   o.Codec = args.Codec;
+  o.Crf = args.Crf.value_or(-1);
+  o.Samples = args.Samples;
+  if (!args.Preset.Name.empty()) {
+    request.Preset = ToPresetOptions(args.Preset, timeline.FPS, args.Smoothness);
+  }
 
   CliExportCallbacks callbacks;
   interrupted = false;
@@ -125,24 +135,40 @@ void PrintCodecs() {
 }  // namespace
 
 void RegisterExport(CLI::App& app) {
-  auto* cmd = app.add_subcommand("export", "Export the camera flights as an AVI movie");
+  auto* cmd = app.add_subcommand(
+      "export", "Export the camera flights as a movie (AVI, MP4, MKV, WebM, GIF or PNG frames)");
   auto args = std::make_shared<ExportArgs>();
   cmd->add_option("PROJECT.kov", args->Project, "the project");
-  cmd->add_option("-o", args->Output, "the movie file to write");
+  cmd->add_option("-o", args->Output,
+                  "the movie to write: NAME.avi, .mp4, .mkv, .webm, .gif or DIR/NAME_%04d.png");
   cmd->add_option("--width", args->Width, "movie width in pixels")->check(CLI::PositiveNumber);
   cmd->add_option("--height", args->Height, "movie height in pixels")->check(CLI::PositiveNumber);
   cmd->add_flag("--preview", args->Preview, "quarter frame count and frame rate");
   cmd->add_option("--scene", args->Scene, "export only this sub-scene")->check(CLI::PositiveNumber);
   cmd->add_option("--colors", args->Colors, "colour depth: 16, 256 or 24 (bits)")
       ->check(CLI::IsMember({16, 256, 24}));
-  cmd->add_flag("--stereo", args->Stereo, "red/blue stereograph frames");
+  auto* stereo = cmd->add_option("--stereo", args->Stereo,
+                                 "stereo frames: anaglyph (red/blue, also --stereo alone) or sbs "
+                                 "(the two eyes side by side)")
+                     ->expected(0, 1)
+                     ->check(CLI::IsMember({"", "anaglyph", "sbs"}));
   cmd->add_option("--eye-sep", args->EyeSeparation, "eye separation in picture pixels");
   cmd->add_option("--smoothness", args->Smoothness, "camera path smoothness 0 (curved) to 10")
       ->check(CLI::Range(0, 10));
   cmd->add_option("--master", args->Master, "master frame rate factor");
-  cmd->add_option("--codec", args->Codec, "encoder name (see --list-codecs); default uncompressed");
+  cmd->add_option("--codec", args->Codec,
+                  "AVI: encoder name (see --list-codecs), default uncompressed; MKV: ffv1 for "
+                  "lossless frames, default H.264");
+  cmd->add_option("--crf", args->Crf,
+                  "constant rate factor of MP4/MKV (H.264, 0-51, default 18) and WebM (VP9, "
+                  "0-63, default 32)")
+      ->check(CLI::Range(0, 63));
+  cmd->add_option("--samples", args->Samples, "anti-aliasing samples per pixel: 1, 2, 4 or 8")
+      ->check(CLI::IsMember({1, 2, 4, 8}));
   cmd->add_flag("--list-codecs", args->ListCodecs, "list the encoders for AVI movies and exit");
-  cmd->callback([args] {
+  AddPresetOptions(cmd, args->Preset);
+  cmd->callback([args, stereo] {
+    if (stereo->count() > 0 && args->Stereo.empty()) args->Stereo = "anaglyph";
     if (args->ListCodecs) {
       PrintCodecs();
       return;

@@ -1,6 +1,7 @@
 // glkov-cli render PROJECT.kov -o OUT.png|OUT.bmp [--region K] [--width W --height H]
 // [--key N | --camera PX,PY,PZ,DX,DY,DZ,UX,UY,UZ] [--quality low|high] [--negative]
-// [--view-window]: makes sub-scene K and renders one frame off screen.
+// [--view-window] [--samples N] [--depth DEPTH.png]: makes sub-scene K and renders one frame off
+// screen.
 #include <png.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "core/model/project.h"
 #include "core/model/project_file.h"
 #include "core/perspective/sub_scenes.h"
+#include "core/scene/depth_picture.h"
 #include "core/scene/offscreen_target.h"
 #include "core/scene/scene_builder.h"
 #include "core/util/atomic_file.h"
@@ -35,6 +37,8 @@ struct RenderOptions {
   std::string quality = "low";
   bool negative = false;
   bool viewWindow = false;
+  int samples = 1;    // anti-aliasing samples per pixel
+  std::string depth;  // 16-bit depth picture to write beside the frame; empty: none
 };
 
 std::string LowerExtension(const std::string& fileName) {
@@ -128,7 +132,16 @@ void RunRender(const RenderOptions& opt) {
     render.Width = project.ViewWidth;  // the movie's default size
     render.Height = project.ViewHeight;
   }
-  const TFastBMP frame = RenderFrame(project, camera.value_or(project.Camera), render);
+  render.Samples = opt.samples;
+  if (!opt.depth.empty() && LowerExtension(opt.depth) != ".png") {
+    throw CLI::ValidationError("--depth", "the depth picture is written as .png");
+  }
+  std::vector<uint16_t> depth;
+  const TFastBMP frame = RenderFrame(project, camera.value_or(project.Camera), render,
+                                     opt.depth.empty() ? nullptr : &depth);
+  if (!opt.depth.empty()) {
+    WriteFileAtomically(opt.depth, EncodeGrey16Png(depth, frame.Width(), frame.Height()));
+  }
   if (ext == ".png") {
     SavePng(opt.output, frame);
   } else {
@@ -164,6 +177,11 @@ void RegisterRender(CLI::App& app) {
   cmd->add_flag("--view-window", opt->viewWindow,
                 "Project only the viewing window, as the export does (default size: the "
                 "viewing window's)");
+  cmd->add_option("--samples", opt->samples, "Anti-aliasing samples per pixel: 1, 2, 4 or 8")
+      ->check(CLI::IsMember({1, 2, 4, 8}));
+  cmd->add_option("--depth", opt->depth,
+                  "Also write the distance from the eye as a 16-bit grey PNG (0 nearest, 65535 "
+                  "farthest or empty)");
   cmd->callback([opt] { RunRender(*opt); });
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "app/main_form.h"
 #include "core/image/fast_bmp.h"
@@ -29,7 +30,8 @@ struct DialogScript {
   std::deque<QString> files;  // answers of file dialogs, in order; empty deque: cancelled
   std::deque<bool> answers;   // answers of Yes/No questions; empty deque: No
   std::optional<QString> input;
-  QStringList fileTitles, questions, questionTitles, errors, infos;
+  QStringList fileTitles, fileDirs, fileFilters, questions, questionTitles, errors, infos;
+  std::vector<QWidget*> fileParents;  // the window each file dialog belongs to
   int execs = 0;
 };
 
@@ -48,8 +50,12 @@ class GuiTest : public ::testing::Test {
 
   app::TDialogs Dialogs() {
     app::TDialogs d;
-    auto file = [this](QWidget*, const QString& title, const QString&, const QString&) {
+    auto file = [this](QWidget* parent, const QString& title, const QString& dir,
+                       const QString& filter) {
+      script.fileParents.push_back(parent);
       script.fileTitles << title;
+      script.fileDirs << dir;
+      script.fileFilters << filter;
       if (script.files.empty()) return QString();
       QString f = script.files.front();
       script.files.pop_front();

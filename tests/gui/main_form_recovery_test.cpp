@@ -92,7 +92,7 @@ TEST_F(MainFormRecoveryTest, NextStartOffersItAndYesRestores) {
   EXPECT_EQ(form->Project().PicWidth, 90);
   EXPECT_EQ(form->Project().ProjectFileName, (dir_ / "room.kov").string());
   EXPECT_TRUE(form->Project().Modified);
-  EXPECT_EQ(form->windowTitle(), "glKOV - [room]");
+  EXPECT_EQ(form->windowTitle(), "glKOV - [room*]");  // restored work is not saved yet
   // Still there until the restored work is saved.
   EXPECT_TRUE(FindRecovery(Folder(*form)));
   ASSERT_TRUE(form->SaveProject());

@@ -1,24 +1,31 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QUrl>
+#include <filesystem>
 
 #include "app/picture_view.h"
 #include "app/settings.h"
 #include "app/tool_forms.h"
+#include "core/config/file_type.h"
 #include "gui_fixture.h"
 
 namespace glkov::testing {
@@ -201,6 +208,34 @@ TEST_F(MainFormTest, ImportAllAsksForThreePictures) {
   EXPECT_TRUE(form->SaveAction->isEnabled());
 }
 
+TEST_F(MainFormTest, PictureDialogsListEveryKindReadAndStartInTheProjectFolder) {
+  auto form = MakeForm();
+  form->NewProject();
+  // A PNG picture through the dialog of a new project, which starts in the user's pictures.
+  const QString png = QString::fromStdString((dir_ / "o.png").string());
+  ASSERT_TRUE(QImage(QImage(MakePicture("o.bmp", 30, 20))).save(png));
+  script.files = {png};
+  form->ImportOriginalAction->trigger();
+  EXPECT_EQ(form->Project().PicWidth, 30) << script.errors.join("\n").toStdString();
+  ASSERT_EQ(script.fileDirs.size(), 1);
+  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  EXPECT_TRUE(script.fileDirs[0] == pictures || script.fileDirs[0] == QDir::homePath())
+      << script.fileDirs[0].toStdString();
+  const QString all = script.fileFilters[0].section(";;", 0, 0);
+  for (const char* pattern : {"*.jpg", "*.jpeg", "*.bmp", "*.png", "*.gif"})
+    EXPECT_TRUE(all.contains(pattern)) << pattern << " in " << all.toStdString();
+  // Once saved, a picture not yet imported is looked for in the project's folder.
+  std::filesystem::create_directories(dir_ / "project");
+  script.files = {QString::fromStdString((dir_ / "project" / "p.kov").string())};
+  ASSERT_TRUE(form->SaveProjectAs());
+  form->ImportMaskAction->trigger();
+  EXPECT_EQ(QDir(script.fileDirs.last()),
+            QDir(QString::fromStdString((dir_ / "project").string())));
+  // A picture being replaced: its own folder.
+  form->ImportOriginalAction->trigger();
+  EXPECT_EQ(QDir(script.fileDirs.last()), QDir(QString::fromStdString(dir_.path().string())));
+}
+
 TEST_F(MainFormTest, PageUpAndPageDown) {
   auto form = MakeForm();
   form->NewProject();
@@ -228,50 +263,105 @@ TEST_F(MainFormTest, PageUpAndPageDown) {
             Find(form.get(), "PanelUp")->parentWidget());
 }
 
-TEST_F(MainFormTest, StepBarShowsPages) {
+TEST_F(MainFormTest, StepBarShowsPagesAndHighlightsTheOneShown) {
   auto form = MakeForm();
+  form->show();
+  auto* tree = Find<QTreeWidget>(form.get(), "OutBar1");
+  auto current = [&] { return tree->currentItem() ? tree->currentItem()->text(0) : QString(); };
+  EXPECT_EQ(current(), "Original Picture");  // at start-up
   form->NewProject();
   form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
-  auto* tree = Find<QTreeWidget>(form.get(), "OutBar1");
-  emit tree->itemClicked(StepItem(*form, "Sub-Scenes Perspective"), 0);
-  EXPECT_EQ(form->CurrentPage(), 3);
-  emit tree->itemClicked(StepItem(*form, "Subs-Scenes"), 0);
-  EXPECT_EQ(form->CurrentPage(), 3);
-  emit tree->itemClicked(StepItem(*form, "Object Mask"), 0);
+  form->ImportPicture(1, MakePicture("m.bmp", 64, 48, 2));
+  QApplication::processEvents();
+  auto click = [&](const QString& caption) {
+    QTreeWidgetItem* item = StepItem(*form, caption);
+    ASSERT_NE(item, nullptr) << caption.toStdString();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+  };
+  Find<QToolButton>(form.get(), "ButtonLEDDown")->click();  // the Next arrow
   EXPECT_EQ(form->CurrentPage(), 1);
+  EXPECT_EQ(current(), "Object Mask");
+  click("Sub-Scenes Perspective");
+  EXPECT_EQ(form->CurrentPage(), 3);
+  EXPECT_EQ(current(), "Sub-Scenes Perspective");
+  // Items that open a window and the group captions leave the page and its highlight.
+  for (const char* caption : {"Subs-Scenes", "Step 3: Settings", "Internal Player"}) {
+    click(caption);
+    EXPECT_EQ(form->CurrentPage(), 3) << caption;
+    EXPECT_EQ(current(), "Sub-Scenes Perspective") << caption;
+  }
+  form->ShowPage(4);  // as Page Down does
+  EXPECT_EQ(current(), "Foreground Objects");
+  click("Object Mask");
+  EXPECT_EQ(form->CurrentPage(), 1);
+  EXPECT_EQ(current(), "Object Mask");
 }
 
-TEST_F(MainFormTest, ToolWindowFlagsWithDeactivation) {
+TEST_F(MainFormTest, ToolWindowsClosedAnyWayClearTheirFlags) {
   auto form = MakeForm();
   form->NewProject();
   form->show();
-  auto* timeline = form->ToolForm(TMainForm::Timeline);
-  auto* texture = form->ToolForm(TMainForm::Texture);
-  form->ToggleAction[TMainForm::Timeline]->trigger();
-  form->ToggleAction[TMainForm::Texture]->trigger();
-  EXPECT_TRUE(timeline->isVisible());
-  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::Timeline));
-  // The user closes the timeline with its own close box: the flag stays.
-  timeline->close();
-  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::Timeline));
-  form->HideToolWindows();
-  EXPECT_FALSE(texture->isVisible());
-  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::Texture));
-  form->RestoreToolWindows();
-  EXPECT_TRUE(timeline->isVisible());
-  EXPECT_TRUE(texture->isVisible());
-  // The texture viewer clears its flag when closed by other means.
-  texture->close();
-  EXPECT_FALSE(form->ToolWindowFlag(TMainForm::Texture));
-  form->ToggleAction[TMainForm::Timeline]->trigger();
-  EXPECT_FALSE(timeline->isVisible());
-  EXPECT_FALSE(form->ToolWindowFlag(TMainForm::Timeline));
-  // The application's state signal drives the same.
-  form->ToggleAction[TMainForm::Timeline]->trigger();
+  for (int i = 0; i < TMainForm::ToolWindowCount; ++i) {
+    const auto w = static_cast<TMainForm::ToolWindow>(i);
+    if (!form->ToolWindowFlag(w)) form->ToggleToolWindow(w);
+    ASSERT_TRUE(form->ToolForm(w)->isVisible()) << i;
+    // The window's own close box: the flag and the button follow, and one toggle shows it again.
+    form->ToolForm(w)->close();
+    EXPECT_FALSE(form->ToolWindowFlag(w)) << i;
+    EXPECT_FALSE(form->ToggleAction[w]->isChecked()) << i;
+    form->ToggleToolWindow(w);
+    EXPECT_TRUE(form->ToolForm(w)->isVisible()) << i;
+    EXPECT_TRUE(form->ToggleAction[w]->isChecked()) << i;
+  }
+  // Leaving the program hides the windows and keeps their flags; coming back shows them.
   emit qApp->applicationStateChanged(Qt::ApplicationInactive);
-  EXPECT_FALSE(timeline->isVisible());
+  EXPECT_FALSE(form->ToolForm(TMainForm::Timeline)->isVisible());
+  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::Timeline));
   emit qApp->applicationStateChanged(Qt::ApplicationActive);
-  EXPECT_TRUE(timeline->isVisible());
+  EXPECT_TRUE(form->ToolForm(TMainForm::Timeline)->isVisible());
+  EXPECT_TRUE(form->ToolForm(TMainForm::Texture)->isVisible());
+}
+
+TEST_F(MainFormTest, ToolWindowsOpenInsideTheScreen) {
+  auto form = MakeForm();
+  form->NewProject();
+  form->show();
+  for (const char* cls : {"TTextureForm", "TTimelineForm", "TInspectorForm", "TNevigatorForm",
+                          "TCameraControlForm", "TExtractObjectForm", "TAVIPlayerForm"}) {
+    app::TToolForm* w = form->FindToolForm(cls);
+    ASSERT_NE(w, nullptr) << cls;
+    const QRect screen = w->screen()->availableGeometry();
+    // Placed partly beside the screen, then too large for it: each opening brings it back.
+    for (const QRect placed : {QRect(screen.right() - 40, screen.bottom() - 30, 300, 200),
+                               QRect(-100, 10, screen.width() + 300, 200)}) {
+      w->hide();
+      w->setGeometry(placed);
+      w->show();
+      QApplication::processEvents();
+      EXPECT_TRUE(screen.contains(w->frameGeometry()))
+          << cls << ": " << w->frameGeometry().x() << "," << w->frameGeometry().y() << " "
+          << w->frameGeometry().width() << "x" << w->frameGeometry().height();
+    }
+  }
+}
+
+TEST_F(MainFormTest, CameraAndInspectorTogglesWaitForASceneAndObjects) {
+  auto form = MakeForm();
+  form->NewProject();
+  ASSERT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 64, 48)));
+  const struct {
+    TMainForm::ToolWindow window;
+    const char* button;  // on the object or the 3D page; "" for none
+    bool enabled;
+  } toggles[] = {{TMainForm::Timeline, "TimelineToolButton", false},
+                 {TMainForm::CameraControl, "ControlToolButton", false},
+                 {TMainForm::Inspector, "InspectorToolButton", false},
+                 {TMainForm::Texture, "", true},
+                 {TMainForm::SceneDivider, "", true}};
+  for (const auto& t : toggles) {
+    EXPECT_EQ(form->ToggleAction[t.window]->isEnabled(), t.enabled) << t.window;
+    if (*t.button) EXPECT_EQ(Find(form.get(), t.button)->isEnabled(), t.enabled) << t.button;
+  }
 }
 
 TEST_F(MainFormTest, StickyMove) {
@@ -381,13 +471,15 @@ TEST_F(MainFormTest, RecentFilesMenu) {
 
 TEST_F(MainFormTest, RegistrationFilesAndMessage) {
   auto form = MakeForm();
-  form->RegisterFileType("..kov", "kovfile", "glKOV-File", "", "/usr/local/bin/glkov");
+  const std::string program = (dir_ / "build" / "glkov").string();
+  form->RegisterFileType("..kov", "kovfile", "glKOV-File", "", QString::fromStdString(program));
   const auto data = dir_ / "data";
-  EXPECT_TRUE(std::filesystem::exists(data / "mime/packages/glkov-kovfile.xml"));
-  const std::string desktop = ReadFile(data / "applications/glkov-kovfile.desktop");
-  EXPECT_NE(desktop.find("Exec=/usr/local/bin/glkov %f"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(data / MimePackageFile()));
+  const std::string desktop = ReadFile(data / DesktopEntryFile());
+  EXPECT_NE(desktop.find("Exec=" + program + " %f"), std::string::npos);
   ASSERT_EQ(script.infos.size(), 1);
-  EXPECT_EQ(script.infos[0], "File-Type .kov associated with\n/usr/local/bin/glkov\n");
+  EXPECT_EQ(script.infos[0],
+            QString::fromStdString("File-Type .kov associated with\n" + program + "\n"));
   // Nothing to do without a command; no message either.
   form->RegisterFileType(".kov", "kovfile", "glKOV-File", "", "");
   EXPECT_EQ(script.infos.size(), 1);

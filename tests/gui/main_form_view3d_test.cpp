@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QUndoStack>
 #include <filesystem>
 
@@ -21,8 +22,10 @@
 #include "app/camera_control_form.h"
 #include "app/camera_values_form.h"
 #include "app/gl_panel.h"
+#include "app/inspector_form.h"
 #include "app/output_avi_form.h"
 #include "app/rendering_form.h"
+#include "app/texture_form.h"
 #include "app/timeline_form.h"
 #include "core/scene/camera.h"
 #include "core/util/text_format.h"
@@ -91,6 +94,9 @@ TEST_F(MainFormView3DTest, MakeShowsTheSceneAndTheCameraWindows) {
   auto form = OpenRoom();
   TProject& p = form->Project();
   ASSERT_FALSE(p.SceneMade);
+  // The camera windows' buttons wait for the scene.
+  EXPECT_FALSE(Child<QToolButton>(form.get(), "ControlToolButton")->isEnabled());
+  EXPECT_FALSE(form->ToggleAction[app::TMainForm::Timeline]->isEnabled());
   Child<QToolButton>(form.get(), "RenderToolButton")->click();
   ASSERT_TRUE(p.SceneMade) << script.errors.join("\n").toStdString();
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
@@ -106,6 +112,8 @@ TEST_F(MainFormView3DTest, MakeShowsTheSceneAndTheCameraWindows) {
   EXPECT_TRUE(form->CameraControlWindow()->isVisible());
   EXPECT_TRUE(form->TimelineWindow()->isVisible());
   EXPECT_TRUE(Child<QWidget>(form.get(), "RevertToolButton")->isEnabled());
+  EXPECT_TRUE(Child<QWidget>(form.get(), "ControlToolButton")->isEnabled());
+  EXPECT_TRUE(Child<QWidget>(form.get(), "TimelineToolButton")->isEnabled());
   EXPECT_EQ(form->FindToolForm("TTimelineForm"), form->TimelineWindow());
   EXPECT_EQ(form->PanelText(4), "");
 
@@ -306,12 +314,24 @@ TEST_F(MainFormView3DTest, ExportFromTheWindowAndPlayTheMovie) {
   EXPECT_EQ(form->PanelText(4), "Output Aborted");
   QObject::disconnect(requestAbort);
 
-  // "Play File..." asks for a movie and plays it.
+  // Without "Load Player after Generating" the player gets the movie without being shown.
   player->close();
+  form->ExportAnimationAction->trigger();
+  Child<QCheckBox>(out, "CheckBox1")->setChecked(false);
+  Child<QSpinBox>(out, "WidthEdit")->setValue(64);
+  Child<QSpinBox>(out, "HeightEdit")->setValue(48);
+  script.files = {Path("quiet.avi")};
+  Child<QPushButton>(out, "OutputButtonLED")->click();
+  ASSERT_TRUE(std::filesystem::exists(dir_ / "quiet.avi"));
+  EXPECT_FALSE(player->isVisible());
+  EXPECT_EQ(player->FileName(), Path("quiet.avi"));
+
+  // "Play File..." asks for a movie and plays it.
   script.files = {Path("movie.avi")};
   form->PlayFileAction->trigger();
   EXPECT_TRUE(player->isVisible());
   EXPECT_EQ(script.fileTitles.last(), "Open AVI File");
+  EXPECT_EQ(script.fileParents.back(), player);  // in front of the player, not behind it
   EXPECT_EQ(player->FrameCount(), 181);
 }
 
@@ -322,8 +342,29 @@ TEST_F(MainFormView3DTest, ExportRefusesWithoutAUsablePath) {
   form->ExportAnimationAction->trigger();
   script.files = {Path("none.avi")};
   Child<QPushButton>(form->OutputWindow(), "OutputButtonLED")->click();
+  // What is missing is said before a file name is asked for.
   ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_TRUE(script.errors[0].startsWith("Nothing to export")) << script.errors[0].toStdString();
+  EXPECT_FALSE(script.fileTitles.contains("Output Movie"));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "none.avi"));
+}
+
+TEST_F(MainFormView3DTest, ExportWindowTellsWhatTheMovieWillBe) {
+  auto form = OpenRoom();
+  form->ExportAnimationAction->trigger();
+  app::TOutputAVIForm* out = form->OutputWindow();
+  const QStringList full = out->InfoLines();
+  ASSERT_EQ(full.size(), 5);
+  EXPECT_EQ(full[4], "Color Depth = 16777216 colors (True Color)");  // the default depth
+  // Preview: a quarter of the frames at a quarter of the rate.
+  Child<QCheckBox>(out, "PreviewCB")->click();
+  const QStringList preview = out->InfoLines();
+  const int rate = full[2].section('=', 1).toInt();
+  ASSERT_GT(rate, 0);
+  EXPECT_EQ(preview[2].section('=', 1).toInt(), RoundHalfEven(rate / 4.0));
+  EXPECT_NE(preview[0], full[0]);  // fewer frames, less data
+  Child<QCheckBox>(out, "PreviewCB")->click();
+  EXPECT_EQ(out->InfoLines(), full);
 }
 
 TEST_F(MainFormView3DTest, CameraControlValuesAreStoredInTheSettings) {
@@ -348,6 +389,39 @@ TEST_F(MainFormView3DTest, CameraControlValuesAreStoredInTheSettings) {
   auto again = MakeForm();
   EXPECT_TRUE(again->Switches().Negative);
   EXPECT_EQ(again->OutputOptions().EyeSeparation, "12.5");
+}
+
+TEST_F(MainFormView3DTest, NegativeOutputShowsNegativesInTheTextureViewer) {
+  if (!HasDisplay()) GTEST_SKIP() << "textures are uploaded by the OpenGL view (xvfb-run -a)";
+  auto form = OpenRoom();
+  auto* tree = Child<QTreeWidget>(form->ObjectInspector(), "TreeView1");
+  // The texture viewer's picture of a plane (1 floor .. 5 front) after a Make.
+  auto planeView = [&](int plane) {
+    form->MakeScene();
+    form->View3D()->grabFramebuffer();  // draws, and so uploads the textures
+    tree->setCurrentItem(nullptr);
+    tree->setCurrentItem(tree->topLevelItem(0)->child(0)->child(plane - 1));
+    return form->TextureViewer()->Image().PackedPixels();
+  };
+  for (int plane : {1, 3}) {
+    if (form->Switches().Negative)
+      Child<QCheckBox>(form->CameraControlWindow(), "NegativeCheckBox")->click();
+    const std::vector<uint8_t> positive = planeView(plane);
+    Child<QCheckBox>(form->CameraControlWindow(), "NegativeCheckBox")->click();
+    ASSERT_TRUE(form->Switches().Negative);
+    const std::vector<uint8_t> negative = planeView(plane);
+    ASSERT_EQ(negative.size(), positive.size());
+    ASSERT_FALSE(positive.empty());
+    // Texels the picture does not reach stay black either way.
+    size_t mismatches = 0, black = 0;
+    for (size_t i = 0; i < positive.size(); ++i) {
+      const bool none = positive[i] == 0 && negative[i] == 0;
+      black += none;
+      mismatches += !none && positive[i] + negative[i] != 255;
+    }
+    EXPECT_EQ(mismatches, 0u) << "plane " << plane;
+    EXPECT_LT(black, positive.size() / 10) << "plane " << plane;
+  }
 }
 
 // A new user's session: three pictures, the default mesh, Make, two recorded keys, project and

@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <cmath>
+#include <functional>
 
 #include "app/picture_view.h"
 #include "core/perspective/mesh.h"
@@ -106,11 +107,59 @@ TEST_F(MeshEditorTest, DraggingShape3MovesShape4AndShape5) {
   EXPECT_EQ(Centre(3), moved);
 }
 
-TEST_F(MeshEditorTest, HandleStaysOnThePicture) {
+TEST_F(MeshEditorTest, HandlesKeepTheVanishingPointInsideTheInnerRectangle) {
+  // The default mesh: inner rectangle (100, 66)-(200, 132), vanishing point (150, 99).
+  const TProject& p = form->Project();
   Drag(Handle(2), QPoint(3, 3), QPoint(5000, -5000));
-  const ViewLayout& l = form->Layout();
-  EXPECT_DOUBLE_EQ(form->Project().VanishX, (l.DisplayWidth - 1) / s());
-  EXPECT_NEAR(form->Project().VanishY, 199, 1e-9);  // the top row
+  EXPECT_DOUBLE_EQ(p.VanishX, p.InnerRight - 1);
+  EXPECT_DOUBLE_EQ(p.VanishY, p.InnerTop - 1);
+  const DisplayPoint vanish = PictureToDisplay({p.VanishX, p.VanishY}, s(), 200);
+  EXPECT_EQ(Centre(2), QPoint(vanish.X, vanish.Y));  // the handle shows where the point stopped
+  form->UndoAction->trigger();
+  // A corner dragged past the vanishing point stops short of it, and off the picture stays on it.
+  Drag(Handle(3), QPoint(3, 3), QPoint(500, -500));
+  EXPECT_LE(p.InnerLeft, p.VanishX - 1);
+  EXPECT_LE(p.InnerBottom, p.VanishY - 1);
+  Drag(Handle(6), QPoint(3, 3), QPoint(-500, 500));
+  EXPECT_GE(p.InnerRight, p.VanishX + 1);
+  EXPECT_GE(p.InnerTop, p.VanishY + 1);
+  Drag(Handle(5), QPoint(3, 3), QPoint(5000, 5000));
+  EXPECT_LE(p.InnerRight, 300);
+  EXPECT_GE(p.InnerBottom, 0);
+  EXPECT_EQ(p.MeshRegions[1].InnerRight, p.InnerRight);
+  form->findChild<QCheckBox*>("PerspectiveDone")->click();
+  EXPECT_TRUE(p.PerspectiveDone);
+  EXPECT_TRUE(script.errors.isEmpty());
+}
+
+TEST_F(MeshEditorTest, DoneRefusesAMeshThatCannotBeBuilt) {
+  auto* done = form->findChild<QCheckBox*>("PerspectiveDone");
+  const app::TMeshState good = form->CurrentMeshState();
+  const struct {
+    const char* what;
+    std::function<void(app::TMeshState&)> spoil;
+    const char* says;
+  } cases[] = {
+      {"vanishing point right of the rectangle", [](app::TMeshState& m) { m.VanishX = 240; },
+       "vanishing point"},
+      {"vanishing point below it", [](app::TMeshState& m) { m.VanishY = 20; }, "vanishing point"},
+      {"rectangle past the picture's top", [](app::TMeshState& m) { m.InnerTop = 230; },
+       "outside the picture"},
+      {"rectangle turned over", [](app::TMeshState& m) { std::swap(m.InnerLeft, m.InnerRight); },
+       "no area"},
+  };
+  for (const auto& c : cases) {
+    app::TMeshState bad = good;
+    c.spoil(bad);
+    form->ApplyMeshState(bad);
+    script.errors.clear();
+    done->click();
+    EXPECT_FALSE(form->Project().PerspectiveDone) << c.what;
+    EXPECT_FALSE(done->isChecked()) << c.what;
+    ASSERT_EQ(script.errors.size(), 1) << c.what;
+    EXPECT_TRUE(script.errors[0].contains(c.says))
+        << c.what << ": " << script.errors[0].toStdString();
+  }
 }
 
 TEST_F(MeshEditorTest, HandleMoveWritesThePosition) {
@@ -156,6 +205,9 @@ TEST_F(MeshEditorTest, DoneLocksTheMesh) {
   for (int tag = 2; tag <= 6; ++tag) EXPECT_FALSE(Handle(tag)->isEnabled());
   EXPECT_FALSE(form->findChild<QWidget*>("MeshImage")->isEnabled());
   EXPECT_FALSE(cameraItem()->isDisabled());
+  // The status bar no longer invites dragging the handles, and says how to change the mesh.
+  EXPECT_TRUE(form->PanelText(4).contains("\"Done\"")) << form->PanelText(4).toStdString();
+  for (int tag = 2; tag <= 6; ++tag) EXPECT_FALSE(Handle(tag)->statusTip().contains("Drag"));
   // A checked box ends grid drags.
   Drag(form->findChild<QWidget*>("MeshImage"), QPoint(10, 10), QPoint(50, 0));
   EXPECT_EQ(p.GridDivisions, 8.0);
@@ -163,6 +215,7 @@ TEST_F(MeshEditorTest, DoneLocksTheMesh) {
   EXPECT_FALSE(p.PerspectiveDone);
   EXPECT_FALSE(done->isChecked());
   EXPECT_TRUE(Handle(3)->isEnabled());
+  EXPECT_TRUE(Handle(3)->statusTip().contains("Drag"));
   EXPECT_TRUE(cameraItem()->isDisabled());
   form->RedoAction->trigger();
   EXPECT_TRUE(done->isChecked());
@@ -234,21 +287,38 @@ TEST_F(MeshEditorTest, ImportsAreUndoable) {
   EXPECT_EQ(form->findChild<QLineEdit*>("PictureFilenameEdit")->text(), other);
 }
 
-TEST_F(MeshEditorTest, LayoutFollowsTheWindow) {
-  form->resize(800, 600);
-  QApplication::processEvents();
-  const ViewLayout& l = form->Layout();
-  const QWidget* page = form->findChild<QWidget*>("TabSheet1");
-  const QWidget* bottom = form->findChild<QWidget*>("IOriginal_rBottomPanel");
-  const ViewLayout expect =
-      LayoutViews(page->width() - 2, page->height() - bottom->height() - 2, 300, 200);
-  EXPECT_DOUBLE_EQ(l.FitScale, expect.FitScale);
-  EXPECT_EQ(l.DisplayWidth, expect.DisplayWidth);
-  EXPECT_EQ(form->PanelText(1), QString::fromStdString(ScaleText(expect.FitScale)));
-  EXPECT_EQ(form->findChild<QWidget*>("MeshImage")->size(),
-            QSize(expect.DisplayWidth, expect.DisplayHeight));
-  EXPECT_EQ(form->findChild<QWidget*>("IOriginal_r")->geometry(),
-            QRect(expect.Left + 1, expect.Top + 1, expect.DisplayWidth, expect.DisplayHeight));
+TEST_F(MeshEditorTest, LayoutFollowsTheWorkAreaOnEveryPage) {
+  // Each page's view, laid out in the page's own area whatever changed that area's size.
+  const struct {
+    int page;
+    const char* area;
+    const char* view;
+  } pages[] = {{3, "MeshArea", "MeshPanel"},
+               {4, "ObjArea", "ObjImage"},
+               {0, "IOriginal_rArea", "IOriginal_r"}};
+  const struct {
+    const char* what;
+    std::function<void()> change;
+  } changes[] = {
+      {"larger window", [&] { form->resize(1200, 900); }},
+      {"smaller window", [&] { form->resize(700, 500); }},
+      {"status bar", [&] { form->StatusbarAction->trigger(); }},
+      {"step bar", [&] { form->StepbarAction->trigger(); }},
+  };
+  for (const auto& p : pages) {
+    form->ShowPage(p.page);
+    for (const auto& c : changes) {
+      c.change();
+      QApplication::processEvents();
+      const QWidget* area = form->findChild<QWidget*>(p.area);
+      const ViewLayout expect = LayoutViews(area->width() - 2, area->height() - 2, 300, 200);
+      EXPECT_DOUBLE_EQ(form->Layout().FitScale, expect.FitScale) << p.view << ", " << c.what;
+      EXPECT_EQ(form->findChild<QWidget*>(p.view)->geometry(),
+                QRect(expect.Left + 1, expect.Top + 1, expect.DisplayWidth, expect.DisplayHeight))
+          << p.view << ", " << c.what;
+    }
+  }
+  EXPECT_EQ(form->PanelText(1), QString::fromStdString(ScaleText(form->Layout().FitScale)));
 }
 
 }  // namespace

@@ -34,11 +34,22 @@ TEST_F(ScreenshotTest, EveryPage) {
     ASSERT_TRUE(form->OpenProjectFile(QString::fromStdString(sample.string())))
         << script.errors.join("\n").toStdString();
     EXPECT_EQ(form->windowTitle(), "glKOV - [room]");
-    for (int page : {0, 3, 4}) {
+    for (int page : {0, 3, 4, 5}) {
       form->ShowPage(page);
+      // The camera page shows the made scene where the 3D view can draw.
+      if (page == 5 && !out.isEmpty() && QGuiApplication::platformName() != "offscreen") {
+        EXPECT_TRUE(form->MakeScene()) << script.errors.join("\n").toStdString();
+      }
       QApplication::processEvents();
       if (!out.isEmpty()) form->grab().save(QString("%1/room-page%2.png").arg(out).arg(page));
     }
+    // The mesh page after the window grew, with the perspective fixed.
+    form->ShowPage(3);
+    form->resize(form->width() + 200, form->height() + 120);
+    form->findChild<QWidget*>("PerspectiveDone")->setFocus();
+    form->SetPerspectiveDone(true);
+    QApplication::processEvents();
+    if (!out.isEmpty()) form->grab().save(out + "/room-page3-larger-done.png");
   }
   if (!out.isEmpty()) {
     for (auto* f : form->findChildren<app::TToolForm*>()) {

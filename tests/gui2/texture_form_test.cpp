@@ -35,7 +35,7 @@ TfgObj Striped(int w, int h) {
 TEST(TextureForm, ObjectCaptionAndWeighting) {
   TestApp();
   TTextureForm form;
-  form.ShowObjectTexture(Striped(64, 32), false);
+  form.ShowObjectTexture(Striped(64, 32));
   EXPECT_EQ(form.windowTitle(), "Texture(64x32)");
   EXPECT_TRUE(form.isVisible());
   EXPECT_EQ(form.IfgObj()->size(), QSize(64, 32));
@@ -47,15 +47,15 @@ TEST(TextureForm, ObjectCaptionAndWeighting) {
 TEST(TextureForm, PlaneNotUploadedKeepsTheView) {
   TestApp();
   TTextureForm form;
-  form.ShowObjectTexture(Striped(16, 16), false);
+  form.ShowObjectTexture(Striped(16, 16));
   TBoard b;
   b.TexWidth = 32;
   b.TexHeight = 32;
-  form.ShowPlaneTexture(b, false);
+  form.ShowPlaneTexture(b);
   EXPECT_EQ(form.windowTitle(), "Texture(16x16)");
   b.TexUploaded = true;
   b.Texels.assign(32 * 32 * 3, 7);
-  form.ShowPlaneTexture(b, false);
+  form.ShowPlaneTexture(b);
   EXPECT_EQ(form.windowTitle(), "Texture(32x32)");
   form.HideTexture();
   EXPECT_FALSE(form.IfgObj()->isVisible());

@@ -1,8 +1,11 @@
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -189,6 +192,46 @@ TEST_F(PlayerTest, SeekStopsAndClamps) {
   player.findChild<QPushButton*>("Button6")->click();
   EXPECT_EQ(script.errors, QStringList{"'seven' is not a valid integer value"});
   EXPECT_EQ(player.CurrentFrame(), 9);
+}
+
+TEST_F(PlayerTest, WindowFitsTheMovieAndSizePresetsSetThePictureArea) {
+  player.show();
+  QApplication::processEvents();
+  const QSize before = player.size();
+  // A movie larger than the picture area: the window grows to show all of it, on the screen.
+  AviWriterOptions o;
+  o.Width = 560;
+  o.Height = 380;
+  o.Rate = 10;
+  const auto big = dir_ / "big.avi";
+  {
+    AviWriter w(big, o);
+    w.AddFrame(GreyFrame(o.Width, o.Height, 1));
+    w.Finish();
+  }
+  auto* frameBox = player.findChild<QLineEdit*>("Edit1");
+  frameBox->setText("7");
+  ASSERT_TRUE(player.Load(QString::fromStdString(big.string())));
+  QApplication::processEvents();
+  EXPECT_GE(player.View()->width(), 560);
+  EXPECT_GE(player.View()->height(), 380);
+  EXPECT_TRUE(player.screen()->availableGeometry().contains(player.frameGeometry()));
+  EXPECT_EQ(frameBox->text(), "0");  // a new movie starts at frame 0
+  // A small movie leaves the window as large as it is.
+  const QSize grown = player.size();
+  ASSERT_TRUE(player.Load(QString::fromStdString(WriteMovie(dir_, "m.avi", 2, 20).string())));
+  EXPECT_EQ(player.size(), grown);
+  EXPECT_NE(grown, before);
+  // The presets of "Size" give the picture area that size.
+  const QList<QAction*> presets =
+      player.findChild<QToolButton*>("RxSpeedButton1")->menu()->actions();
+  ASSERT_EQ(presets.size(), 2);
+  for (QAction* preset : presets) {
+    preset->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(QStringLiteral("%1x%2").arg(player.View()->width()).arg(player.View()->height()),
+              preset->text());
+  }
 }
 
 TEST_F(PlayerTest, StretchAndCenterPlaceThePicture) {

@@ -76,7 +76,7 @@ TEST_F(OutputAVIFormTest, ShowFillsInformationAndSizes) {
   for (const std::string& l : ExportInfoLines(in)) expected << QString::fromStdString(l);
   EXPECT_EQ(form->InfoLines(), expected);
   ASSERT_EQ(expected.size(), 5);
-  EXPECT_TRUE(expected[4].startsWith("Color Depth = 65536"));
+  EXPECT_EQ(expected[4], "Color Depth = 16777216 colors (True Color)");
 
   options.ColorDepthItem = 1;
   form->ExecDialog = [](QDialog& d) {

@@ -115,30 +115,18 @@ TEST(JpegReader, ShippedPhotographs) {
   EXPECT_EQ(MaxChannelDiff(maze, DecodeJpegDirectly(testing::ReadFile(dir / "corn_maze.jpg"))), 0);
 }
 
-class ProgressRecorder : public UiCallbacks {
- public:
-  void Progress(const std::string& stage, int percent) override {
-    stages.push_back(stage);
-    percents.push_back(percent);
-  }
-  void PumpEvents() override { ++pumps; }
-  std::vector<std::string> stages;
-  std::vector<int> percents;
-  int pumps = 0;
-};
-
 TEST(JpegReader, ReportsRisingProgressUpTo100) {
   for (bool progressive : {false, true}) {
-    ProgressRecorder rec;
+    testing::ScriptedCallbacks rec;
     Decode(EncodeJpeg(SmoothPicture(64, 400), {90, progressive, false, false, false, nullptr, 0}),
            rec);
-    ASSERT_GE(rec.percents.size(), 5u) << progressive;
-    EXPECT_EQ(rec.percents.back(), 100);
-    for (size_t i = 1; i + 1 < rec.percents.size(); ++i) {
-      EXPECT_GT(rec.percents[i], rec.percents[i - 1]) << progressive;
+    ASSERT_GE(rec.Percents.size(), 5u) << progressive;
+    EXPECT_EQ(rec.Percents.back(), 100);
+    for (size_t i = 1; i + 1 < rec.Percents.size(); ++i) {
+      EXPECT_GT(rec.Percents[i], rec.Percents[i - 1]) << progressive;
     }
-    EXPECT_GE(rec.pumps, 4);
-    for (const auto& s : rec.stages) EXPECT_FALSE(s.empty());
+    EXPECT_GE(rec.Pumps, 4);
+    for (const auto& s : rec.Stages) EXPECT_FALSE(s.empty());
   }
 }
 

@@ -3,35 +3,14 @@
 // Helpers shared by the project, sub-scene and timeline tests: scripted answers to questions,
 // small pictures written to a folder, a project file built line by line.
 
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "core/image/fast_bmp.h"
 #include "core/image/picture_file.h"
-#include "core/ui_callbacks.h"
 #include "support/test_support.h"
 
 namespace glkov::testing {
-
-// Answers questions from a script (Yes when it runs out) and records everything it is told.
-class ScriptedCallbacks : public UiCallbacks {
- public:
-  std::deque<bool> Answers;
-  std::vector<std::string> Questions;
-  std::vector<std::string> Warnings;
-  int Beeps = 0;
-
-  bool AskYesNo(const std::string& question) override {
-    Questions.push_back(question);
-    if (Answers.empty()) return true;
-    const bool a = Answers.front();
-    Answers.pop_front();
-    return a;
-  }
-  void Warning(const std::string& message) override { Warnings.push_back(message); }
-  void Beep() override { ++Beeps; }
-};
 
 // A w x h picture whose pixel (x, y) is blue x, green y, red seed (each modulo 256).
 inline TFastBMP GradientPicture(int w, int h, int seed = 0) {

@@ -57,8 +57,17 @@ TEST(ExportInfo, WorkedExample) {
   in.Height = 240;
   const std::vector<std::string> expected = {"Data Size =27MB", "Movie Length =6.0000 Seconds",
                                              "Frame per Second =20", "No of Key Frames =3",
-                                             "Color Depth = 65536 colors"};
+                                             "Color Depth = 16777216 colors (True Color)"};
   EXPECT_EQ(ExportInfoLines(in), expected);
+  // Preview: 15 frames a key at 5 frames/s, 31 frames.
+  in.Preview = true;
+  const std::vector<std::string> preview = {"Data Size =7MB", "Movie Length =6.0000 Seconds",
+                                            "Frame per Second =5", "No of Key Frames =3",
+                                            "Color Depth = 16777216 colors (True Color)"};
+  EXPECT_EQ(ExportInfoLines(in), preview);
+  // 10 frames a key: 2 frames (2.5 to even) at 5 frames/s, 0.8 s rather than the full 1 s.
+  in.FramesPerKey = 10;
+  EXPECT_EQ(ExportInfoLines(in)[1], "Movie Length =0.8000 Seconds");
 }
 
 TEST(ExportInfo, DepthMasterAndShortPaths) {
@@ -72,7 +81,7 @@ TEST(ExportInfo, DepthMasterAndShortPaths) {
   in.Height = 1024;
   auto lines = ExportInfoLines(in);
   EXPECT_EQ(lines[0], "Data Size =46MB");
-  EXPECT_EQ(lines[1], "Movie Length =1.2000 Seconds");
+  EXPECT_EQ(lines[1], "Movie Length =1.1842 Seconds");  // 45 frames at the movie's rate
   EXPECT_EQ(lines[2], "Frame per Second =38");  // 37.5 rounds to even
   EXPECT_EQ(lines[4], "Color Depth = 256 colors");
   in.ColorCount = 16;

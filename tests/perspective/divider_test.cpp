@@ -35,25 +35,50 @@ TEST(DividerScale, ConvertsBothWays) {
   EXPECT_EQ(DividerToPicture(10, 0), 0);
 }
 
-TEST(DividerHitTest, ViewWindowIsTestedFirst) {
+struct PickCase {
+  const char* what;
+  int x, y;
+  DividerPick expect;
+};
+
+// The picture is 640 x 480 at scale 0.5: corner squares of 20 picture pixels, edge bands of 6 (3
+// display pixels). The view window is (10, 10, 629, 469), "Region 1" the whole picture
+// (0, 0, 639, 479), and the added sub-scene (213, 160, 480, 360) lies inside both.
+class DividerPickTest : public ::testing::TestWithParam<PickCase> {};
+
+TEST_P(DividerPickTest, SmallestUnderTheMouseCornersFirst) {
   TProject p = Imported();
-  AddSubScene(p);  // (213, 160, 480, 360), inside the window
-  EXPECT_EQ(DividerHitTest(p.MeshRegions, 300, 200), 0);
-  EXPECT_EQ(DividerHitTest(p.MeshRegions, 5, 5), 1);   // only "Region 1"
-  EXPECT_EQ(DividerHitTest(p.MeshRegions, 0, 5), -2);  // on Region 1's edge: not strictly inside
-  EXPECT_EQ(DividerHitTest(p.MeshRegions, 700, 5), -2);
-  p.MeshRegions[0].Right = 100;  // the window no longer covers the sub-scene
-  EXPECT_EQ(DividerHitTest(p.MeshRegions, 300, 200), 1);
+  AddSubScene(p);
+  ASSERT_EQ(p.MeshRegions.size(), 3u);
+  const PickCase& c = GetParam();
+  EXPECT_EQ(DividerPickAt(p.MeshRegions, c.x, c.y, 0.5), c.expect) << c.what;
 }
 
-TEST(DividerHover, CornerSquareResizes) {
+using M = DividerDragMode;
+INSTANTIATE_TEST_SUITE_P(
+    Divider, DividerPickTest,
+    ::testing::Values(
+        PickCase{"inside the added sub-scene, inside the window too", 300, 200, {2, M::Move}},
+        PickCase{"the added sub-scene's corner square", 470, 350, {2, M::Resize}},
+        PickCase{"the added sub-scene's left edge, just outside it", 210, 200, {2, M::Move}},
+        PickCase{"inside the window only (and Region 1)", 100, 100, {0, M::Move}},
+        PickCase{
+            "the window's corner square, in Region 1's too: the smaller", 620, 460, {0, M::Resize}},
+        PickCase{"near the window's top edge", 300, 12, {0, M::Move}},
+        PickCase{"Region 1's edge band", 2, 200, {1, M::Move}},
+        PickCase{"Region 1's corner", 635, 475, {1, M::Resize}},
+        PickCase{"outside every entry", 700, 5, {-2, M::None}}));
+
+TEST(DividerPick, ScaleSetsTheSquareAndTheBand) {
   TProject p = Imported();
   // Scale 0.5: the corner square is Round(10 / 0.5) = 20 picture pixels.
-  EXPECT_EQ(DividerHover(p.MeshRegions, 620, 460, 0.5), DividerDragMode::Resize);
-  EXPECT_EQ(DividerHover(p.MeshRegions, 609, 460, 0.5), DividerDragMode::Move);
-  EXPECT_EQ(DividerHover(p.MeshRegions, 300, 200, 0.5), DividerDragMode::Move);
-  EXPECT_EQ(DividerHover(p.MeshRegions, 5, 5, 0.5), DividerDragMode::Move);  // Region 1
-  EXPECT_EQ(DividerHover(p.MeshRegions, -1, 5, 0.5), DividerDragMode::None);
+  EXPECT_EQ(DividerPickAt(p.MeshRegions, 611, 451, 0.5).Mode, DividerDragMode::Resize);
+  EXPECT_EQ(DividerPickAt(p.MeshRegions, 609, 451, 0.5).Mode, DividerDragMode::Move);
+  // Scale 1: a square of 10, a band of 3.
+  EXPECT_EQ(DividerPickAt(p.MeshRegions, 611, 451, 1.0).Mode, DividerDragMode::Move);
+  EXPECT_EQ(DividerPickAt(p.MeshRegions, 300, 6, 0.5).Index, 0);  // the window's edge band
+  EXPECT_EQ(DividerPickAt(p.MeshRegions, 300, 6, 1.0).Index, 1);
+  EXPECT_EQ(DividerPickAt(p.MeshRegions, 300, 8, 1.0).Index, 0);
 }
 
 struct DragCase {

@@ -44,6 +44,7 @@ class ExportFixture : public ::testing::Test {
     options.Height = 48;
     request.Options = options;
     request.SingleScene = singleScene;
+    request.Switches.Negative = negative_;
     return ExportAnimation(project_, *timeline_, request, callbacks);
   }
 
@@ -54,6 +55,7 @@ class ExportFixture : public ::testing::Test {
   TProject project_;
   std::unique_ptr<TTimeline> timeline_;
   ExportCallbacks quiet_;
+  bool negative_ = false;
 };
 
 TEST_F(ExportFixture, TwoKeysGiveSixtyOneFramesAtTheTimelineRate) {
@@ -90,6 +92,32 @@ TEST_F(ExportFixture, SubScenesAreJoinedByTransitions) {
   // those of the path loaded when the export starts.
   EXPECT_EQ(Export({}, quiet_).Frames, 25);
   EXPECT_EQ(DecodeMovie(Movie()).Frames.size(), 25u);
+}
+
+TEST_F(ExportFixture, NegativeOutputTurnsTheTransitionsNegativeToo) {
+  MakeProject({Path(2, 4, 3), Path(2, 4, 3)});
+  Export({}, quiet_);
+  const auto positive = DecodeMovie(Movie());
+  negative_ = true;
+  Export({}, quiet_);
+  const auto negative = DecodeMovie(Movie());
+  ASSERT_EQ(positive.Frames.size(), 13u);
+  ASSERT_EQ(negative.Frames.size(), 13u);
+  // Frames 5, 6 and 7 are the pan between the two sub-scenes, cut from the picture.
+  for (size_t f : {5u, 6u, 7u}) {
+    const auto a = positive.Frames[f].PackedPixels();
+    const auto b = negative.Frames[f].PackedPixels();
+    size_t mismatches = 0;
+    for (size_t i = 0; i < a.size(); ++i) mismatches += a[i] + b[i] != 255;
+    EXPECT_EQ(mismatches, 0u) << "frame " << f;
+  }
+  // The flights are negative as well: the first frame's mean brightness turns around.
+  auto mean = [](const TFastBMP& f) {
+    double sum = 0;
+    for (uint8_t v : f.PackedPixels()) sum += v;
+    return sum / (3.0 * f.Width() * f.Height());
+  };
+  EXPECT_NEAR(mean(positive.Frames[0]) + mean(negative.Frames[0]), 255, 20);
 }
 
 TEST_F(ExportFixture, SubScenesWithoutPathOrUnrecordedStartAreLeftOut) {
@@ -175,6 +203,7 @@ TEST_F(ExportFixture, FramesAreTheViewingWindowRenders) {
   RenderFrameOptions options;
   options.Width = 64;
   options.Height = 48;
+  options.Samples = TOutputOptions{}.Samples;
   options.Switches.SeeVWClip = true;
   const TCamera first = timeline_->KeyFrames()[0].Camera();
   const TFastBMP expected = RenderFrame(project_, first, options);

@@ -293,6 +293,29 @@ TEST(RenderBox, QualityNearestKeepsTexelsLinearBlendsThem) {
   EXPECT_EQ(levels().size(), 2u);
 }
 
+TEST(RenderBox, LinearFilteringKeepsEachEdgeToItsOwnTexels) {
+  // The rear wall one grey but for a black last column (then a black last row): with linear
+  // filtering only the wall's edge along the black texels may darken, not the opposite one.
+  for (const bool column : {true, false}) {
+    TProject p = MakeBoxProject(16);
+    TBoard& rear = p.Boards[4];
+    for (int j = 0; j < 16; ++j) {
+      for (int i = 0; i < 16; ++i) {
+        uint8_t* t = &rear.Texels[(j * 16 + i) * 3];
+        t[0] = t[1] = t[2] = (column ? i : j) == 15 ? 0 : 200;
+      }
+    }
+    const TFastBMP frame = Draw(p, NoOutline(), 200, 150, 1);
+    // Two picture pixels inside each edge of the rear wall (50..150 x 30..105), at its middle.
+    int darkened = 0;
+    for (const auto& [x, y] : {std::pair{52, 67}, {148, 67}, {100, 32}, {100, 103}}) {
+      const auto [col, row] = FramePixelOf(x, y, {}, frame.Width(), frame.Height());
+      darkened += PixelAt(frame, col, row).g != 200;
+    }
+    EXPECT_EQ(darkened, 1) << (column ? "black column" : "black row");
+  }
+}
+
 TEST(RenderBox, UploadNamesEveryTextureOnce) {
   TProject p = MakeBoxProject(16);
   testing::AddBoxObjects(

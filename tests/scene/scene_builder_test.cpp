@@ -16,7 +16,7 @@ using testing::DecodeTexel;
 using testing::MakeObject;
 using testing::MakeRoomProject;
 using testing::MeshSpec;
-using testing::RecordingCallbacks;
+using testing::ScriptedCallbacks;
 
 // The projection of a scene point onto the picture, written out independently of the builder.
 struct PicturePoint {
@@ -297,7 +297,7 @@ TEST(MakeScene, RandomMeshesGiveAMessageOrFiniteNumbers) {
       p.fgObjs.push_back(MakeObject("Object", pick(-5, m.width + 5), pick(-5, m.height + 5),
                                     pick(-5, m.width + 5), pick(-5, m.height + 5), pick(0, 6)));
     }
-    RecordingCallbacks ui;
+    ScriptedCallbacks ui;
     try {
       MakeScene(p, {}, ui);
       ++built;
@@ -345,9 +345,9 @@ TEST(BuildObjectBoards, ObjectCornersProjectOntoTheirBoxes) {
                    kRearWall),
     };
     const RearCorners r = BuildScene(p, false);
-    RecordingCallbacks ui;
+    ScriptedCallbacks ui;
     BuildObjectBoards(p, r, ui);
-    EXPECT_TRUE(ui.warnings.empty());
+    EXPECT_TRUE(ui.Warnings.empty());
     for (const TfgObj& o : p.fgObjs) {
       SCOPED_TRACE(o.Name);
       const std::array<int, 4> px = {o.X1, o.X2, o.X2, o.X1};
@@ -380,17 +380,17 @@ TEST(BuildObjectBoards, ObjectsThatCannotBePlacedAreSkippedWithAWarning) {
       MakeObject("no plane", 20, 10, 60, 80, 0),
       MakeObject("bad plane", 20, 10, 60, 80, 9),
   };
-  RecordingCallbacks ui;
+  ScriptedCallbacks ui;
   MakeScene(p, {}, ui);
-  ASSERT_EQ(ui.warnings.size(), 6u);
-  EXPECT_EQ(ui.warnings[0],
+  ASSERT_EQ(ui.Warnings.size(), 6u);
+  EXPECT_EQ(ui.Warnings[0],
             "Object 'floor at horizon' is left out of the 3D scene: its bottom edge lies at the "
             "height of the vanishing point.");
-  EXPECT_NE(ui.warnings[1].find("'ceiling at horizon'"), std::string::npos);
-  EXPECT_NE(ui.warnings[2].find("left edge lies in the column"), std::string::npos);
-  EXPECT_NE(ui.warnings[3].find("right edge lies in the column"), std::string::npos);
-  EXPECT_NE(ui.warnings[4].find("no plane (Parent 0)"), std::string::npos);
-  EXPECT_NE(ui.warnings[5].find("(Parent 9)"), std::string::npos);
+  EXPECT_NE(ui.Warnings[1].find("'ceiling at horizon'"), std::string::npos);
+  EXPECT_NE(ui.Warnings[2].find("left edge lies in the column"), std::string::npos);
+  EXPECT_NE(ui.Warnings[3].find("right edge lies in the column"), std::string::npos);
+  EXPECT_NE(ui.Warnings[4].find("no plane (Parent 0)"), std::string::npos);
+  EXPECT_NE(ui.Warnings[5].find("(Parent 9)"), std::string::npos);
   EXPECT_EQ(p.fgObjCount(), 7);  // the records stay
   EXPECT_GT(p.fgObjs[0].Z[0], -10);
   EXPECT_LT(p.fgObjs[0].Z[0], 0);

@@ -9,6 +9,7 @@
 
 #include "core/model/project.h"
 #include "core/ui_callbacks.h"
+#include "support/test_support.h"
 
 namespace glkov::testing {
 
@@ -90,13 +91,6 @@ inline TfgObj MakeObject(const std::string& name, int x1, int y1, int x2, int y2
   o.Parent = parent;
   return o;
 }
-
-// Collects the warnings an operation gives.
-class RecordingCallbacks : public UiCallbacks {
- public:
-  void Warning(const std::string& message) override { warnings.push_back(message); }
-  std::vector<std::string> warnings;
-};
 
 // True when every corner coordinate of every board and object is a finite number.
 inline bool AllFinite(const TProject& p) {

@@ -18,7 +18,7 @@ TfgObj TwoByTwo() {
 
 TEST(TextureView, ObjectIsWeightedByAlphaAndFlipped) {
   TFastBMP img;
-  ObjectTextureView(TwoByTwo(), false, img);
+  ObjectTextureView(TwoByTwo(), img);
   ASSERT_EQ(img.Width(), 2);
   ASSERT_EQ(img.Height(), 2);
   // Texel row 0 is the image's bottom row; pixels are blue, green, red.
@@ -32,21 +32,18 @@ TEST(TextureView, ObjectIsWeightedByAlphaAndFlipped) {
   EXPECT_EQ(half[2], 100);  // (200 * 128) >> 8
   EXPECT_EQ(half[1], 50);
   EXPECT_EQ(half[0], 25);
-  ObjectTextureView(TwoByTwo(), true, img);
-  EXPECT_EQ(img.Pixel(1, 1)[2], 55);  // negative: 255 - 200
-  EXPECT_EQ(img.Pixel(0, 0)[2], 27);  // (55 * 128) >> 8
 }
 
 TEST(TextureView, ObjectNotUploadedOrShortStaysBlack) {
   TfgObj o = TwoByTwo();
   o.TexUploaded = false;
   TFastBMP img;
-  ObjectTextureView(o, false, img);
+  ObjectTextureView(o, img);
   EXPECT_EQ(img.Width(), 2);
   EXPECT_EQ(img.Pixel(1, 1)[2], 0);
   o = TwoByTwo();
   o.Texels.resize(5);
-  ObjectTextureView(o, false, img);
+  ObjectTextureView(o, img);
   EXPECT_EQ(img.Pixel(1, 1)[2], 0);
 }
 
@@ -56,17 +53,15 @@ TEST(TextureView, PlaneCopiedRowForRowOrLeftAlone) {
   b.TexHeight = 2;
   b.Texels = {1, 2, 3, 4, 5, 6};
   TFastBMP img(7, 7);
-  EXPECT_FALSE(PlaneTextureView(b, false, img));
+  EXPECT_FALSE(PlaneTextureView(b, img));
   EXPECT_EQ(img.Width(), 7);
   b.TexUploaded = true;
-  ASSERT_TRUE(PlaneTextureView(b, false, img));
+  ASSERT_TRUE(PlaneTextureView(b, img));
   EXPECT_EQ(img.Width(), 1);
   EXPECT_EQ(img.Pixel(0, 0)[2], 1);
   EXPECT_EQ(img.Pixel(0, 1)[0], 6);
-  ASSERT_TRUE(PlaneTextureView(b, true, img));
-  EXPECT_EQ(img.Pixel(0, 0)[2], 254);
   b.Texels.resize(3);
-  EXPECT_FALSE(PlaneTextureView(b, false, img));
+  EXPECT_FALSE(PlaneTextureView(b, img));
 }
 
 }  // namespace

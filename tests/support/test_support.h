@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -9,8 +10,38 @@
 #include <vector>
 
 #include "core/image/fast_bmp.h"
+#include "core/ui_callbacks.h"
 
 namespace glkov::testing {
+
+// The one recording stand-in for the windows in core tests: answers questions from a script (Yes
+// when it runs out) and records everything it is told.
+class ScriptedCallbacks : public UiCallbacks {
+ public:
+  std::deque<bool> Answers;
+  std::vector<std::string> Questions;
+  std::vector<std::string> Warnings;
+  std::vector<std::string> Stages;  // progress reports, with Percents
+  std::vector<int> Percents;
+  int Beeps = 0;
+  int Pumps = 0;
+
+  bool AskYesNo(const std::string& question) override {
+    Questions.push_back(question);
+    if (Answers.empty()) return true;
+    const bool a = Answers.front();
+    Answers.pop_front();
+    return a;
+  }
+  void Warning(const std::string& message) override { Warnings.push_back(message); }
+  void Beep() override { ++Beeps; }
+  void Progress(const std::string& stage, int percent) override {
+    Stages.push_back(stage);
+    Percents.push_back(percent);
+  }
+  void PumpEvents() override { ++Pumps; }
+};
+
 
 // A fresh, empty folder for one test, removed when the object goes out of scope.
 class TempDir {

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/config/desktop_files.h"
 #include "core/error.h"
 #include "core/util/atomic_file.h"
 
@@ -20,39 +21,6 @@ bool IsNameChar(char c) {
 void CheckName(const std::string& what, const std::string& name) {
   if (!std::all_of(name.begin(), name.end(), IsNameChar))
     throw Error("Invalid " + what + " for a file type: \"" + name + "\"");
-}
-
-std::string XmlEscape(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
-// A desktop-entry string value: no line breaks, backslashes escaped.
-std::string DesktopValue(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\n' || c == '\r') continue;
-    out += c;
-  }
-  return out;
 }
 
 // The Exec program argument, quoted when it holds a reserved character.
@@ -103,37 +71,44 @@ std::optional<FileTypeAssociation> PrepareFileType(std::string extension, std::s
   return a;
 }
 
-std::string MimeTypeName(const FileTypeAssociation& a) { return "application/x-" + a.ClassName; }
+std::string_view ApplicationId() { return desktop_files::kAppId; }
 
-std::filesystem::path MimePackageFile(const FileTypeAssociation& a) {
-  return std::filesystem::path("mime") / "packages" / ("glkov-" + a.ClassName + ".xml");
+std::optional<std::filesystem::path> InstalledDataFolder(const std::filesystem::path& program) {
+  std::error_code ec;
+  std::filesystem::path abs = std::filesystem::weakly_canonical(program, ec);
+  if (ec || abs.empty()) return std::nullopt;
+  const std::filesystem::path bin = abs.parent_path();
+  if (bin.filename() != "bin") return std::nullopt;
+  const std::filesystem::path share = bin.parent_path() / "share";
+  if (!std::filesystem::is_regular_file(share / DesktopEntryFile(), ec)) return std::nullopt;
+  return share;
 }
 
-std::filesystem::path DesktopEntryFile(const FileTypeAssociation& a) {
-  return std::filesystem::path("applications") / ("glkov-" + a.ClassName + ".desktop");
+std::filesystem::path MimePackageFile() {
+  return std::filesystem::path("mime") / "packages" / (std::string(ApplicationId()) + ".xml");
 }
 
-std::string MimePackageText(const FileTypeAssociation& a) {
-  std::string t = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  t += "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
-  t += "  <mime-type type=\"" + XmlEscape(MimeTypeName(a)) + "\">\n";
-  t += "    <comment>" + XmlEscape(a.Description) + "</comment>\n";
-  t += "    <glob pattern=\"*" + XmlEscape(a.Extension) + "\"/>\n";
-  t += "  </mime-type>\n</mime-info>\n";
-  return t;
+std::filesystem::path DesktopEntryFile() {
+  return std::filesystem::path("applications") / (std::string(ApplicationId()) + ".desktop");
 }
 
-std::string DesktopEntryText(const FileTypeAssociation& a) {
-  std::string t = "[Desktop Entry]\n";
-  t += "Type=Application\n";
-  t += "Name=glKOV\n";
-  t += "Comment=" + DesktopValue(a.Description) + "\n";
-  t += "Exec=" + ExecArgument(a.Command) + " %f\n";
-  if (!a.Icon.empty()) t += "Icon=" + DesktopValue(a.Icon) + "\n";
-  t += "MimeType=" + MimeTypeName(a) + ";\n";
-  t += "Terminal=false\n";
-  t += "NoDisplay=true\n";
-  return t;
+std::filesystem::path IconFile() {
+  return std::filesystem::path("icons") / "hicolor" / "scalable" / "apps" /
+         (std::string(ApplicationId()) + ".svg");
+}
+
+std::string MimePackageText() { return std::string(desktop_files::kMimePackage); }
+
+std::string IconText() { return std::string(desktop_files::kIconSvg); }
+
+std::string DesktopEntryText(const std::string& program) {
+  std::istringstream in{std::string(desktop_files::kDesktopEntry)};
+  std::string out;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("Exec=", 0) == 0) line = "Exec=" + ExecArgument(program) + " %f";
+    out += line + "\n";
+  }
+  return out;
 }
 
 std::string SetDefaultApplication(const std::string& listText, const std::string& mimeType,
@@ -178,21 +153,59 @@ std::string SetDefaultApplication(const std::string& listText, const std::string
   return out;
 }
 
-void WriteFileTypeAssociation(const FileTypeAssociation& a, const std::filesystem::path& dataHome) {
+FileTypeRegistration WriteFileTypeAssociation(const FileTypeAssociation& a,
+                                              const std::filesystem::path& dataHome) {
   auto make = [](const std::filesystem::path& dir) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) throw Error("Cannot create the folder " + dir.string() + ": " + ec.message());
   };
-  const std::filesystem::path mime = dataHome / MimePackageFile(a);
-  const std::filesystem::path desktop = dataHome / DesktopEntryFile(a);
+  FileTypeRegistration r;
   const std::filesystem::path list = dataHome / "applications" / "mimeapps.list";
-  make(mime.parent_path());
-  make(desktop.parent_path());
-  WriteFileAtomically(mime, MimePackageText(a));
-  WriteFileAtomically(desktop, DesktopEntryText(a));
-  WriteFileAtomically(list, SetDefaultApplication(ReadIfExists(list), MimeTypeName(a),
-                                                  desktop.filename().string()));
+  const std::string desktopName = DesktopEntryFile().filename().string();
+  auto removeIfThere = [&](const std::filesystem::path& relative) {
+    const std::filesystem::path file = dataHome / relative;
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) return;
+    if (!std::filesystem::remove(file, ec) || ec)
+      throw Error("Cannot remove " + file.string() + ": " + ec.message());
+    r.Removed.push_back(file);
+  };
+  const auto installed = InstalledDataFolder(a.Command);
+  std::error_code ec;
+  // Installed into the user's own data folder: the files there are the installed ones.
+  const bool installedHere = installed && std::filesystem::equivalent(*installed, dataHome, ec);
+  if (!installedHere) {
+    // Older versions registered the extension alone; that type would compete with ours.
+    const std::string legacy = "glkov-" + a.ClassName;
+    removeIfThere(std::filesystem::path("mime") / "packages" / (legacy + ".xml"));
+    removeIfThere(std::filesystem::path("applications") / (legacy + ".desktop"));
+  }
+  if (installed) {
+    r.UsesInstalledFiles = true;
+    r.InstalledDataDir = *installed;
+    // Copies below the user's data folder come first in the search order and would hide the
+    // installed definitions.
+    if (!installedHere)
+      for (const std::filesystem::path& f : {MimePackageFile(), DesktopEntryFile(), IconFile()})
+        removeIfThere(f);
+  } else {
+    const std::filesystem::path mime = dataHome / MimePackageFile();
+    const std::filesystem::path desktop = dataHome / DesktopEntryFile();
+    const std::filesystem::path icon = dataHome / IconFile();
+    for (const auto& [file, text] :
+         {std::pair{mime, MimePackageText()}, std::pair{icon, IconText()},
+          std::pair{desktop, DesktopEntryText(a.Command)}}) {
+      make(file.parent_path());
+      WriteFileAtomically(file, text);
+      r.Written.push_back(file);
+    }
+  }
+  make(list.parent_path());
+  WriteFileAtomically(list,
+                      SetDefaultApplication(ReadIfExists(list), kProjectMimeType, desktopName));
+  r.Written.push_back(list);
+  return r;
 }
 
 }  // namespace glkov

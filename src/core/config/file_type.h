@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace glkov {
 
@@ -25,22 +27,48 @@ std::optional<FileTypeAssociation> PrepareFileType(std::string extension, std::s
                                                    std::string description, std::string icon,
                                                    std::string command);
 
-// The freedesktop MIME type of the association: "application/x-" + ClassName.
-std::string MimeTypeName(const FileTypeAssociation& a);
+// The reverse-domain name that names the installed desktop entry, MIME package, icon and
+// AppStream file ("io.github.glkov.glKOV").
+std::string_view ApplicationId();
 
-// The files written by WriteFileTypeAssociation, relative to the data folder.
-std::filesystem::path MimePackageFile(const FileTypeAssociation& a);   // mime/packages/...xml
-std::filesystem::path DesktopEntryFile(const FileTypeAssociation& a);  // applications/...desktop
+// The MIME types glKOV defines: projects (*.kov, or the first line "KOV with Perpective Grid") and
+// camera paths (*.cam, or "KOV Camera Path File"). The program opens projects.
+inline constexpr const char* kProjectMimeType = "application/x-glkov-project";
+inline constexpr const char* kCameraPathMimeType = "application/x-glkov-camera-path";
 
-// The texts of those files and the line "Exec=" quoting the command where it needs quotes.
-std::string MimePackageText(const FileTypeAssociation& a);
-std::string DesktopEntryText(const FileTypeAssociation& a);
+// The data folder ("<prefix>/share") of an installed program: the program lies in "<prefix>/bin"
+// and the desktop entry was installed beside it. nullopt for a program run from its build folder.
+std::optional<std::filesystem::path> InstalledDataFolder(const std::filesystem::path& program);
 
-// Registers the association for the current user under dataHome (the XDG data folder): a MIME
-// package for the extension, a desktop entry that opens "%f" with the command, and the entry as
-// the type's default application in dataHome/applications/mimeapps.list (other lines kept).
+// The files the registration writes, relative to the data folder; the same names as installed.
+std::filesystem::path MimePackageFile();   // mime/packages/<id>.xml
+std::filesystem::path DesktopEntryFile();  // applications/<id>.desktop
+std::filesystem::path IconFile();          // icons/hicolor/scalable/apps/<id>.svg
+
+// The texts of the installed MIME package and icon, and the installed desktop entry with its
+// "Exec=" line opening "%f" with program (quoted where it needs quotes).
+std::string MimePackageText();
+std::string IconText();
+std::string DesktopEntryText(const std::string& program);
+
+struct FileTypeRegistration {
+  bool UsesInstalledFiles = false;             // the program is installed
+  std::filesystem::path InstalledDataDir;      // its "<prefix>/share", when installed
+  std::vector<std::filesystem::path> Written;  // files written below dataHome
+  std::vector<std::filesystem::path> Removed;  // stale own copies removed below dataHome
+};
+
+// Registers glKOV's file types for the current user under dataHome (the XDG data folder); the
+// association's extension and class have passed the argument rules, its Command is the program.
+// An installed program uses the installed definitions: it only removes copies that an earlier
+// uninstalled run left below dataHome (they would hide the installed ones) and makes the installed
+// desktop entry the default for projects in dataHome/applications/mimeapps.list. An uninstalled
+// program writes the same MIME package, icon and desktop entry below dataHome, the entry opening
+// the running program, and makes that entry the default. Both remove the files of older versions,
+// which registered the bare extension. Other lines of mimeapps.list are kept.
 // Every file goes through AtomicFile; throws glkov::Error naming the file that failed.
-void WriteFileTypeAssociation(const FileTypeAssociation& a, const std::filesystem::path& dataHome);
+FileTypeRegistration WriteFileTypeAssociation(const FileTypeAssociation& a,
+                                              const std::filesystem::path& dataHome);
 
 // Sets key=value under [Default Applications] in a mimeapps.list text, keeping everything else.
 std::string SetDefaultApplication(const std::string& listText, const std::string& mimeType,

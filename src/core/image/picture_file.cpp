@@ -22,16 +22,17 @@ namespace {
 // No picture the program accepts needs a larger file (a 32-bit BMP of 200 megapixels is 800 MB).
 constexpr long long kMaxPictureFileBytes = 1LL << 30;
 
+// In the order of ReadablePictureTypes.
 enum class PictureKind { Bmp, Jpeg, Gif, Png };
 
 PictureKind KindOf(const std::string& fileName) {
   std::string ext = std::filesystem::path(fileName).extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (ext == ".bmp" || ext == ".dib") return PictureKind::Bmp;
-  if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".jfif") return PictureKind::Jpeg;
-  if (ext == ".gif") return PictureKind::Gif;
-  if (ext == ".png") return PictureKind::Png;
+  const auto& types = ReadablePictureTypes();
+  for (size_t k = 0; k < types.size(); ++k)
+    if (std::ranges::find(types[k].Extensions, ext) != types[k].Extensions.end())
+      return static_cast<PictureKind>(k);
   if (ext.empty()) {
     PictureError(fileName, "the file name has no extension that tells the kind of picture");
   }
@@ -87,6 +88,16 @@ void PutLE(uint8_t* at, uint32_t v, int bytes) {
 }
 
 }  // namespace
+
+const std::vector<PictureFileType>& ReadablePictureTypes() {
+  static const std::vector<PictureFileType> types = {
+      {"BMP", {".bmp", ".dib"}},
+      {"JPEG", {".jpg", ".jpeg", ".jpe", ".jfif"}},
+      {"GIF", {".gif"}},
+      {"PNG", {".png"}},
+  };
+  return types;
+}
 
 void PictureError(const std::string& fileName, const std::string& cause) {
   std::string message = "Cannot read picture \"" + fileName + "\": " + cause;

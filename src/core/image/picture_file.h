@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/image/fast_bmp.h"
 #include "core/ui_callbacks.h"
@@ -10,6 +11,16 @@ namespace glkov {
 // Largest picture the program accepts: a side of 16384 pixels and 200 megapixels.
 inline constexpr int kMaxPictureSide = 16384;
 inline constexpr long long kMaxPicturePixels = 200'000'000;
+
+// A kind of picture file the program reads: its name ("PNG") and its extensions, lower case
+// with the dot.
+struct PictureFileType {
+  std::string Name;
+  std::vector<std::string> Extensions;
+};
+
+// Every kind LoadPictureFile reads, in the order a file dialog lists them.
+const std::vector<PictureFileType>& ReadablePictureTypes();
 
 // Loads a picture file into target as a 24-bit picture of its own size, the decoder chosen by
 // the file's extension (case-insensitive): .bmp/.dib, .jpg/.jpeg/.jpe/.jfif, .gif (first

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <exception>
 #include <filesystem>
@@ -18,7 +19,7 @@
 #include "core/animation/timeline.h"
 #include "core/error.h"
 #include "core/model/project.h"
-#include "core/output/avi_writer.h"
+#include "core/output/movie_writer.h"
 #include "core/output/stereograph.h"
 #include "core/perspective/sub_scenes.h"
 #include "core/scene/offscreen_target.h"
@@ -58,7 +59,7 @@ std::optional<std::vector<TKeyFrame>> ReadPathKeys(const TProject& project, int 
 class FrameRenderer {
  public:
   FrameRenderer(int width, int height, const ExportRequest& request)
-      : target_(width, height), request_(request) {
+      : target_(width, height, request.Options.Samples), request_(request) {
     switches_ = request.Switches;
     switches_.SeeVWClip = true;  // every movie frame shows exactly the viewing window
     if (request.Options.Stereograph) eyeSeparation_ = EyeSeparationValue(request.Options);
@@ -76,13 +77,36 @@ class FrameRenderer {
       shifted.CamPos = StereoShiftedEye(camera.CamPos, camera.CamDir, camera.CamUp, eyeSeparation_,
                                         project.SceneScale);
       Draw(project, shifted, second_);
-      CombineStereograph(frame_, second_);
       project.Camera = shifted;
+      if (request_.Options.StereoSideBySide) {
+        SideBySide(frame_, second_, pair_);
+        return pair_;
+      }
+      CombineStereograph(frame_, second_);
     }
     return frame_;
   }
 
+  // The left eye's picture (the camera's) on the left, the right eye's (shifted along the right
+  // vector) on the right, in a frame twice as wide.
+  static void SideBySide(const TFastBMP& left, const TFastBMP& right, TFastBMP& into) {
+    const int w = left.Width();
+    if (into.Width() != 2 * w || into.Height() != left.Height()) into.SetSize(2 * w, left.Height());
+    const size_t bytes = static_cast<size_t>(w) * 3;
+    for (int y = 0; y < left.Height(); ++y) {
+      std::memcpy(into.Row(y), left.Row(y), bytes);
+      std::memcpy(into.Row(y) + bytes, right.Row(y), bytes);
+    }
+  }
+
   TFastBMP& Frame() { return frame_; }
+  // A frame whose two eyes see the same picture: the picture itself, or twice side by side.
+  TFastBMP& SameForBothEyes(TFastBMP& picture) {
+    if (!request_.Options.Stereograph || !request_.Options.StereoSideBySide) return picture;
+    SideBySide(picture, picture, pair_);
+    return pair_;
+  }
+  int Samples() const { return target_.Samples(); }
 
  private:
   // Bottom-up, as the movie stores the rows (the stereograph's pixels do not mind).
@@ -99,6 +123,7 @@ class FrameRenderer {
   double eyeSeparation_ = 0;
   TFastBMP frame_;
   TFastBMP second_;
+  TFastBMP pair_;  // side-by-side frames
 };
 
 // Writing a frame costs far less than rendering one, and the renderer's threads wait for one
@@ -117,7 +142,7 @@ void LowerThisThreadsPriority() {
 // and comes back out of the next Add() or of Finish().
 class MovieWriterThread {
  public:
-  explicit MovieWriterThread(AviWriter& writer) : writer_(writer), thread_([this] { Run(); }) {}
+  explicit MovieWriterThread(MovieWriter& writer) : writer_(writer), thread_([this] { Run(); }) {}
   ~MovieWriterThread() { Stop(); }
   MovieWriterThread(const MovieWriterThread&) = delete;
   MovieWriterThread& operator=(const MovieWriterThread&) = delete;
@@ -183,7 +208,7 @@ class MovieWriterThread {
     if (thread_.joinable()) thread_.join();
   }
 
-  AviWriter& writer_;
+  MovieWriter& writer_;
   std::mutex mutex_;
   std::condition_variable changed_;
   struct Queued {
@@ -212,49 +237,54 @@ class Exporter {
     trans_ = timeline_.Trans;
     smoothness_ = SmoothnessOf(o);
     scenes_ = ExportScenes(project_, request_);
-    CheckSomethingToExport();
+    CheckSomethingToExport(project_, request_);
     if (o.Stereograph) EyeSeparationValue(o);  // a bad number stops the export before any file
 
-    AviWriterOptions writerOptions;
-    writerOptions.Width = o.Width;
+    const bool sideBySide = o.Stereograph && o.StereoSideBySide;
+    MovieWriterOptions writerOptions;
+    writerOptions.Width = sideBySide ? 2 * o.Width : o.Width;
     writerOptions.Height = o.Height;
     writerOptions.ColorCount = ColorCountOfItem(o.ColorDepthItem);
     writerOptions.Rate = StreamRate(fps_, master_, divisor_);
     writerOptions.Codec = o.Codec;
-    AviWriter writer(request_.FileName, writerOptions);
-    FrameRenderer renderer(o.Width, o.Height, request_);
+    writerOptions.Crf = o.Crf;
+    const std::unique_ptr<MovieWriter> writer =
+        OpenMovieWriter(request_.FileName, writerOptions, callbacks_);
+    width_ = sideBySide ? writer->Width() / 2 : writer->Width();
+    height_ = writer->Height();
+    FrameRenderer renderer(width_, height_, request_);
     renderer_ = &renderer;
+    if (renderer.Samples() < o.Samples) {
+      callbacks_.Warning(std::to_string(o.Samples) +
+                         " samples per pixel are more than this OpenGL allows: " +
+                         std::to_string(renderer.Samples()) + " are used.");
+    }
 
     ExportResult result;
     try {
-      MovieWriterThread thread(writer);
+      MovieWriterThread thread(*writer);
       writer_ = &thread;
       for (size_t s = 0; s < scenes_.size(); ++s) ExportSubScene(scenes_[s]);
       thread.Finish();
     } catch (const ExportAborted&) {
-      writer.Abandon();
+      writer->Abort();
       result.Aborted = true;
       result.Frames = frames_;
       return result;
     }
-    writer.Finish();
+    writer->Commit();
     result.Frames = frames_;
     return result;
   }
 
  private:
-  void CheckSomethingToExport() {
-    for (int i : scenes_) {
-      const auto keys = ReadPathKeys(project_, i, callbacks_, false);
-      if (keys && keys->size() >= 2 && (*keys)[0].Recorded) return;
-    }
-    throw Error(
-        "Nothing to export: no sub-scene has a camera path with at least two key frames whose "
-        "first key frame is recorded.");
-  }
-
   void ExportSubScene(int i) {
     const TMeshRegion& region = project_.MeshRegions[static_cast<size_t>(i)];
+    if (request_.Preset) {
+      RenderFlight(i);
+      if (request_.Options.GenMultiRegion) Transition(i, i + 1);
+      return;
+    }
     if (region.CameraPath.empty()) return;  // no frames and no transition
     const auto keys = ReadPathKeys(project_, i, callbacks_, true);
     if (keys && !keys->empty() && (*keys)[0].Recorded) {
@@ -277,9 +307,23 @@ class Exporter {
     MakeScene(project_, {request_.Extraction, request_.Switches.Negative}, callbacks_);
     renderer_->Upload(project_);
 
-    const std::vector<TKeyFrame> keys = timeline_.KeyFrames();
+    std::vector<TKeyFrame> keys = timeline_.KeyFrames();
+    int fpk = fpk_;
+    bool quarter = request_.Options.Preview;
+    if (request_.Preset) {
+      // A preview flies the preset timed for a quarter of the frame rate instead of dropping
+      // frames between its keys, which are two frames apart.
+      PresetOptions preset = *request_.Preset;
+      preset.FPS = std::max(1, RoundHalfEven(static_cast<double>(fps_) / divisor_));
+      quarter = false;
+      preset.Smoothness = request_.Options.Smoothness;
+      PresetFlight flight = ComputeCameraPreset(project_, preset);
+      if (!flight.Notice.empty()) callbacks_.Warning(SceneName(project_, i) + ": " + flight.Notice);
+      keys = std::move(flight.Keys);
+      fpk = flight.FPK;
+    }
     const std::vector<int> segments =
-        SegmentFrameCounts(static_cast<int>(keys.size()), fpk_, master_, request_.Options.Preview);
+        SegmentFrameCounts(static_cast<int>(keys.size()), fpk, master_, quarter);
     int64_t total = 0;
     for (int n : segments) total += n;
     const std::string caption = "Rendering Scene " + std::to_string(i) + "/" +
@@ -314,13 +358,24 @@ class Exporter {
     const double dx = ((b.Left + b.Right) / 2.0 - (a.Left + a.Right) / 2.0) / n;
     const double dy = ((b.Top + b.Bottom) / 2.0 - (a.Top + a.Bottom) / 2.0) / n;
     TFastBMP& frame = renderer_->Frame();
-    frame.SetSize(request_.Options.Width, request_.Options.Height);
+    frame.SetSize(width_, height_);
     for (int k = 1; k <= n; ++k) {
       project_.IOriginal.StretchRectInto(frame, RoundHalfEven(k * dx) + x0,
                                          RoundHalfEven(k * dy) + y0, w, h);
-      Write(frame, RowOrder::TopDown);
+      if (request_.Switches.Negative) InvertColours(frame);
+      Write(renderer_->SameForBothEyes(frame), RowOrder::TopDown);
       callbacks_.Progress(caption, RoundHalfEven(k * 100.0 / n));
       callbacks_.PumpEvents();
+    }
+  }
+
+  // "Negative Output" for the pan frames, which are cut from the picture rather than rendered
+  // from the negative texels.
+  static void InvertColours(TFastBMP& frame) {
+    for (int y = 0; y < frame.Height(); ++y) {
+      uint8_t* row = frame.Row(y);
+      for (size_t i = 0; i < 3 * static_cast<size_t>(frame.Width()); ++i)
+        row[i] = static_cast<uint8_t>(255 - row[i]);
     }
   }
 
@@ -344,6 +399,8 @@ class Exporter {
   int trans_ = 40;
   double smoothness_ = 0;
   int64_t frames_ = 0;
+  int width_ = 0;  // of the movie's frames
+  int height_ = 0;
 };
 
 }  // namespace
@@ -360,6 +417,18 @@ std::vector<int> ExportScenes(const TProject& project, const ExportRequest& requ
     scenes.push_back(k);
   }
   return scenes;
+}
+
+void CheckSomethingToExport(const TProject& project, const ExportRequest& request) {
+  if (request.Preset) return;  // every sub-scene gets a flight
+  UiCallbacks quiet;
+  for (int i : ExportScenes(project, request)) {
+    const auto keys = ReadPathKeys(project, i, quiet, false);
+    if (keys && keys->size() >= 2 && (*keys)[0].Recorded) return;
+  }
+  throw Error(
+      "Nothing to export: no sub-scene has a camera path with at least two key frames whose "
+      "first key frame is recorded.");
 }
 
 ExportResult ExportAnimation(TProject& project, TTimeline& timeline, const ExportRequest& request,

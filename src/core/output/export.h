@@ -1,13 +1,15 @@
 #pragma once
 
 // The animation export: every sub-scene with a camera path rendered frame by frame along its
-// interpolated flight into one AVI movie, neighbouring sub-scenes joined by a pan across the
+// interpolated flight into one movie (see MovieWriter), neighbouring sub-scenes joined by a pan across the
 // original picture.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/animation/camera_presets.h"
 #include "core/image/fast_bmp.h"
 #include "core/model/types.h"
 #include "core/objects/extraction.h"
@@ -27,6 +29,9 @@ struct ExportRequest {
   ExtractOptions Extraction;  // the automatic extraction of sub-scenes without accepted objects
   // With Options.GenMultiRegion clear: the sub-scene to render (0: the current one).
   int SingleScene = 0;
+  // When set, every exported sub-scene flies this preset (timed at the timeline's frames per
+  // second) instead of its recorded camera path; a reduced strength is told through Warning.
+  std::optional<PresetOptions> Preset;
 };
 
 // What the export tells and asks on its way. Progress(caption, percent) carries "Rendering Scene
@@ -46,6 +51,11 @@ struct ExportResult {
 // The sub-scenes an export covers, in order: 1 .. n - 1 with "Generate and Connect All Scenes",
 // else the single chosen one.
 std::vector<int> ExportScenes(const TProject& project, const ExportRequest& request);
+
+// Throws glkov::Error saying what is missing when the request would export nothing (no sub-scene
+// of ExportScenes has a camera path of two or more keys whose first key is recorded), so that
+// the user hears it before being asked for a file name.
+void CheckSomethingToExport(const TProject& project, const ExportRequest& request);
 
 // Runs the export. The rates (frames per second, per key frame, per transition, the master factor)
 // are those of the timeline when the export starts; each sub-scene's camera path is then loaded

@@ -37,13 +37,13 @@ int StreamRate(double fps, double master, int divisor) {
 std::vector<std::string> ExportInfoLines(const ExportInfoInput& in) {
   // A path of fewer than two keys has no length (rather than a negative one), and a rate of 0
   // none at all (rather than a division by zero).
+  // The same rounding as the export: frames per key Round(K x M / d), rate Round(F x M / d).
+  const int divisor = in.Preview ? 4 : 1;
   const int segments = std::max(0, in.KeyFrameCount - 1);
-  const double seconds = in.FramesPerSecond > 0
-                             ? static_cast<double>(segments) * in.FramesPerKey / in.FramesPerSecond
-                             : 0.0;
-  const int64_t frames =
-      segments > 0 ? static_cast<int64_t>(segments) * RoundHalfEven(in.FramesPerKey * in.Master) + 1
-                   : 0;
+  const int perKey = std::max(0, RoundHalfEven(in.FramesPerKey * in.Master / divisor));
+  const int rate = StreamRate(in.FramesPerSecond, in.Master, divisor);
+  const int64_t frames = segments > 0 ? static_cast<int64_t>(segments) * perKey + 1 : 0;
+  const double seconds = rate > 0 ? static_cast<double>(segments) * perKey / rate : 0.0;
   int bits = 24;
   try {
     bits = FrameBitCount(in.ColorCount);
@@ -57,9 +57,10 @@ std::vector<std::string> ExportInfoLines(const ExportInfoInput& in) {
   return {
       "Data Size =" + std::to_string(RoundHalfEven64(megabytes)) + "MB",
       "Movie Length =" + std::string(length, end) + " Seconds",
-      "Frame per Second =" + std::to_string(RoundHalfEven(in.FramesPerSecond * in.Master)),
+      "Frame per Second =" + std::to_string(rate),
       "No of Key Frames =" + std::to_string(in.KeyFrameCount),
-      "Color Depth = " + std::to_string(in.ColorCount) + " colors",
+      "Color Depth = " + std::to_string(bits == 24 ? 16777216 : in.ColorCount) + " colors" +
+          (bits == 24 ? " (True Color)" : ""),
   };
 }
 

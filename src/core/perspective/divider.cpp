@@ -1,6 +1,8 @@
 #include "core/perspective/divider.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "core/perspective/sub_scenes.h"
@@ -24,22 +26,38 @@ int DividerToPicture(int d, double scale) {
   return RoundHalfEven(d / scale);
 }
 
-int DividerHitTest(const std::vector<TMeshRegion>& regions, int x, int y) {
+DividerPick DividerPickAt(const std::vector<TMeshRegion>& regions, int x, int y, double scale) {
+  const int corner = scale > 0 ? RoundHalfEven(10 / scale) : 0;
+  const int band = std::max(1, scale > 0 ? RoundHalfEven(3 / scale) : 1);
+  enum Rank { Corner, Edge, Inside, Missed };
+  DividerPick best;
+  Rank bestRank = Missed;
+  int64_t bestArea = 0;
   for (size_t i = 0; i < regions.size(); ++i) {
     const TMeshRegion& r = regions[i];
-    if (r.Left < x && x < r.Right && r.Top < y && y < r.Bottom) return static_cast<int>(i);
+    const bool inside = r.Left < x && x < r.Right && r.Top < y && y < r.Bottom;
+    const bool nearX = r.Left - band <= x && x <= r.Right + band;
+    const bool nearY = r.Top - band <= y && y <= r.Bottom + band;
+    const bool onEdge = nearX && nearY &&
+                        (std::abs(x - r.Left) <= band || std::abs(x - r.Right) <= band ||
+                         std::abs(y - r.Top) <= band || std::abs(y - r.Bottom) <= band);
+    Rank rank = Missed;
+    if (inside && r.Right - corner < x && r.Bottom - corner < y)
+      rank = Corner;
+    else if (onEdge)
+      rank = Edge;
+    else if (inside)
+      rank = Inside;
+    if (rank == Missed) continue;
+    const int64_t area = static_cast<int64_t>(r.Right - r.Left) * (r.Bottom - r.Top);
+    if (rank < bestRank || (rank == bestRank && area < bestArea)) {
+      bestRank = rank;
+      bestArea = area;
+      best = {static_cast<int>(i),
+              rank == Corner ? DividerDragMode::Resize : DividerDragMode::Move};
+    }
   }
-  return -2;
-}
-
-DividerDragMode DividerHover(const std::vector<TMeshRegion>& regions, int x, int y, double scale) {
-  const int corner = scale > 0 ? RoundHalfEven(10 / scale) : 0;
-  for (const TMeshRegion& r : regions) {
-    if (!(r.Left < x && x < r.Right && r.Top < y && y < r.Bottom)) continue;
-    if (r.Right - corner < x && r.Bottom - corner < y) return DividerDragMode::Resize;
-    return DividerDragMode::Move;
-  }
-  return DividerDragMode::None;
+  return best;
 }
 
 DividerRect RegionRect(const TMeshRegion& region) {

@@ -21,16 +21,21 @@ std::string DividerScaleText(double scale);
 int DividerToDisplay(int p, double scale);
 int DividerToPicture(int d, double scale);
 
-// The first entry (from 0, the view window) whose interior strictly contains the picture
-// point; -2 when none does.
-int DividerHitTest(const std::vector<TMeshRegion>& regions, int x, int y);
-
 enum class DividerDragMode { None, Move, Resize };
 
-// What a drag starting at the picture point would do: the first entry, in array order, whose
-// interior holds the point gives Move, or Resize inside its bottom-right corner square of
-// r = Round(10 / scale) picture pixels.
-DividerDragMode DividerHover(const std::vector<TMeshRegion>& regions, int x, int y, double scale);
+// The entry under the mouse and what a drag from there does to it.
+struct DividerPick {
+  int Index = -2;  // into the entries (0 the view window); -2 for none
+  DividerDragMode Mode = DividerDragMode::None;
+  bool operator==(const DividerPick&) const = default;
+};
+
+// The entry a press at the picture point takes. A point in an entry's bottom-right corner square
+// (Round(10 / scale) picture pixels, inside it) resizes it; a point within Round(3 / scale)
+// picture pixels (at least one) of an edge, or strictly inside, moves it. Corners come before
+// edges, edges before insides, and among equals the smallest entry (by area) wins, so that a
+// sub-scene inside the view window can be taken.
+DividerPick DividerPickAt(const std::vector<TMeshRegion>& regions, int x, int y, double scale);
 
 struct DividerRect {
   int Left = 0;

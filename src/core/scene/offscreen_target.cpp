@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -15,6 +16,7 @@
 #endif
 
 #include "core/error.h"
+#include "core/scene/depth_picture.h"
 #include "core/scene/renderer.h"
 
 namespace glkov {
@@ -125,8 +127,25 @@ struct OffscreenTarget::Impl {
   GLuint fbo = 0;
   GLuint colour = 0;
   GLuint depth = 0;
+  // The multisampled framebuffer drawn into when samples > 1, resolved into fbo for reading.
+  GLuint msFbo = 0;
+  GLuint msColour = 0;
+  GLuint msDepth = 0;
+  int samples = 1;
   int width = 0;
   int height = 0;
+
+  GLuint DrawFbo() const { return samples > 1 ? msFbo : fbo; }
+
+  // Copies the multisampled drawing into the single-sampled framebuffer (colour and depth).
+  void Resolve() {
+    if (samples <= 1) return;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, msFbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbo);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height,
+                      GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, msFbo);
+  }
 
   bool TryBackend(Backend b, std::string& why) {
     backend = b;
@@ -191,6 +210,10 @@ struct OffscreenTarget::Impl {
     if (colour != 0) glDeleteRenderbuffers(1, &colour);
     if (depth != 0) glDeleteRenderbuffers(1, &depth);
     fbo = colour = depth = 0;
+    if (msFbo != 0) glDeleteFramebuffers(1, &msFbo);
+    if (msColour != 0) glDeleteRenderbuffers(1, &msColour);
+    if (msDepth != 0) glDeleteRenderbuffers(1, &msDepth);
+    msFbo = msColour = msDepth = 0;
   }
 
   void CreateFramebuffer(int w, int h) {
@@ -214,7 +237,20 @@ struct OffscreenTarget::Impl {
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status == GL_FRAMEBUFFER_COMPLETE && samples > 1) {
+      glGenFramebuffers(1, &msFbo);
+      glGenRenderbuffers(1, &msColour);
+      glGenRenderbuffers(1, &msDepth);
+      glBindRenderbuffer(GL_RENDERBUFFER, msColour);
+      glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, w, h);
+      glBindRenderbuffer(GL_RENDERBUFFER, msDepth);
+      glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH_COMPONENT24, w, h);
+      glBindFramebuffer(GL_FRAMEBUFFER, msFbo);
+      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, msColour);
+      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, msDepth);
+      status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    }
     if (status != GL_FRAMEBUFFER_COMPLETE || glGetError() != GL_NO_ERROR) {
       DeleteFramebuffer();
       throw Error("Cannot create an off-screen frame of " + std::to_string(w) + " x " +
@@ -229,6 +265,7 @@ struct OffscreenTarget::Impl {
   // without conversion) and packs them into the picture's rows, top-down or bottom-up.
   void ReadPixels(TFastBMP& frame, bool topDown) {
     if (frame.Width() != width || frame.Height() != height) frame.SetSize(width, height);
+    Resolve();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -250,7 +287,8 @@ struct OffscreenTarget::Impl {
   std::vector<uint8_t> scratch;  // the last frame as GL returned it
 };
 
-OffscreenTarget::OffscreenTarget(int width, int height) : impl_(std::make_unique<Impl>()) {
+OffscreenTarget::OffscreenTarget(int width, int height, int samples)
+    : impl_(std::make_unique<Impl>()) {
   if (width <= 0 || height <= 0) {
     throw Error("Cannot render a frame of " + std::to_string(width) + " x " +
                 std::to_string(height) + " pixels.");
@@ -272,6 +310,9 @@ OffscreenTarget::OffscreenTarget(int width, int height) : impl_(std::make_unique
     std::string why;
     if (impl_->TryBackend(backend, why)) {
       if (HasFixedFunction()) {
+        GLint maxSamples = 1;
+        glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
+        impl_->samples = std::clamp(samples, 1, std::max(1, static_cast<int>(maxSamples)));
         impl_->CreateFramebuffer(width, height);
         return;
       }
@@ -293,7 +334,7 @@ OffscreenTarget::~OffscreenTarget() {
 
 void OffscreenTarget::MakeCurrent() {
   impl_->MakeContextCurrent();
-  glBindFramebuffer(GL_FRAMEBUFFER, impl_->fbo);
+  glBindFramebuffer(GL_FRAMEBUFFER, impl_->DrawFbo());
 }
 
 void OffscreenTarget::Resize(int width, int height) {
@@ -308,6 +349,18 @@ void OffscreenTarget::Resize(int width, int height) {
 
 int OffscreenTarget::Width() const { return impl_->width; }
 int OffscreenTarget::Height() const { return impl_->height; }
+
+int OffscreenTarget::Samples() const { return impl_->samples; }
+
+void OffscreenTarget::ReadDepthBottomUp(std::vector<float>& depth) {
+  Impl& m = *impl_;
+  m.Resolve();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, m.fbo);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  depth.resize(static_cast<size_t>(m.width) * static_cast<size_t>(m.height));
+  glReadPixels(0, 0, m.width, m.height, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, m.DrawFbo());
+}
 std::string OffscreenTarget::BackendName() const { return BackendText(impl_->backend); }
 
 void OffscreenTarget::ReadFrameBottomUp(TFastBMP& frame) { impl_->ReadPixels(frame, false); }
@@ -328,7 +381,8 @@ bool RedrawScene(OffscreenTarget& target, const SceneRenderer& renderer, const T
   return true;
 }
 
-TFastBMP RenderFrame(TProject& project, const TCamera& camera, const RenderFrameOptions& options) {
+TFastBMP RenderFrame(TProject& project, const TCamera& camera, const RenderFrameOptions& options,
+                     std::vector<uint16_t>* depth) {
   if (!project.SceneMade) throw Error("No 3D scene has been made.");
   if (!ProjectionValues(project, options.Switches)) {
     throw Error(options.Switches.SeeVWClip ? "Cannot render: the viewing window is empty."
@@ -336,12 +390,17 @@ TFastBMP RenderFrame(TProject& project, const TCamera& camera, const RenderFrame
   }
   const int width = options.Width > 0 ? options.Width : project.PicWidth;
   const int height = options.Height > 0 ? options.Height : project.PicHeight;
-  OffscreenTarget target(width, height);
+  OffscreenTarget target(width, height, options.Samples);
   SceneRenderer renderer;
   renderer.UploadScene(project, options.Switches.Quality);
   renderer.GLDraw(project, camera, options.Switches, width, height);
   TFastBMP frame;
   target.ReadFrame(frame);
+  if (depth) {
+    std::vector<float> buffer;
+    target.ReadDepthBottomUp(buffer);
+    *depth = DepthPicture(buffer, width, height);
+  }
   renderer.ReleaseTextures();
   return frame;
 }

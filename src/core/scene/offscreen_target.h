@@ -4,8 +4,10 @@
 // surfaceless platform, falling back to an EGL device, the default EGL display and OSMesa.
 // Make one per export (or per one-off render) and draw every frame into it.
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/image/fast_bmp.h"
 #include "core/model/project.h"
@@ -16,10 +18,13 @@ namespace glkov {
 class OffscreenTarget {
  public:
   // Creates a compatibility-profile context and an RGBA8 + depth framebuffer of width x height
-  // pixels and makes it current. The environment variable GLKOV_GL_BACKEND ("egl-surfaceless",
-  // "egl-device", "egl-default", "osmesa") forces one back end. Throws glkov::Error when the
-  // size is not positive or too large, or when no context can be made.
-  OffscreenTarget(int width, int height);
+  // pixels and makes it current. With samples above 1 the drawing goes to a multisampled
+  // framebuffer that is resolved before every read-back (smoothed edges); a count above the
+  // driver's maximum takes the maximum (see Samples()). The environment variable
+  // GLKOV_GL_BACKEND ("egl-surfaceless", "egl-device", "egl-default", "osmesa") forces one back
+  // end. Throws glkov::Error when the size is not positive or too large, or when no context can
+  // be made.
+  OffscreenTarget(int width, int height, int samples = 1);
   ~OffscreenTarget();
   OffscreenTarget(const OffscreenTarget&) = delete;
   OffscreenTarget& operator=(const OffscreenTarget&) = delete;
@@ -32,6 +37,8 @@ class OffscreenTarget {
 
   int Width() const;
   int Height() const;
+  // Samples per pixel of the drawing: 1, or what was asked for up to the driver's maximum.
+  int Samples() const;
 
   // "EGL surfaceless", "EGL device", "EGL default display" or "OSMesa".
   std::string BackendName() const;
@@ -43,6 +50,10 @@ class OffscreenTarget {
   // The same without turning the rows: row 0 of `frame` is the bottom row of the picture (what
   // glReadPixels gives; a writer that takes bottom-up rows saves a copy).
   void ReadFrameBottomUp(TFastBMP& frame);
+
+  // The depth buffer of the last drawing, width x height values 0 (near plane) to 1 (far plane
+  // or nothing drawn), the bottom row first.
+  void ReadDepthBottomUp(std::vector<float>& depth);
 
  private:
   struct Impl;
@@ -63,6 +74,7 @@ bool RedrawScene(OffscreenTarget& target, const SceneRenderer& renderer, const T
 struct RenderFrameOptions {
   int Width = 0;
   int Height = 0;
+  int Samples = 1;  // per pixel (see OffscreenTarget)
   RenderSwitches
       Switches;  // Quality, UseVW, SeeVWClip ("Negative Output" acts when texels are built)
 };
@@ -70,7 +82,9 @@ struct RenderFrameOptions {
 // Renders one frame of a project whose scene is made, seen from `camera`, in a fresh off-screen
 // target (texture names are written into the project's boards and objects). Throws glkov::Error
 // when no scene is made, the frustum is degenerate or no context can be made.
+// With depth given, the frame's depth picture goes there too (see DepthPicture).
 TFastBMP RenderFrame(TProject& project, const TCamera& camera,
-                     const RenderFrameOptions& options = {});
+                     const RenderFrameOptions& options = {},
+                     std::vector<uint16_t>* depth = nullptr);
 
 }  // namespace glkov

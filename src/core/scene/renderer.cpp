@@ -1,8 +1,10 @@
 #include "core/scene/renderer.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -30,12 +32,26 @@ bool HasTexels(const Board& board, int bytesPerTexel, const std::string& what) {
 void UploadTexture(unsigned name, int width, int height, GLenum format, const uint8_t* texels,
                    GLenum filter) {
   glBindTexture(GL_TEXTURE_2D, name);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  // Clamped: a board's edge must not blend in the texels of its opposite edge (a dotted seam
+  // along the walls with linear filtering).
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(filter));
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
   glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, format,
                GL_UNSIGNED_BYTE, texels);
+  GLfloat anisotropy = 1;
+  if (filter != GL_NEAREST) glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
+  glGetError();  // a driver without the extension keeps isotropic filtering
+  glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, std::max(anisotropy, 1.0f));
+  glGetError();
+  if (filter == GL_NEAREST) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    return;
+  }
+  // Linear filtering: boards seen at a slant or from afar take their texels from mip-maps,
+  // sampled anisotropically as far as the driver goes.
+  glGenerateMipmap(GL_TEXTURE_2D);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
 }
 
 void Vertex(double s, double t, double x, double y, double z) {

@@ -17,7 +17,7 @@ bool HasTexels(size_t have, int w, int h, int channels) {
 
 }  // namespace
 
-void ObjectTextureView(const TfgObj& object, bool negative, TFastBMP& image) {
+void ObjectTextureView(const TfgObj& object, TFastBMP& image) {
   const int w = std::max(object.TexWidth, 0);
   const int h = std::max(object.TexHeight, 0);
   image.SetSize(w, h);
@@ -27,10 +27,7 @@ void ObjectTextureView(const TfgObj& object, bool negative, TFastBMP& image) {
     uint8_t* px = image.Row(h - 1 - r);
     for (int x = 0; x < w; ++x, t += 4, px += 3) {
       const int a = t[3];
-      auto weigh = [&](uint8_t c) {
-        const int v = NegativeChannel(c, negative);
-        return static_cast<uint8_t>(a == 255 ? v : (v * a) >> 8);
-      };
+      auto weigh = [&](int v) { return static_cast<uint8_t>(a == 255 ? v : (v * a) >> 8); };
       px[0] = weigh(t[2]);
       px[1] = weigh(t[1]);
       px[2] = weigh(t[0]);
@@ -38,7 +35,7 @@ void ObjectTextureView(const TfgObj& object, bool negative, TFastBMP& image) {
   }
 }
 
-bool PlaneTextureView(const TBoard& board, bool negative, TFastBMP& image) {
+bool PlaneTextureView(const TBoard& board, TFastBMP& image) {
   const int w = board.TexWidth;
   const int h = board.TexHeight;
   if (!board.TexUploaded || !HasTexels(board.Texels.size(), w, h, 3)) return false;
@@ -47,9 +44,9 @@ bool PlaneTextureView(const TBoard& board, bool negative, TFastBMP& image) {
     const uint8_t* t = board.Texels.data() + static_cast<size_t>(r) * w * 3;
     uint8_t* px = image.Row(r);
     for (int x = 0; x < w; ++x, t += 3, px += 3) {
-      px[0] = NegativeChannel(t[2], negative);
-      px[1] = NegativeChannel(t[1], negative);
-      px[2] = NegativeChannel(t[0], negative);
+      px[0] = t[2];
+      px[1] = t[1];
+      px[2] = t[0];
     }
   }
   return true;

@@ -1,6 +1,7 @@
 #pragma once
 
-// What the texture viewer shows for a plane board or a foreground object.
+// What the texture viewer shows for a plane board or a foreground object: the texels as they were
+// built, so that with "Negative Output" it shows the negatives the 3D view and the movie show.
 
 #include <string>
 
@@ -13,13 +14,13 @@ namespace glkov {
 std::string TextureCaption(int width, int height);
 
 // An object's texture weighted by its alpha over black (A = 0 black, A = 255 the colour,
-// otherwise (c * A) >> 8), each channel through NegativeChannel, texel row r shown as image row
+// otherwise (c * A) >> 8), texel row r shown as image row
 // TexHeight - 1 - r. The image takes the texture's size; it stays black while the texture is not
 // uploaded or its texel array is shorter than the size says.
-void ObjectTextureView(const TfgObj& object, bool negative, TFastBMP& image);
+void ObjectTextureView(const TfgObj& object, TFastBMP& image);
 
-// A plane board's texels copied row for row through NegativeChannel. Returns false and leaves
+// A plane board's texels copied row for row. Returns false and leaves
 // the image alone while the board is not uploaded or its texel array is shorter than its size.
-bool PlaneTextureView(const TBoard& board, bool negative, TFastBMP& image);
+bool PlaneTextureView(const TBoard& board, TFastBMP& image);
 
 }  // namespace glkov

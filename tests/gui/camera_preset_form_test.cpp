@@ -1,0 +1,144 @@
+// The "Camera Presets" dialog driven through the main window with the sample room: preview in
+// the 3D view, OK as one undo step, the timeline's button. The OpenGL view runs only under a
+// display (xvfb-run -a); on the offscreen platform everything but the pictures is still checked.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <QUndoStack>
+#include <filesystem>
+
+#include "app/camera_preset_form.h"
+#include "app/gl_panel.h"
+#include "app/timeline_form.h"
+#include "gui_fixture.h"
+
+namespace glkov::testing {
+namespace {
+
+bool HasDisplay() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
+// Screenshots go to /tmp/preset-shots when GLKOV_SCREENSHOT_DIR is not set.
+void Shot(QWidget* w, const QString& name) {
+  if (!HasDisplay()) return;
+  QString dir = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
+  if (dir.isEmpty()) dir = QStringLiteral("/tmp/preset-shots");
+  QDir().mkpath(dir);
+  QApplication::processEvents();
+  w->grab().save(dir + "/" + name + ".png");
+}
+
+class CameraPresetFormTest : public GuiTest {
+ protected:
+  // The sample room copied into the test folder, opened in a shown main window.
+  std::unique_ptr<app::TMainForm> OpenRoom() {
+    const auto sample = SourceDir() / "examples" / "room";
+    for (const auto& entry : std::filesystem::directory_iterator(sample))
+      std::filesystem::copy_file(entry.path(), dir_ / entry.path().filename());
+    auto form = MakeForm();
+    form->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(form->OpenProjectFile(QString::fromStdString((dir_ / "room.kov").string())))
+        << script.errors.join("\n").toStdString();
+    form->ShowPage(5);
+    QApplication::processEvents();
+    return form;
+  }
+
+  static app::TCameraPresetForm* Dialog(QWidget* form) {
+    return form->findChild<app::TCameraPresetForm*>(QStringLiteral("CameraPresetForm"));
+  }
+
+  template <typename T>
+  static T* Child(QObject* parent, const char* name) {
+    auto* c = parent->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+  }
+};
+
+TEST_F(CameraPresetFormTest, PreviewFliesThePresetAndOkReplacesTheKeysInOneUndoStep) {
+  auto form = OpenRoom();
+  ASSERT_TRUE(form->MakeScene()) << script.errors.join("\n").toStdString();
+  TTimeline& t = form->PathTimeline();
+  const std::vector<TKeyFrame> recorded = t.KeyFrames();
+  const int fpk = t.FPK;
+  const TCamera eye = form->Project().Camera;
+  QUndoStack* undo = form->UndoStack();
+  const int undoBase = undo->count();
+
+  form->CameraPresetsAction->trigger();
+  app::TCameraPresetForm* dialog = Dialog(form.get());
+  ASSERT_NE(dialog, nullptr);
+  auto* preset = Child<QComboBox>(dialog, "PresetCombo");
+  preset->setCurrentIndex(preset->findText("Orbit"));
+  Child<QDoubleSpinBox>(dialog, "SecondsEdit")->setValue(2);
+  Child<QDoubleSpinBox>(dialog, "StrengthEdit")->setValue(0.8);
+  Child<QCheckBox>(dialog, "ReturnToStartCheck")->setChecked(true);
+  ASSERT_TRUE(dialog->Flight().has_value())
+      << Child<QLabel>(dialog, "InfoLabel")->text().toStdString();
+  const PresetFlight flight = *dialog->Flight();
+  EXPECT_EQ(dialog->Options().Preset, CameraPreset::Orbit);
+  EXPECT_TRUE(flight.Keys.front() == flight.Keys.back());  // "Return to Start"
+  Shot(dialog, "preset_dialog");
+
+  // "Preview" flies the flight in the 3D view, as the timeline's "Play" does, without touching
+  // the keys; closing the dialog stops it and puts the camera back.
+  app::TTimelineForm* tl = form->TimelineWindow();
+  Child<QPushButton>(dialog, "PreviewButton")->click();
+  EXPECT_TRUE(tl->PreviewRunning());
+  QTest::qWait(600);
+  EXPECT_NE(form->Project().Camera, eye);
+  if (app::GLPanel* view = form->View3D()) Shot(view, "preset_preview_frame");
+  EXPECT_EQ(t.KeyFrames(), recorded);
+  EXPECT_EQ(undo->count(), undoBase);
+
+  // OK replaces the keys (one undo step) and the camera shows the first key again.
+  Child<QPushButton>(dialog, "OKButton")->click();
+  QApplication::processEvents();
+  EXPECT_FALSE(tl->PreviewRunning());
+  EXPECT_EQ(t.KeyFrames(), flight.Keys);
+  EXPECT_EQ(t.FPK, flight.FPK);
+  EXPECT_EQ(form->Project().Camera, flight.Keys.front().Camera());
+  ASSERT_EQ(undo->count(), undoBase + 1);
+  EXPECT_EQ(undo->undoText(), "Camera Preset \"Orbit\"");
+  form->UndoAction->trigger();
+  EXPECT_EQ(t.KeyFrames(), recorded);
+  EXPECT_EQ(t.FPK, fpk);
+  form->RedoAction->trigger();
+  EXPECT_EQ(t.KeyFrames(), flight.Keys);
+  EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+}
+
+TEST_F(CameraPresetFormTest, TimelineButtonOpensItAndCancelChangesNothing) {
+  auto form = OpenRoom();
+  TTimeline& t = form->PathTimeline();
+  const std::vector<TKeyFrame> recorded = t.KeyFrames();
+
+  // Before a make there is no scene to fly in: the dialog says so and offers no OK.
+  Child<QToolButton>(form->TimelineWindow(), "PresetsButton")->click();
+  app::TCameraPresetForm* dialog = Dialog(form.get());
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(dialog->Flight().has_value());
+  EXPECT_FALSE(Child<QPushButton>(dialog, "OKButton")->isEnabled());
+  EXPECT_FALSE(Child<QLabel>(dialog, "InfoLabel")->text().isEmpty());
+  Child<QPushButton>(dialog, "CancelButton")->click();
+  QApplication::processEvents();
+
+  ASSERT_TRUE(form->MakeScene());
+  form->CameraPresetsAction->trigger();
+  dialog = Dialog(form.get());
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(dialog->Flight().has_value());
+  Child<QPushButton>(dialog, "CancelButton")->click();
+  EXPECT_EQ(t.KeyFrames(), recorded);
+}
+
+}  // namespace
+}  // namespace glkov::testing

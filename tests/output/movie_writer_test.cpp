@@ -1,0 +1,96 @@
+#include "core/output/movie_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "core/error.h"
+#include "output/decode_movie.h"
+#include "support/test_support.h"
+
+namespace glkov {
+namespace {
+
+using testing::TempDir;
+
+TEST(MovieWriter, TheFileNameChoosesTheFormat) {
+  const std::pair<const char*, MovieFormat> cases[] = {
+      {"a.avi", MovieFormat::Avi},         {"a.MP4", MovieFormat::Mp4},
+      {"dir/a.mkv", MovieFormat::Mkv},     {"a.webm", MovieFormat::WebM},
+      {"a.Gif", MovieFormat::Gif},         {"f/s_%04d.png", MovieFormat::PngFrames},
+      {"s%d.PNG", MovieFormat::PngFrames}, {"still.png", MovieFormat::Avi},
+      {"a_%04d/x.png", MovieFormat::Avi},  {"movie", MovieFormat::Avi},
+  };
+  for (const auto& [name, format] : cases) EXPECT_EQ(MovieFormatOf(name), format) << name;
+}
+
+TEST(MovieWriter, FrameNamesFillTheNumberField) {
+  EXPECT_EQ(PngFrameName("f/shot_%04d.png", 7), std::filesystem::path("f/shot_0007.png"));
+  EXPECT_EQ(PngFrameName("s%d.png", 12345), std::filesystem::path("s12345.png"));
+  EXPECT_EQ(PngFrameName("x%3d.png", 5), std::filesystem::path("x  5.png"));
+  EXPECT_THROW(PngFrameName("plain.png", 0), Error);
+  EXPECT_THROW(PngFrameName("a%d_%d.png", 0), Error);
+}
+
+// A picture whose every row and column differ, so that a flip or a shift shows.
+TFastBMP Gradient(int w, int h) {
+  TFastBMP p(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint8_t* px = p.Pixel(x, y);
+      px[0] = static_cast<uint8_t>(x * 7);
+      px[1] = static_cast<uint8_t>(y * 11);
+      px[2] = static_cast<uint8_t>((x + y) * 3);
+    }
+  }
+  return p;
+}
+
+TFastBMP Flipped(const TFastBMP& p) {
+  TFastBMP f(p.Width(), p.Height());
+  for (int y = 0; y < p.Height(); ++y) {
+    std::copy(p.Row(y), p.Row(y) + 3 * p.Width(), f.Row(p.Height() - 1 - y));
+  }
+  return f;
+}
+
+// Lossless back ends give back exactly the frames they were given, in either row order.
+TEST(MovieWriter, LosslessFormatsKeepEveryPixelInBothRowOrders) {
+  TempDir dir;
+  const TFastBMP picture = Gradient(37, 21);
+  for (const std::string name : {"a.mkv", "a_%03d.png"}) {
+    MovieWriterOptions o;
+    o.Width = 37;
+    o.Height = 21;
+    o.Codec = name == "a.mkv" ? "ffv1" : "";
+    const auto writer = OpenMovieWriter(dir / name, o, DefaultCallbacks());
+    writer->AddFrame(picture, RowOrder::TopDown);
+    writer->AddFrame(Flipped(picture), RowOrder::BottomUp);
+    writer->Commit();
+    const auto movie = testing::DecodeMovie(dir / name);
+    ASSERT_EQ(movie.Frames.size(), 2u) << name;
+    EXPECT_EQ(movie.Frames[0].PackedPixels(), picture.PackedPixels()) << name;
+    EXPECT_EQ(movie.Frames[1].PackedPixels(), picture.PackedPixels()) << name;
+  }
+}
+
+TEST(MovieWriter, UnwritableTargetsAreRefusedWithTheirCause) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "taken.mp4");
+  MovieWriterOptions o;
+  try {
+    OpenMovieWriter(dir / "taken.mp4", o, DefaultCallbacks());
+    ADD_FAILURE() << "a folder was taken for a movie";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("is a folder"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(OpenMovieWriter(dir / "no/such/f_%d.png", o, DefaultCallbacks()), Error);
+  EXPECT_THROW(OpenMovieWriter(dir / "m.gif", {0, 10, 65536, 15, "", -1}, DefaultCallbacks()),
+               Error);
+  EXPECT_THROW(OpenMovieWriter(dir / "m.mp4", {16, 16, 65536, 15, "ffv1", -1}, DefaultCallbacks()),
+               Error);
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+  EXPECT_EQ(entries, 1u);
+}
+
+}  // namespace
+}  // namespace glkov
