@@ -22,6 +22,7 @@
 
 #include "app/avi_info_form.h"
 #include "app/output_avi_form.h"
+#include "app/sound_backend.h"
 #include "core/error.h"
 #include "core/output/avi_info.h"
 #include "core/output/movie_reader.h"
@@ -210,11 +211,24 @@ bool TAVIPlayerForm::Load(const QString& fileName) {
                 QString::number(reader_->FrameCount()) + QStringLiteral(" frames could be read."));
   }
   if (reader_->FrameCount() == 0) ShowProblem(QStringLiteral("The movie holds no frames."));
-  const bool audio = reader_->HasAudio();
+  bool audio = reader_->HasAudio();
   if (audio && !sound_) {
-    sound_ = new QMediaPlayer(this);
-    audioOutput_ = new QAudioOutput(this);
-    sound_->setAudioOutput(audioOutput_);
+    // Without a working media backend the movie plays silently.
+    const QString problem = SoundBackendProblem();
+    if (problem.isEmpty()) {
+      sound_ = new QMediaPlayer(this);
+      audioOutput_ = new QAudioOutput(this);
+      sound_->setAudioOutput(audioOutput_);
+      connect(sound_, &QMediaPlayer::errorOccurred, this,
+              [this](QMediaPlayer::Error, const QString& text) {
+                ShowProblem(QStringLiteral("No sound: ") + text);
+                CheckSound->setChecked(false);
+                CheckSound->setEnabled(false);
+              });
+    } else {
+      ShowProblem(problem);
+      audio = false;
+    }
   }
   if (sound_) sound_->setSource(audio ? QUrl::fromLocalFile(fileName) : QUrl());
   CheckSound->setEnabled(audio);

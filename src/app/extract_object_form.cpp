@@ -184,13 +184,19 @@ void TExtractObjectForm::ThresholdBarChange() {
   ShowPreview();
 }
 
-void TExtractObjectForm::ButtonLED1Click() {
-  emit StatusText("Extracting objects...");
-  QCoreApplication::processEvents();
+ExtractOptions TExtractObjectForm::Options() const {
   ExtractOptions options;
   options.Threshold = thresholdBar_->value();
   options.NoSmall = noSmallCheckBox_->isChecked();
   options.MinSize = trackBar1_->value();
+  options.OverwritePositions = overwritePosCB_->isChecked();
+  return options;
+}
+
+void TExtractObjectForm::ButtonLED1Click() {
+  emit StatusText("Extracting objects...");
+  QCoreApplication::processEvents();
+  const ExtractOptions options = Options();
   if (project_.IMask_r.Empty()) {
     result_ = ExtractionResult();
   } else {

@@ -34,6 +34,8 @@ class TExtractObjectForm : public QDialog {
   void BufIMGMouseDown(int x, int row);
 
   const TFastBMP& Working() const { return result_.Working; }
+  // The threshold, minimum size and switches as set (and kept in the settings file).
+  ExtractOptions Options() const;
   // Empties the list and the preview and disables "OK" (a project was closed).
   void ResetExtraction();
   // "Details >>": shows or hides the lower panel with the threshold and the preview.

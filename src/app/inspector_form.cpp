@@ -157,10 +157,12 @@ void TInspectorForm::Rebuild(bool withObjects) {
   treeView1_->expandAll();
   filling_ = false;
   selected_ = -1;
+  rebuilding_ = true;
   if (last)
     treeView1_->setCurrentItem(last);
   else
     FillGrid();
+  rebuilding_ = false;
 }
 
 void TInspectorForm::TreeView1Change() {
@@ -207,8 +209,10 @@ void TInspectorForm::PushEdit(int index, const QString& text, const std::functio
   if (undo_) {
     const QPointer<TInspectorForm> self(this);
     undo_->push(
-        new ObjectEditCommand(text, project_, index, before, project_.fgObjs[index], [self] {
-          if (self) self->RebuildObjectTree();
+        new ObjectEditCommand(text, project_, index, before, project_.fgObjs[index], [self, index] {
+          if (!self) return;
+          self->RebuildObjectTree();
+          emit self->ObjectChanged(index);
         }));
   }
   emit ObjectChanged(index);

@@ -33,6 +33,8 @@ class TInspectorForm : public QWidget {
   void ClearSceneTree();
   // The planes and the objects; the last object is selected.
   void RebuildObjectTree();
+  // A rebuild is selecting the last object (not the user): the texture viewer is not popped up.
+  bool Rebuilding() const { return rebuilding_; }
   // The object shown in the grid (index into fgObjs), or -1.
   int SelectedObject() const { return selected_; }
 
@@ -62,6 +64,7 @@ class TInspectorForm : public QWidget {
   QPushButton* button1_ = nullptr;
   int selected_ = -1;
   bool filling_ = false;
+  bool rebuilding_ = false;
 };
 
 }  // namespace glkov

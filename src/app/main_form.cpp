@@ -173,6 +173,19 @@ TDialogs StandardDialogs() {
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
   };
+  d.AskYesNoCancel = [](QWidget* parent, const QString& text, const QString& title) {
+    // With a Cancel button, Escape and the close box give Cancel.
+    switch (QMessageBox::question(parent, title, text,
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                  QMessageBox::Yes)) {
+      case QMessageBox::Yes:
+        return TAnswer::Yes;
+      case QMessageBox::No:
+        return TAnswer::No;
+      default:
+        return TAnswer::Cancel;
+    }
+  };
   d.ShowError = [](QWidget* parent, const QString& text) {
     QMessageBox::critical(parent, "glKOV", text);
   };
@@ -235,6 +248,12 @@ void TFileNameEdit::dropEvent(QDropEvent* e) {
 
 TMainForm::TMainForm(Options options, TDialogs dialogs, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)), dialogs_(std::move(dialogs)) {
+  if (!dialogs_.AskYesNoCancel) {
+    // Dialogs without the three-way question answer it with their Yes/No question.
+    dialogs_.AskYesNoCancel = [this](QWidget* w, const QString& text, const QString& title) {
+      return dialogs_.AskYesNo && dialogs_.AskYesNo(w, text, title) ? TAnswer::Yes : TAnswer::No;
+    };
+  }
   setObjectName("MainForm");
   resize(1024, 720);
   undo_ = new QUndoStack(this);
@@ -642,8 +661,11 @@ void TMainForm::CreateStepBar() {
       case 8:
         if (TToolForm* f = FindToolForm("TAVIPlayerForm")) f->show();
         break;
+      case 9:
+        ShowSceneDivider();
+        break;
       default:
-        break;  // "Subs-Scenes" and the group captions do nothing
+        break;  // the group captions do nothing
     }
     // The windows opened from the step bar are not pages: the page shown stays highlighted.
     SelectStepItem(CurrentPage());

@@ -49,6 +49,9 @@ class TMeshImage;
 class TPictureView;
 class TToolForm;
 
+// The answer to a question that can also stop the command.
+enum class TAnswer { Yes, No, Cancel };
+
 // What the main window asks of the user. Tests replace these with scripted answers.
 struct TDialogs {
   // File dialogs: title, start folder or preset file, filter; an empty answer means cancelled.
@@ -56,6 +59,8 @@ struct TDialogs {
   std::function<QString(QWidget*, const QString&, const QString&, const QString&)> SaveFile;
   // A Yes/No question with a title; true means Yes.
   std::function<bool(QWidget*, const QString& text, const QString& title)> AskYesNo;
+  // A Yes/No/Cancel question with a title; Escape and the close box answer Cancel.
+  std::function<TAnswer(QWidget*, const QString& text, const QString& title)> AskYesNoCancel;
   std::function<void(QWidget*, const QString& text)> ShowError;
   std::function<void(QWidget*, const QString& text)> ShowInfo;
   // A text entry box: title, prompt, default text; nullopt when cancelled.
@@ -141,7 +146,16 @@ class TMainForm : public QMainWindow {
   bool SaveProject();
   bool SaveProjectAs();
   bool CloseProject();
+  // "Save project before proceeding?": true when the command may go on (saved, or No).
   bool AskSaveProject();
+  // "Save changes to the camera path?" while edited keys would be lost: true when the command
+  // may go on (saved as "Save Camera Path..." does, or No).
+  bool AskSaveCameraPath();
+  // The mesh or the objects were edited (or an edit undone): a made scene is not the project's
+  // any more, and the 3D page says so until "Make".
+  void SceneEdited();
+  // Shows the scene divider and checks its toolbar button (a project was started or opened).
+  void ShowSceneDivider();
 
   // Imports a picture (tag 0 original, 1 mask, 2 background); errors are shown.
   bool ImportPicture(int tag, const QString& fileName);
@@ -307,6 +321,9 @@ class TMainForm : public QMainWindow {
   void ReloadEnteredCrop();
   void SceneListsChanged();
   void ObjectsAccepted();
+  // The object list changed (an extraction, a clear): the object page, the inspector's trees and
+  // the clear button follow it.
+  void ObjectsChanged();
   void ShowTextureWindow();
   void SceneWindowsClosed();
   void DrawObjectPage();
@@ -369,6 +386,7 @@ class TMainForm : public QMainWindow {
   TOutputOptions outputOptions_;
   GLPanel* view3d_ = nullptr;
   QLabel* glImage_ = nullptr;
+  QLabel* sceneNotMade_ = nullptr;  // on the 3D page after an edit until "Make"
   TTimelineForm* timelineForm_ = nullptr;
   TCameraControlForm* cameraControlForm_ = nullptr;
   TForm1* cameraValuesForm_ = nullptr;

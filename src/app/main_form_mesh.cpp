@@ -151,12 +151,7 @@ TMeshState TMainForm::CurrentMeshState() const {
 
 void TMainForm::ApplyMeshState(const TMeshState& s) {
   TProject& p = project_;
-  p.InnerLeft = s.InnerLeft;
-  p.InnerRight = s.InnerRight;
-  p.InnerBottom = s.InnerBottom;
-  p.InnerTop = s.InnerTop;
-  p.VanishX = s.VanishX;
-  p.VanishY = s.VanishY;
+  CopyMesh(s, p);
   p.FocalLength = s.FocalLength;
   p.GridDivisions = s.GridDivisions;
   p.GridOffsetX = s.GridOffsetX;
@@ -164,6 +159,7 @@ void TMainForm::ApplyMeshState(const TMeshState& s) {
   p.PerspectiveDone = s.PerspectiveDone;
   p.Modified = true;
   StoreWorkingRegion(p);
+  SceneEdited();
   SyncDoneControls();
   PlaceHandles();
   DrawMesh();
@@ -171,6 +167,7 @@ void TMainForm::ApplyMeshState(const TMeshState& s) {
 
 void TMainForm::PushMeshEdit(const QString& text, const TMeshState& before) {
   project_.Modified = true;
+  SceneEdited();
   undo_->push(new TMeshEditCommand(this, text, before, CurrentMeshState()));
 }
 

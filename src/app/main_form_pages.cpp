@@ -37,6 +37,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/extract_object_form.h"
 #include "app/picture_view.h"
 #include "app/settings.h"
 #include "app/tool_forms.h"
@@ -420,6 +421,8 @@ bool TMainForm::ImportPicture(int tag, const QString& fileName) {
   fileEdit_[tag]->setText(fileName);
   auto before = std::make_shared<TProject>(project_);
   TStatusCallbacks callbacks(gauge_, panels_[4]);
+  QStringList warnings;
+  callbacks.OnWarning = [&](const std::string& m) { warnings << QString::fromStdString(m); };
   const bool ok = Run([&] {
     TBusy busy(panels_[4], "Loading picture...");
     const std::string name = fileName.toStdString();
@@ -433,7 +436,10 @@ bool TMainForm::ImportPicture(int tag, const QString& fileName) {
   });
   if (!ok) return false;
   AfterProjectChanged();
+  extractObjectForm_->ResetExtraction();  // its list belongs to the old cut-out of the mask
+  if (!warnings.isEmpty()) dialogs_.ShowError(this, warnings.join('\n'));
   if (tag == 0) {
+    SetMeshBackdrop(1);  // a new picture is seen first as itself
     ShowPage(0);
     ShowWorkArea(true);
   }
@@ -446,6 +452,7 @@ bool TMainForm::ImportPicture(int tag, const QString& fileName) {
 void TMainForm::ApplyProjectSnapshot(const TProject& snapshot) {
   project_ = snapshot;
   project_.Modified = true;
+  extractObjectForm_->ResetExtraction();
   AfterProjectChanged();
 }
 

@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QString>
+#include <functional>
 
 #include "core/ui_callbacks.h"
 
@@ -52,6 +53,12 @@ class TStatusCallbacks : public UiCallbacks {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
   void Beep() override { QApplication::beep(); }
+  void Warning(const std::string& message) override {
+    if (OnWarning) OnWarning(message);
+  }
+
+  // Where warnings go (a message box after the operation); dropped when unset.
+  std::function<void(const std::string&)> OnWarning;
 
  private:
   QProgressBar* gauge_;

@@ -58,15 +58,22 @@ namespace glkov::app {
 // Project commands
 
 bool TMainForm::AskSaveProject() {
-  project_.Modified = false;
-  if (!dialogs_.AskYesNo(this, "Save project before proceeding?", "Comfirmation")) return true;
-  if (SaveProject()) return true;
-  // Nothing is discarded after a failed save: the project stays open and modified.
-  project_.Modified = true;
-  return false;
+  switch (dialogs_.AskYesNoCancel(this, "Save project before proceeding?", "Comfirmation")) {
+    case TAnswer::Cancel:
+      return false;
+    case TAnswer::No:
+      project_.Modified = false;
+      return true;
+    case TAnswer::Yes:
+      break;
+  }
+  // Nothing is discarded after a failed or cancelled save: the project stays open and modified.
+  return SaveProject();
 }
 
 bool TMainForm::CloseProject() {
+  // The camera path first: saving it changes the project (its sub-scene names the file).
+  if (!AskSaveCameraPath()) return false;
   if (project_.Modified && !AskSaveProject()) return false;
   ShowWorkArea(false);
   const bool started = newProjectStarted_;
@@ -123,10 +130,14 @@ bool TMainForm::NewProject() {
   SetTitle("Untitled");
   ShowPage(0);
   ShowWorkArea(true);
+  ShowSceneDivider();
+  return true;
+}
+
+void TMainForm::ShowSceneDivider() {
   toolVisible_[SceneDivider] = true;
   ToggleAction[SceneDivider]->setChecked(true);
   toolForms_[SceneDivider]->show();
-  return true;
 }
 
 bool TMainForm::OpenProject() {
@@ -152,6 +163,8 @@ bool TMainForm::OpenProjectFile(const QString& fileName) {
   project_.Modified = false;
   SetTitle(QString::fromStdString(ProjectTitle(fileName.toStdString())));
   ShowPage(project_.Page);
+  ShowSceneDivider();
+  if (!project_.fgObjs.empty()) ShowTextureWindow();
   PushRecent(fileName);
   return true;
 }

@@ -154,6 +154,7 @@ void TMainForm::ConnectSceneControls() {
   connect(extractObjectForm_, &TExtractObjectForm::ObjectsAccepted, this,
           [this] { ObjectsAccepted(); });
   connect(extractObjectForm_, &TExtractObjectForm::ObjectsRestored, this, [this] {
+    SceneEdited();
     inspector_->RebuildSceneTree();
     inspector_->RebuildObjectTree();
     DrawObjectPage();
@@ -166,15 +167,18 @@ void TMainForm::ConnectSceneControls() {
   connect(inspector_, &TInspectorForm::ShowPlaneTexture, this, [this](int plane) {
     if (plane < 1 || plane > 5) return;
     textureForm_->ShowPlaneTexture(project_.Boards[plane - 1]);
-    ShowTextureWindow();
+    if (!inspector_->Rebuilding()) ShowTextureWindow();
   });
   connect(inspector_, &TInspectorForm::ShowObjectTexture, this, [this](int index) {
     if (index < 0 || index >= project_.fgObjCount()) return;
     textureForm_->ShowObjectTexture(project_.fgObjs[index]);
-    ShowTextureWindow();
+    if (!inspector_->Rebuilding()) ShowTextureWindow();
   });
   connect(inspector_, &TInspectorForm::HideTexture, this, [this] { textureForm_->HideTexture(); });
-  connect(inspector_, &TInspectorForm::ObjectChanged, this, [this] { DrawObjectPage(); });
+  connect(inspector_, &TInspectorForm::ObjectChanged, this, [this] {
+    SceneEdited();
+    DrawObjectPage();
+  });
 }
 
 bool TMainForm::NegativeOutput() const { return switches_.Negative; }
@@ -201,6 +205,10 @@ void TMainForm::ShowTextureWindow() {
 // Sub-scenes
 
 bool TMainForm::EnterRegion(int k) {
+  if (!AskSaveCameraPath()) {
+    RefreshSceneWindows(false);
+    return false;
+  }
   const int from = project_.WorkingRegion;
   const bool same = from == k && !project_.TransitionMode;
   if (!EnterRegionNow(k)) return false;
@@ -237,10 +245,13 @@ void TMainForm::SceneGone() {
   // The scene made for the sub-scene left behind is not this one's: the next "Make" builds it.
   project_.SceneMade = false;
   if (view3d_) view3d_->ClearScene();
+  if (sceneNotMade_) sceneNotMade_->hide();
 }
 
 void TMainForm::AfterRegionEntered() {
   SceneGone();
+  // The extraction list came from the mask of the sub-scene left behind.
+  extractObjectForm_->ResetExtraction();
   AfterProjectChanged();
   // After a change of sub-scene the tree lists the planes only.
   inspector_->RebuildSceneTree();
@@ -252,6 +263,10 @@ bool TMainForm::EnterSceneOrTransition(int j) {
   if (!item.Transition) return EnterRegion(item.Number);
   if (item.Number < 1 || item.Number + 1 >= static_cast<int>(project_.MeshRegions.size()))
     return false;
+  if (!AskSaveCameraPath()) {
+    RefreshSceneWindows(false);
+    return false;
+  }
   StoreWorkingRegion(project_);
   const int before = project_.CurrentRegion;
   const bool transitionBefore = project_.TransitionMode;
@@ -374,15 +389,24 @@ void TMainForm::AutoExtractButtonClick() {
 }
 
 void TMainForm::ObjectsAccepted() {
-  inspector_->RebuildSceneTree();
-  inspector_->RebuildObjectTree();
-  DrawObjectPage();
-  if (auto* b = findChild<QWidget*>("ClearObjectsButton")) b->setEnabled(true);
+  SceneEdited();
+  ObjectsChanged();
+  if (!project_.fgObjs.empty()) ShowTextureWindow();
+  UpdateToolToggles();
   if (!toolVisible_[Inspector]) ToggleToolWindow(Inspector);
 }
 
+void TMainForm::ObjectsChanged() {
+  inspector_->RebuildSceneTree();
+  inspector_->RebuildObjectTree();
+  DrawObjectPage();
+  if (auto* b = findChild<QWidget*>("ClearObjectsButton")) b->setEnabled(!project_.fgObjs.empty());
+}
+
 void TMainForm::ClearObjectsButtonClick() {
+  SceneEdited();
   ClearAllObjects(project_, undo_, [this] {
+    SceneEdited();
     inspector_->RebuildSceneTree();
     inspector_->RebuildObjectTree();
     DrawObjectPage();
@@ -407,6 +431,7 @@ void TMainForm::ExportMaskedImageClick() {
 void TMainForm::SceneWindowsClosed() {
   if (!nevigator_) return;
   inspector_->ClearSceneTree();
+  textureForm_->Clear();
   extractObjectForm_->ResetExtraction();
   FindToolForm("TExtractObjectForm")->hide();
   const QSignalBlocker block(subScenewTransCB_);

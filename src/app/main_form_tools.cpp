@@ -179,6 +179,7 @@ void TMainForm::showEvent(QShowEvent* e) {
           SetTitle(QString::fromStdString(ProjectTitle(file.toStdString())));
           ShowPage(project_.Page);
           ShowWorkArea(true);
+          ShowSceneDivider();
           PushRecent(file);
         },
         Qt::QueuedConnection);
@@ -187,7 +188,7 @@ void TMainForm::showEvent(QShowEvent* e) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {
-  if (project_.Modified && !AskSaveProject()) {
+  if (!AskSaveCameraPath() || (project_.Modified && !AskSaveProject())) {
     e->ignore();
     return;
   }

@@ -19,6 +19,7 @@
 #include "app/avi_player_form.h"
 #include "app/camera_control_form.h"
 #include "app/camera_values_form.h"
+#include "app/extract_object_form.h"
 #include "app/form_dialogs.h"
 #include "app/gl_panel.h"
 #include "app/main_form.h"
@@ -28,6 +29,7 @@
 #include "app/tool_forms.h"
 #include "app/undo_commands.h"
 #include "core/error.h"
+#include "core/perspective/sub_scenes.h"
 #include "core/scene/camera.h"
 #include "core/scene/scene_builder.h"
 #include "core/util/text_format.h"
@@ -104,6 +106,15 @@ QWidget* TMainForm::CreateGLView(QWidget* area) {
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     view = label;
   }
+  // After an edit of the mesh or the objects the scene shown is not the project's any more.
+  sceneNotMade_ = new QLabel(
+      QStringLiteral("The mesh or the objects changed since the scene was made: press \"Make\" "
+                     "to build it again."),
+      area);
+  sceneNotMade_->setObjectName(QStringLiteral("SceneNotMadeLabel"));
+  sceneNotMade_->move(8, 8);
+  sceneNotMade_->adjustSize();
+  sceneNotMade_->hide();
   // The movie frames of a running export are shown here in place of the 3D view.
   glImage_ = new QLabel(area);
   glImage_->setObjectName(QStringLiteral("GLImage"));
@@ -186,6 +197,7 @@ void TMainForm::CreateView3DWindows() {
 
   outputForm_ = new TOutputAVIForm(project_, timeline_, outputOptions_, switches_, this);
   outputForm_->SetDialogs(formDialogs);
+  outputForm_->ExtractionOptions = [this] { return extractObjectForm_->Options(); };
   adopt(outputForm_);
   outputForm_->ExecDialog = [this, advanced](QDialog& d) {
     if (advanced->Placed) d.move(advanced->pos());
@@ -254,13 +266,22 @@ void TMainForm::CreateView3DWindows() {
 bool TMainForm::MakeScene() {
   if (!project_.OriginalLoaded || project_.IOriginal_r.Empty()) return false;
   timelineForm_->StopPreview();
+  if (project_.TransitionMode) {
+    // The scene made is the sub-scene's: its own camera path comes back to the timeline.
+    if (!AskSaveCameraPath()) return false;
+    if (!Run([this] { LeaveTransition(project_, timeline_, *sceneCallbacks_); })) return false;
+    timelineForm_->Refresh();
+    RefreshSceneWindows(false);
+  }
   cameraValuesForm_->show();
   if (!toolVisible_[CameraControl]) ToggleToolWindow(CameraControl);
   SetPanelText(4, QStringLiteral("Generating 3D scene..."));
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   MakeSceneOptions options;
+  options.Extraction = extractObjectForm_->Options();
   options.Negative = switches_.Negative;
+  const bool extracting = !project_.ObjectsExtracted;
   bool made = false;
   try {
     glkov::MakeScene(project_, options, *sceneCallbacks_);
@@ -269,9 +290,12 @@ bool TMainForm::MakeScene() {
     QApplication::restoreOverrideCursor();
     SetPanelText(4, QString());
     dialogs_.ShowError(this, QString::fromStdString(e.what()));
+    if (extracting && project_.ObjectsExtracted) ObjectsChanged();
     return false;
   }
   QApplication::restoreOverrideCursor();
+  sceneNotMade_->hide();
+  if (extracting) ObjectsChanged();
   SetPanelText(4, QString());
   LayoutViews(project_.PicWidth, project_.PicHeight);
   glPanel_->show();
@@ -284,6 +308,14 @@ bool TMainForm::MakeScene() {
   ShowCameraValues();
   RedrawScene();
   return made;
+}
+
+void TMainForm::SceneEdited() {
+  if (!project_.SceneMade || project_.TransitionMode) return;
+  SceneGone();
+  glPanel_->hide();
+  sceneNotMade_->show();
+  sceneNotMade_->raise();
 }
 
 void TMainForm::ResetButtonClick() {
@@ -352,6 +384,7 @@ void TMainForm::ApplyTimelineState(const TTimeline& state) {
   timeline_.MFRFEdit = now.MFRFEdit;
   timeline_.RedrawScene = now.RedrawScene;
   timeline_.KeyCountChanged = now.KeyCountChanged;
+  timeline_.Modified = true;
   if (timeline_.ListExists() && !path.empty()) timeline_.SetPathCaption(path);
   timelineForm_->Refresh();
   SetStepItemEnabled("Output To File...", timeline_.ListExists() && timeline_.KeyCount() > 1);
@@ -392,6 +425,22 @@ void TMainForm::CameraPresetsClick() {
   }
   dialog->open();
   dialog->raise();
+}
+
+bool TMainForm::AskSaveCameraPath() {
+  if (!timeline_.Modified || !timeline_.ListExists()) return true;
+  switch (dialogs_.AskYesNoCancel(this, "Save changes to the camera path?", "Confirmation")) {
+    case TAnswer::Cancel:
+      return false;
+    case TAnswer::No:
+      timeline_.Modified = false;
+      return true;
+    case TAnswer::Yes:
+      break;
+  }
+  // A cancelled file dialog or a failed save keeps the keys and stops the command.
+  SaveCameraPath1Click();
+  return !timeline_.Modified;
 }
 
 void TMainForm::LoadCameraPath1Click() {

@@ -57,12 +57,7 @@ class RegionRectCommand : public app::TAppliedCommand {
     r.Top = g.Top;
     r.Right = g.Right;
     r.Bottom = g.Bottom;
-    r.InnerLeft = g.InnerLeft;
-    r.InnerRight = g.InnerRight;
-    r.InnerBottom = g.InnerBottom;
-    r.InnerTop = g.InnerTop;
-    r.VanishX = g.VanishX;
-    r.VanishY = g.VanishY;
+    CopyMesh(g, r);
     if (index_ == 0) SetViewWindowSize(project_, r.Right - r.Left + 1, r.Bottom - r.Top + 1);
     Refresh(form_, false, index_);
   }
@@ -169,6 +164,9 @@ TNevigatorForm::TNevigatorForm(TProject& project, QUndoStack* undo, UiCallbacks&
   scaleLabel_ = new QLabel(statusBar_);
   scaleLabel_->setObjectName("ScalePanel");
   statusBar_->addWidget(scaleLabel_);
+  sizeLabel_ = new QLabel(statusBar_);
+  sizeLabel_->setObjectName("SizePanel");
+  statusBar_->addWidget(sizeLabel_);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 0);
@@ -193,8 +191,10 @@ void TNevigatorForm::FormResize() {
     image_ = QImage();
     nevImage_->clear();
     scaleLabel_->clear();
+    sizeLabel_->clear();
     return;
   }
+  sizeLabel_->setText(QString(" W: %1 H: %2 ").arg(pic.Width()).arg(pic.Height()));
   const int aw = nevPanel_->width() - 2 - 4 * kPanelBorder;
   const int ah = nevPanel_->height() - 2 - 4 * kPanelBorder;
   scale_ = DividerScaleFor(aw, ah, pic.Width(), pic.Height());
@@ -405,9 +405,9 @@ bool TNevigatorForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FillRegionCombo(QComboBox& combo, const TProject& project) {
-  if (project.MeshRegions.size() < 2) return;
   const QSignalBlocker block(combo);
   combo.clear();
+  if (project.MeshRegions.size() < 2) return;
   for (const std::string& name : FillRegionList(project))
     combo.addItem(QString::fromStdString(name));
   combo.setCurrentIndex(project.CurrentRegion >= 1 ? project.CurrentRegion - 1 : -1);

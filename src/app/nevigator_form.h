@@ -82,6 +82,7 @@ class TNevigatorForm : public QWidget {
   QLabel* nevImage_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
   QLabel* scaleLabel_ = nullptr;
+  QLabel* sizeLabel_ = nullptr;  // the whole picture's size
 
   double scale_ = 0;
   QImage scaledPicture_;  // the whole picture at the display size, made once per layout
@@ -95,7 +96,8 @@ class TNevigatorForm : public QWidget {
   bool fillingList_ = false;
 };
 
-// Fills a sub-scene combo box with FillRegionList and selects CurrentRegion - 1.
+// Fills a sub-scene combo box with FillRegionList and selects CurrentRegion - 1 (empty without
+// sub-scenes).
 void FillRegionCombo(QComboBox& combo, const TProject& project);
 // Fills the sub-scene and transition combo box with FillSceneTransitionList (no selection).
 void FillSceneTransitionCombo(QComboBox& combo, const TProject& project);

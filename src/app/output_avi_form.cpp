@@ -317,6 +317,7 @@ bool TOutputAVIForm::OutputMovie(const QString& fileName) {
   request.Options = *options_;
   request.Switches = *switches_;
   request.SingleScene = singleScene_;
+  if (ExtractionOptions) request.Extraction = ExtractionOptions();
   close();
 
   auto rendering = std::make_unique<TRenderingForm>(parentWidget());

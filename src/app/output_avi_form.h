@@ -13,6 +13,7 @@
 #include "app/form_dialogs.h"
 #include "core/image/fast_bmp.h"
 #include "core/model/types.h"
+#include "core/objects/extraction.h"
 #include "core/output/output_options.h"
 
 class QCheckBox;
@@ -46,6 +47,9 @@ class TOutputAVIForm : public TToolForm {
   // The sub-scene selected in the main window (rendered when "Generate and Connect All Scenes"
   // is clear).
   void SetSingleScene(int index) { singleScene_ = index; }
+  // The settings of the automatic extraction run in sub-scenes without accepted objects (the
+  // extraction window's); the defaults when unset.
+  std::function<ExtractOptions()> ExtractionOptions;
   // Runs "More Options..." modally; tests replace it.
   std::function<void(QDialog&)> ExecDialog = [](QDialog& d) { d.exec(); };
 

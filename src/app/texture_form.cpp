@@ -25,6 +25,18 @@ TTextureForm::TTextureForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 }
 
 void TTextureForm::ShowObjectTexture(const TfgObj& object) {
+  if (object.Texels.empty() && !object.TexUploaded) {
+    image_ = TFastBMP();
+    setWindowTitle("Texture");
+    ifgObj_->setText(
+        QString::fromStdString("The 3D scene is not made yet:\n\"Make\" on the 3D page "
+                               "gives\n\"" +
+                               object.Name + "\" its texture."));
+    ifgObj_->adjustSize();
+    ifgObj_->show();
+    show();
+    return;
+  }
   ObjectTextureView(object, image_);
   setWindowTitle(QString::fromStdString(TextureCaption(image_.Width(), image_.Height())));
   ShowImage();
@@ -37,6 +49,13 @@ void TTextureForm::ShowPlaneTexture(const TBoard& board) {
 }
 
 void TTextureForm::HideTexture() { ifgObj_->hide(); }
+
+void TTextureForm::Clear() {
+  image_ = TFastBMP();
+  setWindowTitle("Texture");
+  ifgObj_->clear();
+  ifgObj_->resize(0, 0);
+}
 
 void TTextureForm::ShowImage() {
   if (image_.Empty()) {

@@ -18,12 +18,15 @@ class TTextureForm : public QWidget {
  public:
   explicit TTextureForm(QWidget* parent = nullptr);
 
-  // Shows an object's texture weighted by its alpha; the caption names its size.
+  // Shows an object's texture weighted by its alpha; the caption names its size. Before the scene
+  // is made the object has no texture: the viewer says so.
   void ShowObjectTexture(const TfgObj& object);
   // Shows a plane's texture; a plane not yet uploaded leaves the view as it was.
   void ShowPlaneTexture(const TBoard& board);
   // A node that is neither a plane nor an object: the picture is hidden.
   void HideTexture();
+  // Shows nothing (the project was closed).
+  void Clear();
 
   const TFastBMP& Image() const { return image_; }
   QLabel* IfgObj() const { return ifgObj_; }

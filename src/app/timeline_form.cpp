@@ -151,9 +151,19 @@ TTimelineForm::TTimelineForm(TTimeline& timeline, QWidget* parent)
   connect(NewPathButton, &QToolButton::clicked, this, &TTimelineForm::NewPathButtonClick);
   connect(ToolButton2, &QToolButton::clicked, this, &TTimelineForm::LoadMotionPath1Click);
   connect(ToolButton3, &QToolButton::clicked, this, &TTimelineForm::SaveMotionPath1Click);
-  connect(FPSEdit, &QSpinBox::valueChanged, this, [this](int v) { timeline_->FPS = v; });
-  connect(FPKEdit, &QSpinBox::valueChanged, this, [this](int v) { timeline_->FPK = v; });
-  connect(RgnTransEdit, &QSpinBox::valueChanged, this, [this](int v) { timeline_->Trans = v; });
+  // The rates are saved with the path: an edit marks it changed.
+  connect(FPSEdit, &QSpinBox::valueChanged, this, [this](int v) {
+    timeline_->FPS = v;
+    timeline_->Modified = true;
+  });
+  connect(FPKEdit, &QSpinBox::valueChanged, this, [this](int v) {
+    timeline_->FPK = v;
+    timeline_->Modified = true;
+  });
+  connect(RgnTransEdit, &QSpinBox::valueChanged, this, [this](int v) {
+    timeline_->Trans = v;
+    timeline_->Modified = true;
+  });
   connect(MFRFEdit, &QLineEdit::textChanged, this,
           [this](const QString& t) { timeline_->MFRFEdit = t.toStdString(); });
   connect(RecordCurrentFrame, &QToolButton::clicked, this, &TTimelineForm::RecordCurrentFrameClick);

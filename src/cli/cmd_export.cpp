@@ -37,6 +37,8 @@ struct ExportArgs {
   int Samples = TOutputOptions{}.Samples;
   bool ListCodecs = false;
   PresetArgs Preset;  // --preset: fly it in every sub-scene instead of the recorded paths
+  ExtractOptions Extraction;  // the automatic extraction of every sub-scene without objects
+  bool NoMinSize = false;
 };
 
 std::atomic<bool> interrupted{false};
@@ -103,6 +105,8 @@ void RunExport(const ExportArgs& args) {
   if (!args.Preset.Name.empty()) {
     request.Preset = ToPresetOptions(args.Preset, timeline.FPS, args.Smoothness);
   }
+  request.Extraction = args.Extraction;
+  if (args.NoMinSize) request.Extraction.NoSmall = false;
 
   CliExportCallbacks callbacks;
   interrupted = false;
@@ -165,6 +169,14 @@ void RegisterExport(CLI::App& app) {
       ->check(CLI::Range(0, 63));
   cmd->add_option("--samples", args->Samples, "anti-aliasing samples per pixel: 1, 2, 4 or 8")
       ->check(CLI::IsMember({1, 2, 4, 8}));
+  cmd->add_option("--threshold", args->Extraction.Threshold,
+                  "Quantizing threshold of the automatic extraction")
+      ->check(CLI::Range(0, 255));
+  CLI::Option* minSize =
+      cmd->add_option("--min-size", args->Extraction.MinSize,
+                      "Drop regions smaller than N x N pixels (both extents below N)")
+          ->check(CLI::Range(0, 1 << 30));
+  cmd->add_flag("--no-min-size", args->NoMinSize, "Keep regions of every size")->excludes(minSize);
   cmd->add_flag("--list-codecs", args->ListCodecs, "list the encoders for AVI movies and exit");
   AddPresetOptions(cmd, args->Preset);
   cmd->callback([args, stereo] {

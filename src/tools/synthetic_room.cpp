@@ -392,12 +392,7 @@ SyntheticRoom MakeSyntheticRoom(const SyntheticRoomOptions& options) {
   region.Top = 0;
   region.Right = w - 1;
   region.Bottom = h - 1;
-  region.VanishX = o.VanishX;
-  region.VanishY = o.VanishY;
-  region.InnerLeft = o.InnerLeft;
-  region.InnerRight = o.InnerRight;
-  region.InnerBottom = o.InnerBottom;
-  region.InnerTop = o.InnerTop;
+  CopyMesh(o, region);
   region.PerspectiveDone = true;
   for (size_t k = 0; k < room.ObjectSource.size(); ++k) {
     const ObjectPixels& p = pixels[static_cast<size_t>(room.ObjectSource[k])];
@@ -536,12 +531,7 @@ std::filesystem::path WritePhotoProject(const PhotoProjectOptions& options,
   SyntheticRoomOptions box;
   box.Width = photo.Width();
   box.Height = photo.Height();
-  box.VanishX = options.VanishX;
-  box.VanishY = options.VanishY;
-  box.InnerLeft = options.InnerLeft;
-  box.InnerBottom = options.InnerBottom;
-  box.InnerRight = options.InnerRight;
-  box.InnerTop = options.InnerTop;
+  CopyMesh(options, box);
   box.FocalLength = options.FocalLength > 0
                         ? options.FocalLength
                         : static_cast<double>(RoundHalfEven64(std::sqrt(3.0) * box.Width) / 2);
@@ -552,12 +542,7 @@ std::filesystem::path WritePhotoProject(const PhotoProjectOptions& options,
   region.Name = "Region 1";
   region.Right = box.Width - 1;
   region.Bottom = box.Height - 1;
-  region.VanishX = box.VanishX;
-  region.VanishY = box.VanishY;
-  region.InnerLeft = box.InnerLeft;
-  region.InnerRight = box.InnerRight;
-  region.InnerBottom = box.InnerBottom;
-  region.InnerTop = box.InnerTop;
+  CopyMesh(box, region);
   region.PerspectiveDone = true;
   region.CameraPath = baseName + ".cam";
 

@@ -29,6 +29,7 @@ T* Find(QObject* root, const char* name) {
 struct DialogScript {
   std::deque<QString> files;  // answers of file dialogs, in order; empty deque: cancelled
   std::deque<bool> answers;   // answers of Yes/No questions; empty deque: No
+  int cancels = 0;            // the next this many Yes/No/Cancel questions answer Cancel
   std::optional<QString> input;
   QStringList fileTitles, fileDirs, fileFilters, questions, questionTitles, errors, infos;
   std::vector<QWidget*> fileParents;  // the window each file dialog belongs to
@@ -70,6 +71,16 @@ class GuiTest : public ::testing::Test {
       const bool a = script.answers.front();
       script.answers.pop_front();
       return a;
+    };
+    d.AskYesNoCancel = [this, ask = d.AskYesNo](QWidget* w, const QString& text,
+                                                const QString& title) {
+      if (script.cancels > 0) {
+        --script.cancels;
+        script.questions << text;
+        script.questionTitles << title;
+        return app::TAnswer::Cancel;
+      }
+      return ask(w, text, title) ? app::TAnswer::Yes : app::TAnswer::No;
     };
     d.ShowError = [this](QWidget*, const QString& text) { script.errors << text; };
     d.ShowInfo = [this](QWidget*, const QString& text) { script.infos << text; };

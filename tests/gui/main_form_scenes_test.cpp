@@ -135,7 +135,6 @@ TEST_F(MainFormScenesTest, ExtractionThroughTheMainWindowWithUndo) {
   EXPECT_EQ(Foreground(*form), QStringList({"Object 1", "Object 2"}));
   EXPECT_EQ(form->ObjectInspector()->SelectedObject(), 1);
   EXPECT_TRUE(form->ToolForm(TMainForm::Texture)->isVisible());
-  EXPECT_TRUE(form->ToolForm(TMainForm::Texture)->windowTitle().startsWith("Texture("));
   EXPECT_TRUE(Find(form.get(), "ClearObjectsButton")->isEnabled());
 
   form->UndoAction->trigger();
@@ -359,6 +358,139 @@ TEST_F(MainFormScenesTest, EnteringATransition) {
   EXPECT_EQ(p.PicWidth, 28);
 }
 
+// "Make" while a transition is shown builds the sub-scene, and the timeline holds the sub-scene's
+// own path again: a later save keeps its link.
+TEST_F(MainFormScenesTest, MakeAfterATransitionTakesBackTheSubScenesPath) {
+  auto form = Imported();
+  TProject& p = form->Project();
+  QTest::mouseClick(Find<QToolButton>(form->Nevigator(), "AddSB"), Qt::LeftButton);
+  form->ShowPage(5);
+  ASSERT_TRUE(form->MakeScene());
+  TTimeline& t = form->PathTimeline();
+  t.SetNoOfKeyframeEdit("3");
+  script.files = {QString::fromStdString((dir_ / "p1.cam").string())};
+  form->SaveCameraPathAction->trigger();
+  ASSERT_EQ(p.MeshRegions[1].CameraPath, "p1.cam");
+
+  emit TransCB(*form)->activated(1);
+  ASSERT_TRUE(p.TransitionMode);
+  EXPECT_EQ(t.KeyCount(), 2);  // the transition's new path
+  ASSERT_TRUE(form->MakeScene()) << script.errors.join("\n").toStdString();
+  EXPECT_FALSE(p.TransitionMode);
+  EXPECT_EQ(p.CurrentRegion, 1);
+  EXPECT_EQ(t.KeyCount(), 3);
+  EXPECT_EQ(p.CameraPathFile, (dir_ / "p1.cam").string());
+  script.files = {QString::fromStdString((dir_ / "t.kov").string())};
+  ASSERT_TRUE(form->SaveProject());
+  EXPECT_EQ(std::filesystem::path(p.MeshRegions[1].CameraPath).filename(), "p1.cam");
+  EXPECT_TRUE(script.errors.filter("Path file").isEmpty())
+      << script.errors.join("\n").toStdString();
+}
+
+// An original imported after the mask and the background cuts them out again; one of another
+// size is cut at the original's coordinates and a warning names both sizes.
+TEST_F(MainFormScenesTest, ImportingTheOriginalLastCutsAllThree) {
+  auto form = MakeForm();
+  form->show();
+  form->NewProject();
+  ASSERT_TRUE(form->ImportPicture(1, MakePicture("mask.bmp", 64, 48, 2)));
+  ASSERT_TRUE(form->ImportPicture(2, MakePicture("back.bmp", 64, 48, 3)));
+  ASSERT_TRUE(form->ImportPicture(0, MakePicture("orig.bmp", 64, 48, 1)));
+  const TProject& p = form->Project();
+  EXPECT_EQ(p.IMask_r.Width(), 64);
+  EXPECT_EQ(p.IBackground_r.Height(), 48);
+  EXPECT_FALSE(Find(form.get(), "IMask_r")->isHidden());  // not "Drag File here"
+  EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+
+  ASSERT_TRUE(form->ImportPicture(0, MakePicture("big.bmp", 80, 60, 1)));
+  EXPECT_EQ(p.IMask_r.Width(), 80);
+  EXPECT_EQ(p.IMask_r.Height(), 60);
+  EXPECT_EQ(p.IBackground_r.Width(), 80);
+  ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_EQ(script.errors[0],
+            "The mask picture (64 x 48 pixels) is not the size of the original picture (80 x 60 "
+            "pixels).\nThe background picture (64 x 48 pixels) is not the size of the original "
+            "picture (80 x 60 pixels).");
+}
+
+// A new mask or another sub-scene empties the extraction list: "OK" can never put another mask's
+// boxes into this sub-scene.
+TEST_F(MainFormScenesTest, ExtractionListGoesWithItsMask) {
+  const std::vector<std::pair<const char*, std::function<void(TMainForm&)>>> changes = {
+      {"mask",
+       [this](TMainForm& f) {
+         ASSERT_TRUE(f.ImportPicture(1, QString::fromStdString((dir_ / "mask.bmp").string())));
+       }},
+      {"sub-scene",
+       [](TMainForm& f) {
+         QTest::mouseClick(Find<QToolButton>(f.Nevigator(), "AddSB"), Qt::LeftButton);
+         emit MainRegionCB(f)->activated(1);
+         ASSERT_EQ(f.EnteredRegion(), 2);
+       }},
+  };
+  for (const auto& [name, change] : changes) {
+    SCOPED_TRACE(name);
+    auto form = Imported();
+    form->ShowPage(4);
+    QTest::mouseClick(Find<QToolButton>(form.get(), "AutoExtractButton"), Qt::LeftButton);
+    app::TToolForm* host = form->FindToolForm("TExtractObjectForm");
+    QTest::mouseClick(Find<QPushButton>(host, "ButtonLED1"), Qt::LeftButton);
+    ASSERT_EQ(Find<QTreeWidget>(host, "ListView1")->topLevelItemCount(), 2);
+    QTest::mouseClick(Find<QPushButton>(host, "CancelButton"), Qt::LeftButton);
+    change(*form);
+    EXPECT_EQ(Find<QTreeWidget>(host, "ListView1")->topLevelItemCount(), 0);
+    EXPECT_FALSE(Find<QPushButton>(host, "OKButton")->isEnabled());
+  }
+}
+
+// The texture viewer opens when the user picks an item, after an accepted extraction and after a
+// project is opened, never by itself on a sub-scene change or an import; before "Make" it says
+// the scene is not made instead of showing black, and "New" empties it.
+TEST_F(MainFormScenesTest, TextureViewerOpensWhenAskedAndSaysWhatItShows) {
+  auto form = Imported();
+  ExtractAndAccept(*form);
+  app::TToolForm* viewer = form->ToolForm(TMainForm::Texture);
+  auto* picture = Find<QLabel>(viewer, "IfgObj");
+  EXPECT_TRUE(viewer->isVisible());
+  EXPECT_TRUE(picture->text().contains("not made yet")) << picture->text().toStdString();
+  form->ToggleToolWindow(TMainForm::Texture);
+  ASSERT_FALSE(viewer->isVisible());
+
+  QTest::mouseClick(Find<QToolButton>(form->Nevigator(), "AddSB"), Qt::LeftButton);
+  emit MainRegionCB(*form)->activated(1);
+  emit MainRegionCB(*form)->activated(0);
+  ASSERT_TRUE(form->ImportPicture(2, MakePicture("back2.bmp", 64, 48, 4)));
+  EXPECT_FALSE(viewer->isVisible());
+
+  ASSERT_TRUE(form->MakeScene());
+  auto* tree = Find<QTreeWidget>(form->ObjectInspector(), "TreeView1");
+  const auto objects = tree->findItems("Object 1", Qt::MatchExactly | Qt::MatchRecursive);
+  ASSERT_EQ(objects.size(), 1);
+  tree->setCurrentItem(objects[0]);
+  EXPECT_TRUE(viewer->isVisible());
+  EXPECT_FALSE(picture->pixmap().isNull());
+  EXPECT_TRUE(Find<QWidget>(viewer, "TextureForm")->windowTitle().startsWith("Texture("));
+
+  ASSERT_TRUE(form->NewProject());
+  EXPECT_TRUE(picture->pixmap().isNull());
+  EXPECT_TRUE(picture->text().isEmpty());
+}
+
+// The divider's status bar names the picture's size; the step bar's "Subs-Scenes" shows the
+// divider as the menu's "Scene Divider" does.
+TEST_F(MainFormScenesTest, DividerShowsThePictureSizeAndOpensFromTheStepBar) {
+  auto form = Imported();
+  EXPECT_EQ(Find<QLabel>(form->Nevigator(), "SizePanel")->text(), " W: 64 H: 48 ");
+  form->ToggleToolWindow(TMainForm::SceneDivider);
+  ASSERT_FALSE(form->ToolForm(TMainForm::SceneDivider)->isVisible());
+  auto* steps = Find<QTreeWidget>(form.get(), "OutBar1");
+  const auto item = steps->findItems("Subs-Scenes", Qt::MatchExactly | Qt::MatchRecursive);
+  ASSERT_EQ(item.size(), 1);
+  emit steps->itemClicked(item[0], 0);
+  EXPECT_TRUE(form->ToolForm(TMainForm::SceneDivider)->isVisible());
+  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::SceneDivider));
+}
+
 TEST_F(MainFormScenesTest, MaskedImageWrittenOrCancelled) {
   auto form = Imported();
   const auto out = dir_ / "masked.bmp";
@@ -397,6 +529,51 @@ TEST_F(MainFormScenesTest, ExtractionSettingsAreKept) {
   app::TToolForm* host = form->FindToolForm("TExtractObjectForm");
   EXPECT_EQ(Find<QSlider>(host, "ThresholdBar")->value(), 77);
   EXPECT_FALSE(Find<QCheckBox>(host, "OverwritePosCB")->isChecked());
+}
+
+// "Make" runs the automatic extraction with the extraction window's settings, as "Extract" and
+// "OK" would, and the object page, the inspector and the clear button follow it.
+TEST_F(MainFormScenesTest, MakeExtractsWithTheWindowsSettings) {
+  struct Case {
+    int threshold, minSize;
+    bool noSmall;
+    int objects;
+  };
+  // The boxes span 12 x 20 and 20 x 20 pixels (extents), their red byte is 255.
+  for (const Case c : {Case{128, 16, true, 2}, Case{255, 16, true, 0}, Case{128, 25, true, 0},
+                       Case{128, 25, false, 2}}) {
+    SCOPED_TRACE(::testing::Message() << c.threshold << " " << c.minSize << " " << c.noSmall);
+    auto form = Imported();
+    app::TToolForm* host = form->FindToolForm("TExtractObjectForm");
+    Find<QSlider>(host, "ThresholdBar")->setValue(c.threshold);
+    Find<QSlider>(host, "TrackBar1")->setValue(c.minSize);
+    Find<QCheckBox>(host, "NoSmallCheckBox")->setChecked(c.noSmall);
+    ASSERT_TRUE(form->MakeScene()) << script.errors.join("\n").toStdString();
+    EXPECT_EQ(form->Project().fgObjCount(), c.objects);
+    EXPECT_EQ(Boxes(*form), c.objects);
+    EXPECT_EQ(Foreground(*form).filter("Object").size(), c.objects);
+    EXPECT_EQ(Find(form.get(), "ClearObjectsButton")->isEnabled(), c.objects > 0);
+  }
+}
+
+// With "Overwrite Old Object Positions" clear, a box edited in the inspector survives the
+// extraction that "Make" runs after a new mask.
+TEST_F(MainFormScenesTest, MakeKeepsEditedBoxesWithoutOverwrite) {
+  for (const bool overwrite : {false, true}) {
+    auto form = Imported();
+    TProject& p = form->Project();
+    ExtractAndAccept(*form);
+    auto* grid = Find<QTableWidget>(form->ObjectInspector(), "InfoGrid");
+    grid->item(1, 1)->setText("30");  // "Left" of the last object
+    ASSERT_EQ(p.fgObjs[1].X1, 30);
+    ASSERT_TRUE(form->ImportPicture(1, QString::fromStdString((dir_ / "mask.bmp").string())));
+    Find<QCheckBox>(form->FindToolForm("TExtractObjectForm"), "OverwritePosCB")
+        ->setChecked(overwrite);
+    ASSERT_TRUE(form->MakeScene()) << script.errors.join("\n").toStdString();
+    ASSERT_EQ(p.fgObjCount(), 2);
+    EXPECT_EQ(p.fgObjs[1].X1, overwrite ? 35 : 30);
+    EXPECT_EQ(grid->item(1, 1)->text(), overwrite ? "35" : "30");
+  }
 }
 
 // Pictures of the windows, written when GLKOV_SCREENSHOT_DIR names a folder.

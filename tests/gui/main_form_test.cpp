@@ -103,6 +103,41 @@ TEST_F(MainFormTest, SavePromptWhenModified) {
   EXPECT_EQ(script.questionTitles, QStringList({"Comfirmation"}));
 }
 
+// Cancel (also Escape and the close box) stops New, Open, closing the program and the tutorial
+// and keeps the project; No goes on without saving; a Yes whose save is cancelled stops too.
+TEST_F(MainFormTest, SaveQuestionCancelKeepsTheProject) {
+  const std::vector<std::pair<const char*, std::function<void(TMainForm&)>>> commands = {
+      {"New", [](TMainForm& f) { f.NewAction->trigger(); }},
+      {"Open", [this](TMainForm& f) { f.OpenProjectFile(MakePicture("not-a-project.bmp", 4, 4)); }},
+      {"Close", [](TMainForm& f) { f.close(); }},
+      {"Tutorial", [](TMainForm& f) { f.TutorialAction->trigger(); }},
+  };
+  for (const auto& [name, command] : commands) {
+    SCOPED_TRACE(name);
+    script = {};
+    auto form = MakeForm();
+    form->show();
+    form->NewProject();
+    ASSERT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 64, 48)));
+    script.cancels = 1;
+    command(*form);
+    EXPECT_EQ(script.questions, QStringList({"Save project before proceeding?"}));
+    EXPECT_TRUE(form->Project().OriginalLoaded);
+    EXPECT_TRUE(form->Project().Modified);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(script.infos.isEmpty());  // the tutorial did not start
+    // Yes, then the file dialog cancelled: still nothing lost.
+    script.answers = {true};
+    command(*form);
+    EXPECT_TRUE(form->Project().OriginalLoaded);
+    EXPECT_TRUE(form->Project().Modified);
+    // No: the command goes on and the project counts as handled.
+    script.answers = {false};
+    command(*form);
+    EXPECT_FALSE(form->Project().Modified);
+  }
+}
+
 TEST_F(MainFormTest, FailedSaveKeepsTheProjectOpen) {
   auto form = MakeForm();
   form->NewProject();

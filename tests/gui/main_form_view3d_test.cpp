@@ -3,6 +3,7 @@
 // platform the view is a placeholder and everything else is still checked.
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -10,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -27,6 +29,7 @@
 #include "app/rendering_form.h"
 #include "app/texture_form.h"
 #include "app/timeline_form.h"
+#include "core/animation/camera_path_file.h"
 #include "core/scene/camera.h"
 #include "core/util/text_format.h"
 #include "gui_fixture.h"
@@ -238,6 +241,96 @@ TEST_F(MainFormView3DTest, KeyEditsAreUndoableAndPathsSaveAndLoad) {
   EXPECT_EQ(tl->PreviewInterval(), 50);  // 20 frames per second
   tl->StopPreview();
   EXPECT_EQ(form->Project().Camera.CamPos.x, before.CamPos.x);
+}
+
+// Recorded keys that were never saved are offered for saving before entering a sub-scene, opening
+// a project, "New" and closing: Cancel keeps them, No drops them, Yes saves them as "Save Camera
+// Path..." does.
+TEST_F(MainFormView3DTest, UnsavedKeysAreOfferedForSaving) {
+  OpenRoom();
+  const std::vector<std::pair<const char*, std::function<void(app::TMainForm&)>>> commands = {
+      {"enter",
+       [](app::TMainForm& f) {
+         emit Child<QWidget>(&f, "RegionCBPanel")->findChild<QComboBox*>("RegionCB")->activated(0);
+       }},
+      {"open", [this](app::TMainForm& f) { f.OpenProjectFile(Path("room.kov")); }},
+      {"new", [](app::TMainForm& f) { f.NewAction->trigger(); }},
+      {"close", [](app::TMainForm& f) { f.close(); }},
+  };
+  for (const auto& [name, command] : commands) {
+    SCOPED_TRACE(name);
+    script = {};
+    auto form = MakeForm();
+    form->show();
+    ASSERT_TRUE(form->OpenProjectFile(Path("room.kov")));
+    TTimeline& t = form->PathTimeline();
+    const std::vector<TKeyFrame> original = t.KeyFrames();
+    Child<QToolButton>(form->TimelineWindow(), "RecordCurrentFrame")->click();  // clears key 1
+    ASSERT_NE(t.KeyFrames(), original);
+
+    script.cancels = 1;
+    command(*form);
+    EXPECT_EQ(script.questions, QStringList({"Save changes to the camera path?"}));
+    EXPECT_NE(t.KeyFrames(), original);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->Project().OriginalLoaded);
+
+    script.answers = {false};
+    command(*form);
+    EXPECT_EQ(script.questions.size(), 2);
+    EXPECT_EQ(t.KeyFrames().size(),
+              name == std::string("open") || name == std::string("enter") ? original.size() : 2u);
+    if (name == std::string("enter") || name == std::string("open")) {
+      EXPECT_EQ(t.KeyFrames(), original);
+    }
+    EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
+  }
+
+  // Yes saves the path under the name asked for, and the command goes on.
+  script = {};
+  auto form = MakeForm();
+  ASSERT_TRUE(form->OpenProjectFile(Path("room.kov")));
+  TTimeline& t = form->PathTimeline();
+  Child<QSpinBox>(form->TimelineWindow(), "FPSEdit")->setValue(25);  // the rates count too
+  script.answers = {true, false};  // save the path, not the project
+  script.files = {Path("kept.cam")};
+  ASSERT_TRUE(form->NewProject());
+  EXPECT_EQ(script.questions,
+            QStringList({"Save changes to the camera path?", "Save project before proceeding?"}));
+  TTimeline kept(form->Project());
+  LoadCameraPathFile(kept, (dir_ / "kept.cam").string());
+  EXPECT_EQ(kept.FPS, 25);
+  EXPECT_EQ(t.KeyCount(), 2);
+}
+
+// An edit of the mesh or of an object after "Make", or its undo, leaves the scene not made, and
+// the 3D page says so until "Make".
+TEST_F(MainFormView3DTest, EditsAfterMakeAskForMakeAgain) {
+  auto form = OpenRoom();
+  TProject& p = form->Project();
+  auto* note = Child<QLabel>(form.get(), "SceneNotMadeLabel");
+  form->SetPerspectiveDone(false);
+  ASSERT_TRUE(form->MakeScene());
+  EXPECT_FALSE(note->isVisible());
+  form->UndoAction->trigger();  // the mesh edit
+  EXPECT_FALSE(p.SceneMade);
+  EXPECT_TRUE(note->isVisible());
+  Shot(form.get(), "main-3d-page-not-made");
+  ASSERT_TRUE(form->MakeScene());
+  EXPECT_FALSE(note->isVisible());
+  form->RedoAction->trigger();
+  EXPECT_FALSE(p.SceneMade);
+
+  ASSERT_TRUE(form->MakeScene());
+  auto* grid = Child<QTableWidget>(form->ObjectInspector(), "InfoGrid");
+  ASSERT_FALSE(grid->item(1, 1)->text().isEmpty());
+  grid->item(1, 1)->setText(QString::number(grid->item(1, 1)->text().toInt() + 3));
+  EXPECT_FALSE(p.SceneMade);
+  EXPECT_TRUE(note->isVisible());
+  ASSERT_TRUE(form->MakeScene());
+  form->UndoAction->trigger();  // the object edit
+  EXPECT_FALSE(p.SceneMade);
+  EXPECT_TRUE(note->isVisible());
 }
 
 TEST_F(MainFormView3DTest, ExportFromTheWindowAndPlayTheMovie) {

@@ -272,6 +272,9 @@ TEST_F(MeshEditorTest, BackdropMenu) {
   EXPECT_EQ(mesh->Picture(), &form->Project().IMask_r);
   EXPECT_EQ(form->findChild<QToolButton*>("MeshBackgroundButton")->statusTip(),
             "Select Mesh Background Image");
+  // A new original is shown as itself again.
+  ASSERT_TRUE(form->ImportPicture(0, MakePicture("o2.bmp", 300, 200, 1)));
+  EXPECT_EQ(mesh->Picture(), &form->Project().IOriginal_r);
 }
 
 TEST_F(MeshEditorTest, ImportsAreUndoable) {

@@ -1,9 +1,12 @@
 #include <QAction>
+#include <QComboBox>
 #include <QMenu>
 #include <QTest>
 #include <QUndoStack>
 
+#include "app/nevigator_form.h"
 #include "app/settings.h"
+#include "app/tool_forms.h"
 #include "core/model/project_file.h"
 #include "gui_fixture.h"
 
@@ -81,6 +84,29 @@ TEST_F(ProjectCommandsTest, OpenSetsTitleMenusAndRecentList) {
   EXPECT_EQ(app::ReadRecentFiles(), QStringList({file}));
   auto* reopen = form->findChild<QMenu*>("Reopen1");
   EXPECT_EQ(reopen->actions().first()->text(), file);
+}
+
+// Opening shows the scene divider as "New" does; "New" and closing empty its list of the
+// previous project's sub-scenes.
+TEST_F(ProjectCommandsTest, DividerFollowsTheProject) {
+  const QString file = MakeProject("first.kov");
+  auto form = MakeForm();
+  form->show();
+  auto* list = form->Nevigator()->findChild<QComboBox*>("RegionCB");
+  ASSERT_NE(list, nullptr);
+  const std::vector<std::pair<const char*, std::function<void(TMainForm&)>>> leave = {
+      {"New", [](TMainForm& f) { ASSERT_TRUE(f.NewProject()); }},
+      {"Close", [](TMainForm& f) { ASSERT_TRUE(f.CloseProject()); }},
+  };
+  for (const auto& [name, command] : leave) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(form->OpenProjectFile(file));
+    EXPECT_TRUE(form->ToolWindowFlag(TMainForm::SceneDivider));
+    EXPECT_TRUE(form->ToolForm(TMainForm::SceneDivider)->isVisible());
+    EXPECT_EQ(list->count(), 1);
+    command(*form);
+    EXPECT_EQ(list->count(), 0);
+  }
 }
 
 TEST_F(ProjectCommandsTest, ReopenMovesTheEntryToTheTop) {

@@ -62,6 +62,14 @@ TEST(CliExport, OptionsAreCheckedBeforeTheExport) {
   EXPECT_EQ(RunCli({"export", "p.kov"}, &out, &err), 2);
   EXPECT_EQ(RunCli({"export", "p.kov", "-o", "m.avi", "--colors", "15"}, &out, &err), 2);
   EXPECT_EQ(RunCli({"export", "p.kov", "-o", "m.avi", "--smoothness", "11"}, &out, &err), 2);
+  // The automatic extraction's settings, as for "scene".
+  EXPECT_EQ(RunCli({"export", "p.kov", "-o", "m.avi", "--threshold", "256"}, &out, &err), 2);
+  EXPECT_EQ(
+      RunCli({"export", "p.kov", "-o", "m.avi", "--min-size", "4", "--no-min-size"}, &out, &err),
+      2);
+  EXPECT_EQ(RunCli({"export", "p.kov", "-o", "m.avi", "--threshold", "90", "--min-size", "4"}, &out,
+                   &err),
+            1);
   // Every option accepted; the project that is not there is an error, and no movie is left.
   TempDir dir;
   const std::string movie = (dir / "m.avi").string();

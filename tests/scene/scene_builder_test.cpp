@@ -402,6 +402,39 @@ TEST(BuildObjectBoards, ObjectsThatCannotBePlacedAreSkippedWithAWarning) {
   EXPECT_TRUE(p.SceneMade);
 }
 
+// A box whose foot meets the floor only behind the rear wall (hidden behind something low), or
+// above the horizon, is drawn on the rear wall with a warning that names it.
+TEST(BuildObjectBoards, ObjectsBehindTheRearWallArePlacedOnIt) {
+  TProject p = MakeRoomProject();  // inner rectangle 100..200 x 66..132, vanishing point (150, 99)
+  p.fgObjs = {
+      MakeObject("post", 120, 80, 130, 120, kFloor),      // foot above the rear wall's bottom
+      MakeObject("lamp", 160, 110, 170, 125, kFloor),     // foot above the horizon
+      MakeObject("shelf", 105, 70, 115, 100, kLeftWall),  // its left edge right of the wall's
+      MakeObject("chair", 150, 30, 170, 66, kFloor),      // foot on the rear wall's bottom edge
+  };
+  RecordingCallbacks ui;
+  MakeScene(p, {}, ui);
+  ASSERT_EQ(ui.warnings.size(), 3u);
+  EXPECT_EQ(ui.warnings[0],
+            "Object 'post' is placed on the rear wall: its box puts it behind the rear wall of "
+            "the 3D scene.");
+  EXPECT_NE(ui.warnings[1].find("'lamp'"), std::string::npos);
+  EXPECT_NE(ui.warnings[2].find("'shelf'"), std::string::npos);
+  const RearCorners r = BuildScene(p, false);
+  for (const TfgObj& o : p.fgObjs) {
+    SCOPED_TRACE(o.Name);
+    if (o.Name != "chair") EXPECT_NEAR(o.Z[0], r.Zr + 1 / p.SceneScale, 1e-9);
+    const std::array<int, 4> px = {o.X1, o.X2, o.X2, o.X1};
+    const std::array<int, 4> py = {o.Y1, o.Y1, o.Y2, o.Y2};
+    for (size_t c = 0; c < 4; ++c) {
+      const PicturePoint pt = Project(p, o.X[c], o.Y[c], o.Z[c]);
+      EXPECT_NEAR(pt.x, px[c], 1e-6);
+      EXPECT_NEAR(pt.y, py[c], 1e-6);
+    }
+  }
+  EXPECT_EQ(p.fgObjs[0].Parent, kFloor);  // the record keeps its plane
+}
+
 TEST(GrowPlaneBoards, EveryPlaneGrowsOnePixelOutward) {
   TProject p = MakeRoomProject();
   const RearCorners r = BuildScene(p, false);

@@ -132,6 +132,7 @@ void SaveCameraPathFile(TTimeline& timeline, const std::string& fileName) {
   WriteFileAtomically(fileName, out);
 
   timeline.SetPathCaption(fileName);
+  timeline.Modified = false;
   // The name goes to the sub-scene the working copy holds, whatever the divider has picked since;
   // while a transition is shown, to the sub-scene the transition starts from.
   TProject& project = timeline.Project();
@@ -186,6 +187,7 @@ void LoadCameraPathFile(TTimeline& timeline, const std::string& fileName, UiCall
     key.CamUp = {v[6], v[7], v[8]};
   }
   timeline.SelectKey(1);
+  timeline.Modified = false;
 }
 
 }  // namespace glkov

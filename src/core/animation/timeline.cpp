@@ -58,6 +58,7 @@ void TTimeline::NewPath() {
   FreeKeyFrames();
   CreateKeyFrames();
   SetPathCaption("");
+  Modified = false;
 }
 
 void TTimeline::SetPathCaption(const std::string& name) {
@@ -70,6 +71,7 @@ void TTimeline::RecordCurrentFrame() {
   const int index = currentKey_ - 1;
   if (index < 0 || index >= KeyCount()) return;
   TKeyFrame& key = keys_[static_cast<size_t>(index)];
+  Modified = true;
   if (!recordCaption_.empty() && recordCaption_[0] == 'C') {
     key.Recorded = false;
     recordCaption_ = "Record";
@@ -147,6 +149,7 @@ void TTimeline::CurrentFrameEditChange() {
 
 void TTimeline::NoOfKeyFrameEditChange(UiCallbacks& callbacks) {
   const int n = ParseField(noOfKeyframeEdit_);
+  if (n > KeyCount()) Modified = true;
   while (n > KeyCount()) AddKeyFrame();
   while (n < KeyCount()) {
     if (!callbacks.AskYesNo("Delete current keyframe?")) break;
@@ -183,6 +186,7 @@ void TTimeline::SetCurrentFrameText(const std::string& text) {
 bool TTimeline::DeleteKeyAt(int number) {
   if (number < 1 || number > KeyCount()) return false;  // past the end: refused quietly
   keys_.erase(keys_.begin() + (number - 1));
+  Modified = true;
   return true;
 }
 

@@ -42,6 +42,9 @@ class TTimeline {
   int FPK = 60;                  // frames from one key to the next
   int Trans = 40;                // frames of a transition between two sub-scenes
   std::string MFRFEdit = "1.0";  // master frame rate factor as typed
+  // The keys or the rates were edited since the path was started, loaded or saved (the window
+  // sets it for the rates it edits directly).
+  bool Modified = false;
 
   // The master frame rate factor as the export reads it: 1.0 when the text is not a number.
   double MasterFrameRateFactor() const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "core/animation/timeline.h"
 #include "core/error.h"
@@ -46,6 +47,45 @@ void CropPicture(const TFastBMP& source, TFastBMP& target, int left, int top, in
   target.Swap(out);
 }
 
+// Cuts the three pictures again for the sub-scene the working copy holds (the whole picture
+// while there is none). keepExtraction: the mask is unchanged, so accepted objects stay valid.
+void RecutPictures(TProject& p, bool keepExtraction) {
+  if (p.IOriginal.Empty()) return;
+  int left = 0, top = 0, right = p.IOriginal.Width() - 1, bottom = p.IOriginal.Height() - 1;
+  const int k = WorkingRegionIndex(p);
+  if (k >= 1 && k < static_cast<int>(p.MeshRegions.size())) {
+    const TMeshRegion& r = p.MeshRegions[static_cast<size_t>(k)];
+    if (r.Right >= r.Left && r.Bottom >= r.Top) {
+      left = r.Left;
+      top = r.Top;
+      right = r.Right;
+      bottom = r.Bottom;
+    }
+  }
+  const bool extracted = p.ObjectsExtracted;
+  CropOriginal(p, left, top, right, bottom);
+  CropMask(p, left, top, right, bottom);
+  CropBackground(p, left, top, right, bottom);
+  if (keepExtraction) p.ObjectsExtracted = extracted;
+}
+
+// Tells when the mask or the background is not the size of the original picture (the import
+// goes on: the cut-outs are taken at the original's coordinates).
+void WarnSizes(const TProject& p, UiCallbacks& callbacks) {
+  if (p.IOriginal.Empty()) return;
+  const auto size = [](const TFastBMP& b) {
+    return std::to_string(b.Width()) + " x " + std::to_string(b.Height()) + " pixels";
+  };
+  for (const auto& [picture, name] :
+       {std::pair{&p.IMask, "mask"}, {&p.IBackground, "background"}}) {
+    if (picture->Empty() ||
+        (picture->Width() == p.IOriginal.Width() && picture->Height() == p.IOriginal.Height()))
+      continue;
+    callbacks.Warning(std::string("The ") + name + " picture (" + size(*picture) +
+                      ") is not the size of the original picture (" + size(p.IOriginal) + ").");
+  }
+}
+
 }  // namespace
 
 void LoadOriginal(TProject& p, TTimeline& timeline, const std::string& fileName,
@@ -61,22 +101,24 @@ void LoadOriginal(TProject& p, TTimeline& timeline, const std::string& fileName,
   p.Page = 0;
   CropOriginal(p, 0, 0, p.PicWidth - 1, p.PicHeight - 1);
   InitRegions(p);
+  RecutPictures(p, false);
+  WarnSizes(p, callbacks);
 }
 
 void LoadMask(TProject& p, const std::string& fileName, UiCallbacks& callbacks) {
   if (fileName.empty()) return;
   p.MaskFilename = fileName;
   LoadPictureFile(fileName, p.IMask, callbacks);
-  if (p.PicWidth > 0 && p.PicHeight > 0) CropMask(p, 0, 0, p.PicWidth - 1, p.PicHeight - 1);
+  RecutPictures(p, false);
+  WarnSizes(p, callbacks);
 }
 
 void LoadBackground(TProject& p, const std::string& fileName, UiCallbacks& callbacks) {
   if (fileName.empty()) return;
   p.BackgroundFilename = fileName;
   LoadPictureFile(fileName, p.IBackground, callbacks);
-  if (p.PicWidth > 0 && p.PicHeight > 0) {
-    CropBackground(p, 0, 0, p.PicWidth - 1, p.PicHeight - 1);
-  }
+  RecutPictures(p, true);
+  WarnSizes(p, callbacks);
 }
 
 void CropOriginal(TProject& p, int left, int top, int right, int bottom) {

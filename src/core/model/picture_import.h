@@ -19,8 +19,10 @@ class TTimeline;
 void LoadOriginal(TProject& project, TTimeline& timeline, const std::string& fileName,
                   UiCallbacks& callbacks = DefaultCallbacks());
 
-// Imports the object mask / the background picture (nothing for an empty name) and cuts out
-// (0, 0, PicWidth - 1, PicHeight - 1).
+// Imports the object mask / the background picture (nothing for an empty name). Every import
+// (the original's too) cuts all three pictures again for the sub-scene the working copy holds,
+// and a callbacks.Warning names both sizes when the mask or the background is not the size of
+// the original picture.
 void LoadMask(TProject& project, const std::string& fileName,
               UiCallbacks& callbacks = DefaultCallbacks());
 void LoadBackground(TProject& project, const std::string& fileName,

@@ -31,12 +31,7 @@ void ResetMeshDefaults(TProject& p) {
 void StoreRegion(TProject& p, int index) {
   if (index < 0 || index >= static_cast<int>(p.MeshRegions.size())) return;
   TMeshRegion& r = p.MeshRegions[static_cast<size_t>(index)];
-  r.InnerLeft = p.InnerLeft;
-  r.InnerRight = p.InnerRight;
-  r.InnerBottom = p.InnerBottom;
-  r.InnerTop = p.InnerTop;
-  r.VanishX = p.VanishX;
-  r.VanishY = p.VanishY;
+  CopyMesh(p, r);
   r.ObjCount = p.fgObjCount();
   r.Objects.resize(p.fgObjs.size());
   for (size_t i = 0; i < p.fgObjs.size(); ++i) {
@@ -59,12 +54,7 @@ void StoreWorkingRegion(TProject& p) {
 void LoadRegion(TProject& p, int index) {
   if (index < 0 || index >= static_cast<int>(p.MeshRegions.size())) return;
   const TMeshRegion& r = p.MeshRegions[static_cast<size_t>(index)];
-  p.InnerLeft = r.InnerLeft;
-  p.InnerRight = r.InnerRight;
-  p.InnerBottom = r.InnerBottom;
-  p.InnerTop = r.InnerTop;
-  p.VanishX = r.VanishX;
-  p.VanishY = r.VanishY;
+  CopyMesh(r, p);
   const size_t count = std::min(static_cast<size_t>(std::max(r.ObjCount, 0)), r.Objects.size());
   p.fgObjs.resize(count);
   for (size_t i = 0; i < count; ++i) {

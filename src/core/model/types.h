@@ -55,6 +55,18 @@ struct TMeshRegion {
   std::string TransitionPath;  // camera path of the transition into this sub-scene
 };
 
+// Copies the mesh, the inner rectangle and the vanishing point (picture coordinates), between any
+// two records that hold its six fields by these names: the working copy, a sub-scene, an edit.
+template <class From, class To>
+void CopyMesh(const From& from, To& to) {
+  to.InnerLeft = from.InnerLeft;
+  to.InnerRight = from.InnerRight;
+  to.InnerBottom = from.InnerBottom;
+  to.InnerTop = from.InnerTop;
+  to.VanishX = from.VanishX;
+  to.VanishY = from.VanishY;
+}
+
 // A foreground object of the working copy, with its board once the scene is made.
 struct TfgObj {
   int DrawOrder = 0;

@@ -26,6 +26,9 @@ struct ExtractOptions {
   int Threshold = 128;  // a pixel is an object pixel when its red byte is greater
   bool NoSmall = true;  // drop regions smaller than MinSize in both directions
   int MinSize = 16;     // pixels; compared with the extents (largest minus smallest index)
+  // Where an extraction is accepted without asking (Make, the export): existing objects take the
+  // extracted rectangles ("Overwrite Old Object Positions").
+  bool OverwritePositions = true;
 };
 
 // A run of one region's pixels on buffer row Row (top-down), columns X0..X1 inclusive.

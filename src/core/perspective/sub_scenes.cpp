@@ -186,4 +186,13 @@ void EnterTransition(TProject& p, TTimeline& timeline, int k, UiCallbacks& callb
   p.TransitionMode = true;
 }
 
+void LeaveTransition(TProject& p, TTimeline& timeline, UiCallbacks& callbacks) {
+  if (!p.TransitionMode) return;
+  p.TransitionMode = false;
+  const int k = WorkingRegionIndex(p);
+  if (k < 1 || k >= static_cast<int>(p.MeshRegions.size())) return;
+  p.CurrentRegion = k;
+  LoadPathOrNew(p, timeline, p.MeshRegions[static_cast<size_t>(k)].CameraPath, callbacks);
+}
+
 }  // namespace glkov

@@ -70,4 +70,10 @@ void EnterSubScene(TProject& project, TTimeline& timeline, int k,
 void EnterTransition(TProject& project, TTimeline& timeline, int k,
                      UiCallbacks& callbacks = DefaultCallbacks());
 
+// Leaves a transition for the sub-scene the working copy holds (before "Make" builds it): its
+// camera path is loaded again as EnterSubScene loads it, TransitionMode := false, CurrentRegion
+// := that sub-scene. Nothing happens outside a transition.
+void LeaveTransition(TProject& project, TTimeline& timeline,
+                     UiCallbacks& callbacks = DefaultCallbacks());
+
 }  // namespace glkov

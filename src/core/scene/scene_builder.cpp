@@ -317,6 +317,34 @@ void BuildObjectBoards(TProject& project, const RearCorners& rear, UiCallbacks& 
   const double Vy = project.VanishY;
   const double g = 1 / U;
 
+  // The upright board of o at depth factor d over its picture box; onPlane moves the edge that
+  // touches its plane exactly onto the plane.
+  const auto PlaceBoard = [&](TfgObj& o, double d, bool onPlane) {
+    const auto X = [&](int x) { return (x - Vx) / U * d; };
+    const auto Y = [&](int y) { return Eh + (y - Vy) / U * d; };
+    double x1 = X(o.X1), x2 = X(o.X2), y1 = Y(o.Y1), y2 = Y(o.Y2);
+    const double z = E * (1 - d);
+    switch (onPlane ? o.Parent : 0) {
+      case kFloor:
+        y1 = 0;
+        break;
+      case kCeiling:
+        y2 = rear.Yc;
+        break;
+      case kLeftWall:
+        x1 = rear.XL;
+        break;
+      case kRightWall:
+        x2 = rear.XR;
+        break;
+      default:
+        break;
+    }
+    o.X = {x1, x2, x2, x1};
+    o.Y = {y1, y1, y2, y2};
+    o.Z = {z, z, z, z};
+  };
+
   for (TfgObj& o : project.fgObjs) {
     double d = 0;
     std::string why;
@@ -356,6 +384,17 @@ void BuildObjectBoards(TProject& project, const RearCorners& rear, UiCallbacks& 
         break;
     }
     if (why.empty() && !std::isfinite(d)) why = "its depth cannot be computed.";
+    // A box whose edge meets its plane only behind the rear wall (or never, in front of the eye),
+    // such as a post whose foot is hidden behind a low wall, would vanish behind the rear wall:
+    // it is shown on the rear wall instead.
+    if (why.empty() && o.Parent != kRearWall && !(d > 0 && d <= rear.Dr * (1 + 1e-9))) {
+      ui.Warning("Object '" + o.Name + "' is placed on the rear wall: its box puts it behind " +
+                 "the rear wall of the 3D scene.");
+      d = rear.Dr - g / E;
+      if (!(d > 0)) d = rear.Dr;
+      PlaceBoard(o, d, /*onPlane=*/false);
+      continue;
+    }
     if (!why.empty()) {
       WarnSkipped(ui, o, why);
       o.X.fill(0);
@@ -363,29 +402,7 @@ void BuildObjectBoards(TProject& project, const RearCorners& rear, UiCallbacks& 
       o.Z.fill(0);
       continue;
     }
-    const auto X = [&](int x) { return (x - Vx) / U * d; };
-    const auto Y = [&](int y) { return Eh + (y - Vy) / U * d; };
-    double x1 = X(o.X1), x2 = X(o.X2), y1 = Y(o.Y1), y2 = Y(o.Y2);
-    const double z = E * (1 - d);
-    switch (o.Parent) {
-      case kFloor:
-        y1 = 0;
-        break;
-      case kCeiling:
-        y2 = rear.Yc;
-        break;
-      case kLeftWall:
-        x1 = rear.XL;
-        break;
-      case kRightWall:
-        x2 = rear.XR;
-        break;
-      default:
-        break;
-    }
-    o.X = {x1, x2, x2, x1};
-    o.Y = {y1, y1, y2, y2};
-    o.Z = {z, z, z, z};
+    PlaceBoard(o, d, /*onPlane=*/true);
   }
   GrowPlaneBoards(project);
 }
@@ -549,7 +566,7 @@ RearCorners MakeScene(TProject& project, const MakeSceneOptions& options, UiCall
   if (!project.ObjectsExtracted) {
     const ExtractionResult result =
         ExtractObjects(project.IMask_r, options.Extraction, project.PicHeight);
-    AcceptExtraction(project, result, true);
+    AcceptExtraction(project, result, options.Extraction.OverwritePositions);
   }
   const RearCorners rear = BuildScene(project, options.Negative);
   BuildObjectBoards(project, rear, ui);
