@@ -175,9 +175,14 @@ class TMainForm : public QMainWindow {
   void PlaceHandles();
   void SetHandlesVisible(bool visible);
   void DefaultMeshButtonClick();
+  // Places the mesh where the picture's lines suggest (one undo step); the status bar shows how
+  // sure the suggestion is and the lines it used show faintly for a moment.
+  void SuggestMeshButtonClick();
   void TBSetFOVClick();
   void SetPerspectiveDone(bool done);  // as a user's click on "Done" (undoable)
   void SetMeshBackdrop(int tag);       // 1 original, 2 mask, 3 background
+  // The zoomable picture view of the current page (nullptr on pages without one).
+  TPictureView* CurrentPictureView() const;
   void ApplyMeshState(const TMeshState& state);
   TMeshState CurrentMeshState() const;
   void ApplyProjectSnapshot(const TProject& snapshot);
@@ -425,6 +430,9 @@ class TMainForm : public QMainWindow {
   QAction* ToolbarsAction = nullptr;
   QAction* StatusbarAction = nullptr;
   QAction* StepbarAction = nullptr;
+  QAction* ZoomInAction = nullptr;
+  QAction* ZoomOutAction = nullptr;
+  QAction* FitAction = nullptr;
   QAction* DefinePerspectiveAction = nullptr;
   QAction* DefineObjectsAction = nullptr;
   QAction* SetCameraPathAction = nullptr;

@@ -30,6 +30,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -50,6 +51,7 @@
 #include "core/perspective/mesh_limits.h"
 #include "core/perspective/sub_scenes.h"
 #include "core/util/text_format.h"
+#include "core/vision/suggest_mesh.h"
 
 #include "app/main_form_parts.h"
 
@@ -88,8 +90,8 @@ void TMainForm::PlaceHandles() {
   for (TMeshHandle* handle : handles_) {
     const std::optional<PointD> point = HandlePoint(project_, handle->Tag());
     if (!point) continue;
-    const DisplayPoint d = PictureToDisplay(*point, layout_.FitScale, project_.PicHeight);
-    handle->move(d.X - h, d.Y - h);
+    const QPoint d = meshImage_->PictureToView(*point).toPoint();
+    handle->move(d.x() - h, d.y() - h);
     handle->raise();
   }
 }
@@ -104,6 +106,7 @@ void TMainForm::HandlePressed(TMeshHandle* handle, QPoint pos) {
   handleGrab_ = pos;
   dragStart_ = CurrentMeshState();
   handle->grabMouse();
+  meshImage_->SetMagnifier(QPointF(handle->geometry().center()));
 }
 
 void TMainForm::HandleMoved(TMeshHandle* handle, QPoint pos) {
@@ -111,20 +114,26 @@ void TMainForm::HandleMoved(TMeshHandle* handle, QPoint pos) {
   if (!draggingHandle_) return;
   const int h = handle->width() / 2;
   QPoint centre = handle->pos() + (pos - handleGrab_) + QPoint(h, h);
-  // The handle stays on the picture (the cursor confinement of other desktops).
-  centre.setX(std::clamp(centre.x(), 0, std::max(0, layout_.DisplayWidth - 1)));
-  centre.setY(std::clamp(centre.y(), 0, std::max(0, layout_.DisplayHeight - 1)));
+  // The handle stays on the shown part of the picture (the cursor confinement of other desktops).
+  centre.setX(std::clamp(centre.x(), 0, std::max(0, meshImage_->width() - 1)));
+  centre.setY(std::clamp(centre.y(), 0, std::max(0, meshImage_->height() - 1)));
   handle->move(centre - QPoint(h, h));
-  MoveHandle(project_, handle->Tag(), centre.x(), centre.y(), layout_.FitScale);
+  // The view gives the exact picture point at any zoom; MoveHandle takes it as display pixels.
+  const PointD q = meshImage_->ViewToPicture(QPointF(centre));
+  const double s = layout_.FitScale;
+  MoveHandle(project_, handle->Tag(), q.x * s, DisplayExtent(project_.PicHeight, s) - 1 - q.y * s,
+             s);
   KeepMeshInside(project_, handle->Tag());
   PlaceHandles();
   DrawMesh();
+  meshImage_->SetMagnifier(QPointF(centre));
 }
 
 void TMainForm::HandleReleased(TMeshHandle* handle) {
   if (!draggingHandle_) return;
   draggingHandle_ = false;
   handle->releaseMouse();
+  meshImage_->SetMagnifier(std::nullopt);
   StoreWorkingRegion(project_);
   if (!(CurrentMeshState() == dragStart_)) PushMeshEdit("Move Control Point", dragStart_);
 }
@@ -215,6 +224,40 @@ void TMainForm::DefaultMeshButtonClick() {
   if (!(before == CurrentMeshState())) PushMeshEdit("Default Mesh", before);
 }
 
+void TMainForm::SuggestMeshButtonClick() {
+  if (!project_.OriginalLoaded || project_.IOriginal_r.Empty()) return;
+  const TMeshState before = CurrentMeshState();
+  vision::MeshSuggestion s;
+  {
+    TBusy busy(panels_[4], "Suggesting the mesh...");
+    s = vision::SuggestMesh(project_.IOriginal_r);
+    // The camera's field of view spans the whole photograph, not just this sub-scene.
+    if (const std::optional<double> fov = vision::ExifFieldOfView(project_.PictureFilename))
+      s.FocalLength = FocalLengthForFieldOfView(*fov, project_.IOriginal.Width());
+  }
+  TProject& p = project_;
+  p.VanishX = s.VanishX;
+  p.VanishY = s.VanishY;
+  p.InnerLeft = s.InnerLeft;
+  p.InnerBottom = s.InnerBottom;
+  p.InnerRight = s.InnerRight;
+  p.InnerTop = s.InnerTop;
+  p.FocalLength = s.FocalLength;
+  p.PerspectiveDone = false;
+  meshBackdrop_ = 1;
+  StoreWorkingRegion(p);
+  SyncDoneControls();
+  DrawMesh();
+  PlaceHandles();
+  meshImage_->SetHintLines(s.Lines);
+  QTimer::singleShot(2500, meshImage_, [view = meshImage_] { view->SetHintLines({}); });
+  SetPanelText(4, s.Confidence > 0 ? QString("Suggested mesh: confidence %1 %, %2 lines")
+                                         .arg(std::lround(100 * s.Confidence))
+                                         .arg(s.Lines.size())
+                                   : QString("No lines to suggest a mesh from: the default mesh"));
+  if (!(before == CurrentMeshState())) PushMeshEdit("Suggest Mesh", before);
+}
+
 void TMainForm::TBSetFOVClick() {
   if (!project_.OriginalLoaded) return;
   const QString current =
@@ -227,6 +270,15 @@ void TMainForm::TBSetFOVClick() {
     DrawMesh();
     if (!(before == CurrentMeshState())) PushMeshEdit("Field of View", before);
   });
+}
+
+TPictureView* TMainForm::CurrentPictureView() const {
+  const int page = CurrentPage();
+  TPictureView* view = page >= 0 && page <= 2 ? pictureView_[page]
+                       : page == 3            ? meshImage_
+                       : page == 4            ? objImage_
+                                              : nullptr;
+  return view && view->isVisible() ? view : nullptr;
 }
 
 void TMainForm::SetMeshBackdrop(int tag) {

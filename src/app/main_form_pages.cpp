@@ -151,6 +151,7 @@ QWidget* TMainForm::CreateMeshPage() {
     if (CurrentMeshState().FocalLength != dragStart_.FocalLength)
       PushMeshEdit("Change Focal Length", dragStart_);
   });
+  connect(meshImage_, &TMeshImage::ViewChanged, this, [this] { PlaceHandles(); });
   connect(meshImage_, &TMeshImage::DoubleClicked, this,
           [this] { SetPerspectiveDone(!project_.PerspectiveDone); });
 
@@ -175,6 +176,13 @@ QWidget* TMainForm::CreateMeshPage() {
   SetHint(def, "Default Mesh|Reset the Perspective Mesh to its default");
   connect(def, &QToolButton::clicked, this, [this] { DefaultMeshButtonClick(); });
   bar->addWidget(def);
+  auto* suggest = new QToolButton(bar);
+  suggest->setObjectName("SuggestMeshButton");
+  suggest->setText("Suggest");
+  suggest->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  SetHint(suggest, "Suggest Mesh|Place the mesh where the lines of the picture meet");
+  connect(suggest, &QToolButton::clicked, this, [this] { SuggestMeshButtonClick(); });
+  bar->addWidget(suggest);
   auto* backdrop = new QToolButton(bar);
   backdrop->setObjectName("MeshBackgroundButton");
   backdrop->setText("Backdrop");
@@ -362,6 +370,12 @@ void TMainForm::LayoutViews(int w, int h) {
   meshPanel_->setGeometry(r);
   meshImage_->setGeometry(0, 0, r.width(), r.height());
   objImage_->setGeometry(r);
+  for (TPictureView* v :
+       {pictureView_[0], pictureView_[1], pictureView_[2], static_cast<TPictureView*>(meshImage_),
+        static_cast<TPictureView*>(objImage_)}) {
+    v->SetFitScale(layout_.FitScale);
+    v->Fit();
+  }
   glPanel_->setGeometry(r);
   PlaceGLView();
   PlaceHandles();

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <string>
 
+#include "core/image/fast_bmp.h"
 #include "core/model/types.h"
 #include "core/ui_callbacks.h"
+#include "core/vision/suggest_mesh.h"
 
 namespace glkov::cli {
 
@@ -36,5 +38,9 @@ void RegisterRender(CLI::App& app);
 void RegisterExport(CLI::App& app);
 void RegisterAviInfo(CLI::App& app);
 void RegisterFill(CLI::App& app);
+void RegisterSuggestMesh(CLI::App& app);
+
+// The suggested mesh of a loaded picture, with the field of view from its file's EXIF data.
+vision::MeshSuggestion SuggestPictureMesh(const std::string& fileName, const TFastBMP& picture);
 
 }  // namespace glkov::cli

@@ -31,6 +31,7 @@ struct NewOptions {
   std::string Mesh;  // "VX,VY,IL,IB,IR,IT"
   std::optional<double> Fov;
   bool Done = false;
+  bool AutoMesh = false;
 };
 
 struct InfoOptions {
@@ -72,6 +73,16 @@ void RunNew(const NewOptions& o) {
     project.InnerBottom = m[3];
     project.InnerRight = m[4];
     project.InnerTop = m[5];
+  }
+  if (o.AutoMesh) {
+    const vision::MeshSuggestion s = SuggestPictureMesh(o.Original, project.IOriginal_r);
+    project.VanishX = s.VanishX;
+    project.VanishY = s.VanishY;
+    project.InnerLeft = s.InnerLeft;
+    project.InnerBottom = s.InnerBottom;
+    project.InnerRight = s.InnerRight;
+    project.InnerTop = s.InnerTop;
+    project.FocalLength = s.FocalLength;
   }
   if (o.Fov) {
     const double half = *o.Fov * std::numbers::pi / 360.0;
@@ -208,6 +219,9 @@ void RegisterProjectCommands(CLI::App& app) {
                                              "a field of view between 0 and 180 degrees "
                                              "(exclusive) is expected");
       });
+  cmd->add_flag("--auto-mesh", newOptions->AutoMesh,
+                "use the mesh and field of view suggested for the original picture")
+      ->excludes("--mesh");
   cmd->add_flag("--done", newOptions->Done, "mark the perspective of sub-scene 1 as done");
   cmd->callback([newOptions] { RunNew(*newOptions); });
 

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
   glkov::cli::RegisterExport(app);
   glkov::cli::RegisterAviInfo(app);
   glkov::cli::RegisterFill(app);
+  glkov::cli::RegisterSuggestMesh(app);
 
   try {
     app.parse(argc, argv);

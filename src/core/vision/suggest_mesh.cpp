@@ -1,0 +1,338 @@
+#include "core/vision/suggest_mesh.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <opencv2/imgproc.hpp>
+
+#include "core/model/project.h"
+#include "core/vision/cv_bridge.h"
+
+namespace glkov::vision {
+
+namespace {
+
+constexpr double kDeg = std::numbers::pi / 180;
+constexpr double kFrontalTolerance = 3 * kDeg;  // horizontal and vertical rear-wall edges
+constexpr double kRecedingMargin = 8 * kDeg;    // receding lines are at least this oblique
+constexpr double kInlierAngle = 1.5 * kDeg;     // a line agrees with a point within this angle
+constexpr int kHypothesisLines = 70;            // the longest lines whose pairs are voted on
+constexpr double kMinPairAngle = 10 * kDeg;     // pairs closer in direction meet too vaguely
+
+// A segment in picture pixels with rows from the top (y down), as found.
+struct Segment {
+  cv::Point2d a, b;
+  double length = 0;
+  double angle = 0;  // direction in [0, pi)
+};
+
+double AngleDiff(double a, double b) {  // between two directions in [0, pi)
+  const double d = std::abs(a - b);
+  return std::min(d, std::numbers::pi - d);
+}
+
+// The angle between the segment's direction and the line from its middle to point v.
+double AngleTo(const Segment& s, cv::Point2d v) {
+  const cv::Point2d m = 0.5 * (s.a + s.b);
+  const cv::Point2d d = v - m;
+  if (d.dot(d) < 1e-12) return 0;
+  double a = std::atan2(d.y, d.x);
+  if (a < 0) a += std::numbers::pi;
+  if (a >= std::numbers::pi) a -= std::numbers::pi;
+  return AngleDiff(a, s.angle);
+}
+
+std::optional<cv::Point2d> Meet(const Segment& p, const Segment& q) {
+  const cv::Point3d l1 = cv::Point3d(p.a.x, p.a.y, 1).cross(cv::Point3d(p.b.x, p.b.y, 1));
+  const cv::Point3d l2 = cv::Point3d(q.a.x, q.a.y, 1).cross(cv::Point3d(q.b.x, q.b.y, 1));
+  const cv::Point3d v = l1.cross(l2);
+  if (std::abs(v.z) < 1e-12) return std::nullopt;
+  const cv::Point2d r(v.x / v.z, v.y / v.z);
+  if (!std::isfinite(r.x) || !std::isfinite(r.y)) return std::nullopt;
+  return r;
+}
+
+double Support(const std::vector<Segment>& lines, cv::Point2d v) {
+  double score = 0;
+  for (const Segment& s : lines) {
+    const double e = AngleTo(s, v);
+    if (e < kInlierAngle) score += s.length * (1 - e / kInlierAngle);
+  }
+  return score;
+}
+
+// The point nearest to all lines in the least-squares sense, each weighted by its length.
+std::optional<cv::Point2d> LeastSquaresPoint(const std::vector<const Segment*>& lines) {
+  double a11 = 0, a12 = 0, a22 = 0, b1 = 0, b2 = 0;
+  for (const Segment* s : lines) {
+    const cv::Point2d d = (s->b - s->a) / s->length;
+    const cv::Point2d n(-d.y, d.x);
+    const double c = n.dot(s->a);
+    const double w = s->length;
+    a11 += w * n.x * n.x;
+    a12 += w * n.x * n.y;
+    a22 += w * n.y * n.y;
+    b1 += w * n.x * c;
+    b2 += w * n.y * c;
+  }
+  const double det = a11 * a22 - a12 * a12;
+  if (!(std::abs(det) > 1e-9 * (a11 + a22) * (a11 + a22))) return std::nullopt;
+  return cv::Point2d((a22 * b1 - a12 * b2) / det, (a11 * b2 - a12 * b1) / det);
+}
+
+std::vector<Segment> FindSegments(const TFastBMP& picture, int workSize) {
+  const int longer = std::max(picture.Width(), picture.Height());
+  // Lines are found at one working size: large photographs are reduced for speed, small ones
+  // enlarged so that their short edges still make segments.
+  const double f = double(workSize) / longer;
+  cv::Mat grey;
+  cv::cvtColor(AsMat(picture), grey, cv::COLOR_BGR2GRAY);
+  if (f != 1) cv::resize(grey, grey, cv::Size(), f, f, f < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
+  const double minLength = std::max(8.0, 0.02 * std::max(grey.cols, grey.rows));
+  auto detector = cv::createLineSegmentDetector(cv::LSD_REFINE_STD);
+  std::vector<cv::Vec4f> found;
+  detector->detect(grey, found);
+  // Back to the picture's pixels: a work pixel's centre is a picture position.
+  const double sx = double(picture.Width()) / grey.cols, sy = double(picture.Height()) / grey.rows;
+  std::vector<Segment> out;
+  out.reserve(found.size());
+  for (const cv::Vec4f& v : found) {
+    if (std::hypot(v[2] - v[0], v[3] - v[1]) < minLength) continue;
+    Segment s;
+    s.a = {(v[0] + 0.5) * sx - 0.5, (v[1] + 0.5) * sy - 0.5};
+    s.b = {(v[2] + 0.5) * sx - 0.5, (v[3] + 0.5) * sy - 0.5};
+    const cv::Point2d d = s.b - s.a;
+    s.length = std::hypot(d.x, d.y);
+    if (!(s.length > 0)) continue;
+    s.angle = std::atan2(d.y, d.x);
+    if (s.angle < 0) s.angle += std::numbers::pi;
+    if (s.angle >= std::numbers::pi) s.angle -= std::numbers::pi;
+    out.push_back(s);
+  }
+  return out;
+}
+
+struct VanishingPoint {
+  cv::Point2d Point;
+  std::vector<const Segment*> Inliers;
+  double Confidence = 0;
+};
+
+std::optional<VanishingPoint> FindVanishingPoint(const std::vector<Segment>& receding, int w,
+                                                 int h) {
+  if (receding.size() < 2) return std::nullopt;
+  std::vector<const Segment*> longest;
+  for (const Segment& s : receding) longest.push_back(&s);
+  std::sort(longest.begin(), longest.end(),
+            [](const Segment* a, const Segment* b) { return a->length > b->length; });
+  if (longest.size() > size_t(kHypothesisLines)) longest.resize(kHypothesisLines);
+
+  // The vote: every pair of long lines proposes where they meet; the proposal most lines agree
+  // with wins. The point must lie on the picture, where the rear wall is.
+  const cv::Rect2d allowed(-0.02 * w, -0.02 * h, 1.04 * w, 1.04 * h);
+  double best = 0;
+  cv::Point2d vp;
+  for (size_t i = 0; i < longest.size(); ++i) {
+    for (size_t j = i + 1; j < longest.size(); ++j) {
+      if (AngleDiff(longest[i]->angle, longest[j]->angle) < kMinPairAngle) continue;
+      const std::optional<cv::Point2d> v = Meet(*longest[i], *longest[j]);
+      if (!v || !allowed.contains(*v)) continue;
+      const double score = Support(receding, *v);
+      if (score > best) {
+        best = score;
+        vp = *v;
+      }
+    }
+  }
+  if (best <= 0) return std::nullopt;
+
+  // Least squares over the agreeing lines, a few rounds as the set settles.
+  VanishingPoint out;
+  for (int round = 0; round < 4; ++round) {
+    out.Inliers.clear();
+    for (const Segment& s : receding)
+      if (AngleTo(s, vp) < kInlierAngle) out.Inliers.push_back(&s);
+    if (out.Inliers.size() < 2) break;
+    const std::optional<cv::Point2d> refined = LeastSquaresPoint(out.Inliers);
+    if (!refined || !allowed.contains(*refined)) break;
+    vp = *refined;
+  }
+  out.Inliers.clear();
+  double inlierLength = 0, totalLength = 0;
+  double minAngle = std::numbers::pi, maxAngle = 0;
+  for (const Segment& s : receding) {
+    totalLength += s.length;
+    if (AngleTo(s, vp) >= kInlierAngle) continue;
+    out.Inliers.push_back(&s);
+    inlierLength += s.length;
+    minAngle = std::min(minAngle, s.angle);
+    maxAngle = std::max(maxAngle, s.angle);
+  }
+  out.Point = vp;
+  // Several lines, of different directions, carrying much of the receding length.
+  const double n = double(out.Inliers.size());
+  const double spread = out.Inliers.empty() ? 0 : maxAngle - minAngle;
+  out.Confidence = std::min(1.0, n / 10) * std::min(1.0, spread / (40 * kDeg)) *
+                   std::min(1.0, 2 * inlierLength / totalLength);
+  if (out.Inliers.size() < 3 || spread < kMinPairAngle) out.Confidence = 0;
+  return out;
+}
+
+// The strongest frontal line on one side of the vanishing point: a histogram of the segments'
+// positions (across the line) weighted by their lengths. lo..hi is the searched range of
+// positions; returns the position and the segments at it.
+struct Edge {
+  double Position = 0;
+  std::vector<const Segment*> Lines;
+};
+
+std::optional<Edge> StrongestEdge(const std::vector<const Segment*>& frontal, bool horizontal,
+                                  double lo, double hi, double minLength) {
+  if (!(hi - lo > 2)) return std::nullopt;
+  const int bins = std::max(4, int((hi - lo) / 4));
+  const double width = (hi - lo) / bins;
+  std::vector<double> score(bins, 0);
+  auto position = [&](const Segment* s) {
+    return horizontal ? 0.5 * (s->a.y + s->b.y) : 0.5 * (s->a.x + s->b.x);
+  };
+  for (const Segment* s : frontal) {
+    const double p = position(s);
+    if (p < lo || p >= hi) continue;
+    score[std::min(bins - 1, int((p - lo) / width))] += s->length;
+  }
+  // Two neighbouring bins make one line that falls on their border.
+  int bestBin = -1;
+  double best = minLength;
+  for (int i = 0; i < bins; ++i) {
+    const double v = score[i] + (i + 1 < bins ? score[i + 1] : 0);
+    if (v > best) {
+      best = v;
+      bestBin = i;
+    }
+  }
+  if (bestBin < 0) return std::nullopt;
+  Edge e;
+  double sum = 0, weight = 0;
+  for (const Segment* s : frontal) {
+    const double p = position(s);
+    if (p < lo + bestBin * width || p >= lo + (bestBin + 2) * width) continue;
+    e.Lines.push_back(s);
+    sum += p * s->length;
+    weight += s->length;
+  }
+  e.Position = sum / weight;
+  return e;
+}
+
+LineD ToPictureLine(const Segment& s, int h) {
+  return {{s.a.x, h - 1 - s.a.y}, {s.b.x, h - 1 - s.b.y}};
+}
+
+}  // namespace
+
+MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& options) {
+  const int w = picture.Width(), h = picture.Height();
+  MeshSuggestion out;
+  out.FieldOfView = options.FieldOfView > 0 && options.FieldOfView < 180 ? options.FieldOfView : 60;
+  TProject defaults;
+  defaults.PicWidth = std::max(0, w);
+  defaults.PicHeight = std::max(0, h);
+  ResetMeshDefaults(defaults);
+  out.VanishX = defaults.VanishX;
+  out.VanishY = defaults.VanishY;
+  out.InnerLeft = defaults.InnerLeft;
+  out.InnerBottom = defaults.InnerBottom;
+  out.InnerRight = defaults.InnerRight;
+  out.InnerTop = defaults.InnerTop;
+  out.FocalLength = w > 0 ? FocalLengthForFieldOfView(out.FieldOfView, w) : defaults.FocalLength;
+  if (w < 8 || h < 8) return out;
+
+  const std::vector<Segment> segments = FindSegments(picture, std::max(64, options.WorkSize));
+  std::vector<Segment> receding;
+  std::vector<const Segment*> horizontal, vertical;
+  for (const Segment& s : segments) {
+    const double toHorizontal = AngleDiff(s.angle, 0);
+    const double toVertical = AngleDiff(s.angle, std::numbers::pi / 2);
+    if (toHorizontal < kFrontalTolerance)
+      horizontal.push_back(&s);
+    else if (toVertical < kFrontalTolerance)
+      vertical.push_back(&s);
+    else if (toHorizontal > kRecedingMargin && toVertical > kRecedingMargin)
+      receding.push_back(s);
+  }
+  const std::optional<VanishingPoint> vp = FindVanishingPoint(receding, w, h);
+  if (!vp || vp->Confidence <= 0) return out;
+
+  const double vx = std::clamp(vp->Point.x, 0.0, w - 1.0);
+  const double vy = std::clamp(vp->Point.y, 0.0, h - 1.0);
+  out.Confidence = vp->Confidence;
+  for (const Segment* s : vp->Inliers) out.Lines.push_back(ToPictureLine(*s, h));
+
+  // The rear wall: the strongest frontal lines near the point on each side (within 45 % of the
+  // picture), else a third of the picture around the point. Rows from the top here.
+  const double minLength = 0.05 * std::min(w, h);
+  auto near = [&](const std::vector<const Segment*>& lines, bool horiz) {
+    // Only frontal lines that reach across the point's column (or row) can bound the wall.
+    std::vector<const Segment*> kept;
+    for (const Segment* s : lines) {
+      const double a = horiz ? std::min(s->a.x, s->b.x) : std::min(s->a.y, s->b.y);
+      const double b = horiz ? std::max(s->a.x, s->b.x) : std::max(s->a.y, s->b.y);
+      const double c = horiz ? vx : vy, reach = horiz ? 0.45 * w : 0.45 * h;
+      if (b >= c - reach && a <= c + reach) kept.push_back(s);
+    }
+    return kept;
+  };
+  const std::vector<const Segment*> hs = near(horizontal, true), vs = near(vertical, false);
+  // The receding lines end where the rear wall begins: the ends nearest the point, on each side
+  // (floor, ceiling, left and right wall, told apart by the picture's diagonals through the
+  // point), say roughly where each edge of the wall is; the strongest frontal line between
+  // there and a little nearer to the point makes it exact. The 20 % of the ends nearest the
+  // point decide, so that a few lines crossing the wall do not.
+  std::vector<double> ends[4];  // distance from the point: top, bottom, left, right
+  for (const Segment* s : vp->Inliers) {
+    const cv::Point2d v(vx, vy);
+    const cv::Point2d e = cv::norm(s->a - v) < cv::norm(s->b - v) ? s->a : s->b;
+    const double dx = e.x - vx, dy = e.y - vy;
+    if (std::abs(dx) * h > std::abs(dy) * w)
+      ends[dx < 0 ? 2 : 3].push_back(std::abs(dx));
+    else
+      ends[dy < 0 ? 0 : 1].push_back(std::abs(dy));
+  }
+  std::vector<const Segment*> used;
+  // One edge: side 0 top, 1 bottom, 2 left, 3 right; returns its signed offset from the point.
+  auto edge = [&](int side) {
+    const bool horiz = side < 2;
+    const double dim = horiz ? h : w, sign = side % 2 == 0 ? -1 : 1;
+    const double centre = horiz ? vy : vx;
+    const double limit = sign < 0 ? centre : (horiz ? h - 1 : w - 1) - centre;
+    double lo = 0.02 * dim, hi = std::min(limit, 0.45 * dim);
+    std::optional<double> rough;
+    if (std::vector<double>& d = ends[side]; d.size() >= 2) {
+      const size_t k = d.size() / 5;
+      std::nth_element(d.begin(), d.begin() + long(k), d.end());
+      rough = std::min(d[k], limit);
+      lo = std::max(lo, *rough - 0.15 * dim);
+      hi = std::min(hi, *rough + 0.04 * dim);
+    }
+    const double a = sign < 0 ? centre - hi : centre + lo, b = sign < 0 ? centre - lo : centre + hi;
+    if (const std::optional<Edge> e = StrongestEdge(horiz ? hs : vs, horiz, a, b, minLength)) {
+      used.insert(used.end(), e->Lines.begin(), e->Lines.end());
+      return e->Position - centre;
+    }
+    if (rough) return sign * *rough;
+    return sign * std::min(limit, dim / 6);  // a third of the picture around the point
+  };
+  const double topRow = vy + edge(0), bottomRow = vy + edge(1);
+  const double leftCol = vx + edge(2), rightCol = vx + edge(3);
+  for (const Segment* s : used) out.Lines.push_back(ToPictureLine(*s, h));
+
+  out.VanishX = vx;
+  out.VanishY = h - 1 - vy;
+  out.InnerLeft = std::min(leftCol, vx - 1);
+  out.InnerRight = std::max(rightCol, vx + 1);
+  out.InnerTop = h - 1 - std::min(topRow, vy - 1);
+  out.InnerBottom = h - 1 - std::max(bottomRow, vy + 1);
+  return out;
+}
+
+}  // namespace glkov::vision

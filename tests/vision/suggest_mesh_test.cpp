@@ -1,0 +1,140 @@
+#include "core/vision/suggest_mesh.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "core/image/picture_file.h"
+#include "core/model/project.h"
+#include "support/test_support.h"
+#include "tools/synthetic_room.h"
+
+namespace glkov::testing {
+namespace {
+
+using vision::MeshSuggestion;
+using vision::SuggestMesh;
+
+// The picture reduced to at most maxWidth columns (tests stay quick under the sanitizers).
+TFastBMP Reduced(const TFastBMP& picture, int maxWidth) {
+  if (picture.Width() <= maxWidth) return picture;
+  TFastBMP out;
+  const int h =
+      static_cast<int>(std::lround(double(picture.Height()) * maxWidth / picture.Width()));
+  picture.StretchInto(out, maxWidth, h);
+  return out;
+}
+
+void ExpectInnerRectangleAroundPoint(const MeshSuggestion& s, int w, int h) {
+  EXPECT_LT(s.InnerLeft, s.VanishX);
+  EXPECT_GT(s.InnerRight, s.VanishX);
+  EXPECT_LT(s.InnerBottom, s.VanishY);
+  EXPECT_GT(s.InnerTop, s.VanishY);
+  EXPECT_GE(s.InnerLeft, 0);
+  EXPECT_LE(s.InnerRight, w - 1);
+  EXPECT_GE(s.InnerBottom, 0);
+  EXPECT_LE(s.InnerTop, h - 1);
+}
+
+// Rooms of different shapes: the ray-cast vanishing point is exact.
+struct RoomCase {
+  int Width, Height;
+  double VanishX, VanishY, InnerLeft, InnerRight, InnerBottom, InnerTop;
+};
+
+class SuggestMeshRoom : public ::testing::TestWithParam<RoomCase> {};
+
+TEST_P(SuggestMeshRoom, FindsTheVanishingPointAndTheRearWall) {
+  const RoomCase& c = GetParam();
+  synthetic::SyntheticRoomOptions o;
+  o.Width = c.Width;
+  o.Height = c.Height;
+  o.VanishX = c.VanishX;
+  o.VanishY = c.VanishY;
+  o.InnerLeft = c.InnerLeft;
+  o.InnerRight = c.InnerRight;
+  o.InnerBottom = c.InnerBottom;
+  o.InnerTop = c.InnerTop;
+  o.FocalLength = FocalLengthForFieldOfView(60, c.Width);
+  o.Objects.clear();
+  const synthetic::SyntheticRoom room = synthetic::MakeSyntheticRoom(o);
+  const MeshSuggestion s = SuggestMesh(room.Background);
+  const double tolerance = 0.03 * c.Width;
+  EXPECT_NEAR(s.VanishX, c.VanishX, tolerance);
+  EXPECT_NEAR(s.VanishY, c.VanishY, tolerance);
+  EXPECT_GT(s.Confidence, 0.5);
+  EXPECT_FALSE(s.Lines.empty());
+  ExpectInnerRectangleAroundPoint(s, c.Width, c.Height);
+  EXPECT_NEAR(s.FieldOfView, 60, 1e-9);
+  EXPECT_NEAR(s.FocalLength, o.FocalLength, 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rooms, SuggestMeshRoom,
+                         ::testing::Values(RoomCase{320, 240, 160, 100, 100, 220, 65, 165},
+                                           RoomCase{320, 240, 120, 140, 70, 190, 90, 190},
+                                           RoomCase{240, 320, 130, 120, 80, 170, 70, 200}));
+
+// The photographs' vanishing points, marked by hand on 2x and 4x enlargements with a grid of 5 or
+// 10 pixels drawn over them: walkway.jpg, both borders of the walkway read at two rows each and
+// intersected, five readings averaged (they spread over x 87..109, rows 227..239 from the top);
+// corn_maze.jpg, the far end of the corridor where its floor edges and stalk rows converge. In
+// picture coordinates (y up) of the full-size photograph.
+struct PhotoCase {
+  const char* File;
+  double VanishX, VanishY;
+};
+
+class SuggestMeshPhoto : public ::testing::TestWithParam<PhotoCase> {};
+
+// Not met yet: on the walkway the point found lies 13 rows below the mark (the walkway's left
+// border makes no segment), and the corn maze has no straight receding edges at all.
+TEST_P(SuggestMeshPhoto, DISABLED_VanishingPointWithinThreePercentOfTheWidth) {
+  const PhotoCase& c = GetParam();
+  const std::filesystem::path file = SourceDir() / "examples/photos" / c.File;
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << file << " is not here";
+  TFastBMP full;
+  LoadPictureFile(file.string(), full);
+  const TFastBMP small = Reduced(full, 320);
+  const double f = double(small.Width()) / full.Width();
+  const MeshSuggestion s = SuggestMesh(small);
+  EXPECT_GT(s.Confidence, 0);
+  // Back to the full photograph's pixels (the same mapping as the reduction: pixel centres).
+  const double vx = (s.VanishX + 0.5) / f - 0.5;
+  const double vy = (s.VanishY + 0.5) / f - 0.5;
+  EXPECT_NEAR(vx, c.VanishX, 0.03 * full.Width());
+  EXPECT_NEAR(vy, c.VanishY, 0.03 * full.Width());
+  ExpectInnerRectangleAroundPoint(s, small.Width(), small.Height());
+}
+
+INSTANTIATE_TEST_SUITE_P(Photos, SuggestMeshPhoto,
+                         ::testing::Values(PhotoCase{"walkway.jpg", 98, 66},
+                                           PhotoCase{"corn_maze.jpg", 510, 269}));
+
+// Pictures without receding lines: the default mesh, confidence 0, no error.
+TEST(SuggestMesh, NoLinesGivesTheDefaultMesh) {
+  for (const TFastBMP& picture :
+       {FilledPicture(300, 200, 90, 120, 150), TFastBMP(300, 3), TFastBMP()}) {
+    const MeshSuggestion s = SuggestMesh(picture);
+    TProject defaults;
+    defaults.PicWidth = picture.Width();
+    defaults.PicHeight = picture.Height();
+    ResetMeshDefaults(defaults);
+    EXPECT_EQ(s.Confidence, 0);
+    EXPECT_TRUE(s.Lines.empty());
+    EXPECT_EQ(s.VanishX, defaults.VanishX);
+    EXPECT_EQ(s.VanishY, defaults.VanishY);
+    EXPECT_EQ(s.InnerLeft, defaults.InnerLeft);
+    EXPECT_EQ(s.InnerTop, defaults.InnerTop);
+  }
+  // Only frontal lines (a grid of stripes) have no vanishing point either.
+  TFastBMP grid = FilledPicture(200, 150, 255, 255, 255);
+  for (int y = 0; y < 150; ++y)
+    for (int x = 0; x < 200; ++x)
+      if (x % 25 < 3 || y % 25 < 3) std::fill_n(grid.Pixel(x, y), 3, 0);
+  EXPECT_EQ(SuggestMesh(grid).Confidence, 0);
+}
+
+}  // namespace
+}  // namespace glkov::testing
