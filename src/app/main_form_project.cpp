@@ -37,6 +37,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/mask_editor.h"
 #include "app/picture_view.h"
 #include "app/settings.h"
 #include "app/tool_forms.h"
@@ -77,6 +78,10 @@ bool TMainForm::CloseProject() {
   for (TFileNameEdit* e : fileEdit_) e->clear();
   meshPanel_->hide();
   objImage_->hide();
+  if (auto* maskEditor = findChild<TMaskEditor*>("MaskEditor")) {
+    maskEditor->hide();
+    maskEditor->Reload();
+  }
   project_.PerspectiveDone = false;
   SyncDoneControls();
   for (TPictureView* v : pictureView_) {

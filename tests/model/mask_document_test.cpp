@@ -30,7 +30,7 @@ class MaskDocument : public ::testing::Test {
     o.InnerBottom = 65, o.InnerTop = 165, o.FocalLength = 277;
     o.Objects = {{synthetic::ObjectShape::kRoundedBox, 160, 45, 60, 40}};
     room_ = synthetic::MakeSyntheticRoom(o);
-    kov_ = synthetic::WriteRoomProject(room_, dir_, "room").string();
+    kov_ = synthetic::WriteRoomProject(room_, dir_.path(), "room").string();
     LoadProject(project_, timeline_, kov_);
   }
 
