@@ -55,18 +55,31 @@ void SeedFromRingColours(const cv::Mat& image, const cv::Rect& inside, cv::Mat& 
       }
     }
   }
-  if (ringCount == 0 || boxCount == 0) {
-    labels(inside).setTo(cv::GC_PR_FGD);
-    return;
-  }
-  for (int y = inside.y; y < inside.y + inside.height; ++y) {
-    const cv::Vec3b* row = image.ptr<cv::Vec3b>(y);
-    uint8_t* label = labels.ptr<uint8_t>(y);
-    for (int x = inside.x; x < inside.x + inside.width; ++x) {
-      const size_t bin = size_t(ColourBin(row[x]));
-      const bool background = ring[bin] / ringCount > 0.1f * box[bin] / boxCount;
-      label[x] = background ? cv::GC_PR_BGD : cv::GC_PR_FGD;
+  // On photographs, noise and shading spread an object's colours into its surroundings: the test
+  // grows more lenient until a fair part of the box is left as object, and gives way to GrabCut's
+  // own guess when none is.
+  labels(inside).setTo(cv::GC_PR_FGD);
+  if (ringCount == 0 || boxCount == 0) return;
+  for (const float ratio : {0.1f, 1.0f}) {
+    int object = 0;
+    for (int y = inside.y; y < inside.y + inside.height; ++y) {
+      const cv::Vec3b* row = image.ptr<cv::Vec3b>(y);
+      for (int x = inside.x; x < inside.x + inside.width; ++x) {
+        const size_t bin = size_t(ColourBin(row[x]));
+        object += ring[bin] / ringCount <= ratio * box[bin] / boxCount;
+      }
     }
+    if (object * 5 < boxCount) continue;
+    for (int y = inside.y; y < inside.y + inside.height; ++y) {
+      const cv::Vec3b* row = image.ptr<cv::Vec3b>(y);
+      uint8_t* label = labels.ptr<uint8_t>(y);
+      for (int x = inside.x; x < inside.x + inside.width; ++x) {
+        const size_t bin = size_t(ColourBin(row[x]));
+        const bool background = ring[bin] / ringCount > ratio * box[bin] / boxCount;
+        label[x] = background ? cv::GC_PR_BGD : cv::GC_PR_FGD;
+      }
+    }
+    return;
   }
 }
 
@@ -245,8 +258,17 @@ ObjectSelection::ObjectSelection(const TFastBMP& picture, MaskRect box,
   const cv::Rect inside(box.Left - s.area.Left, box.Top - s.area.Top, box.Width(), box.Height());
   // The box's own frame lies outside the object.
   const cv::Rect core(inside.x + 1, inside.y + 1, inside.width - 2, inside.height - 2);
-  SeedFromRingColours(AsMat(picture)(ToCv(s.area)), core, s.labels);
+  const cv::Mat image = AsMat(picture)(ToCv(s.area));
+  SeedFromRingColours(image, core, s.labels);
   s.Run(cv::GC_INIT_WITH_MASK, iterations, cv::Rect());
+  if (cv::countNonZero(s.object) * 50 < core.area()) {
+    // The seed led GrabCut astray (almost nothing left): start again from its own guess.
+    s.labels.setTo(cv::GC_BGD);
+    s.labels(core).setTo(cv::GC_PR_FGD);
+    s.bgdModel.release();
+    s.fgdModel.release();
+    s.Run(cv::GC_INIT_WITH_MASK, iterations, cv::Rect());
+  }
 }
 
 ObjectSelection::~ObjectSelection() = default;
@@ -332,7 +354,7 @@ void DrawMaskOverlay(const TFastBMP& picture, const TFastBMP& mask, MaskRect rec
   rect = ClipTo(rect, std::min(picture.Width(), mask.Width()),
                 std::min(picture.Height(), mask.Height()));
   // The layer's colour (blue, green, red) and its opacity at full mask weight, in 256ths.
-  constexpr int kLayer[3] = {40, 40, 255};
+  constexpr int kLayer[3] = {255, 40, 170};  // violet, apart from most objects' colours
   constexpr int kOpacity = 128;
   for (int y = rect.Top; y <= rect.Bottom; ++y) {
     const uint8_t* p = picture.Pixel(rect.Left, y);
