@@ -358,6 +358,20 @@ void TMainForm::CreateActions() {
     a->setCheckable(true);
     a->setChecked(true);
   }
+  ZoomInAction = make("ZoomIn1", "Zoom &In", "Zoom In|Show the picture larger");
+  ZoomInAction->setShortcuts({QKeySequence("+"), QKeySequence("="), QKeySequence::ZoomIn});
+  ZoomOutAction = make("ZoomOut1", "Zoom &Out", "Zoom Out|Show the picture smaller");
+  ZoomOutAction->setShortcuts({QKeySequence("-"), QKeySequence::ZoomOut});
+  FitAction = make("Fit1", "&Fit", "Fit|Show the whole picture", QKeySequence("Ctrl+0"));
+  connect(ZoomInAction, &QAction::triggered, this, [this] {
+    if (TPictureView* v = CurrentPictureView()) v->ZoomIn();
+  });
+  connect(ZoomOutAction, &QAction::triggered, this, [this] {
+    if (TPictureView* v = CurrentPictureView()) v->ZoomOut();
+  });
+  connect(FitAction, &QAction::triggered, this, [this] {
+    if (TPictureView* v = CurrentPictureView()) v->Fit();
+  });
   DefinePerspectiveAction = make("DefinePerspective1", "Define &Perspective",
                                  "Perspective|Define the perspective of the picture");
   DefineObjectsAction =
@@ -508,6 +522,10 @@ void TMainForm::CreateMenus() {
   view->addAction(ToolbarsAction);
   view->addAction(StatusbarAction);
   view->addAction(StepbarAction);
+  view->addSeparator();
+  view->addAction(ZoomInAction);
+  view->addAction(ZoomOutAction);
+  view->addAction(FitAction);
 
   QMenu* ops = bar->addMenu("&Operations");
   ops->setObjectName("Operations1");

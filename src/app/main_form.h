@@ -162,6 +162,8 @@ class TMainForm : public QMainWindow {
   void TBSetFOVClick();
   void SetPerspectiveDone(bool done);  // as a user's click on "Done" (undoable)
   void SetMeshBackdrop(int tag);       // 1 original, 2 mask, 3 background
+  // The zoomable picture view of the current page (nullptr on pages without one).
+  TPictureView* CurrentPictureView() const;
   void ApplyMeshState(const TMeshState& state);
   TMeshState CurrentMeshState() const;
   void ApplyProjectSnapshot(const TProject& snapshot);
@@ -389,6 +391,9 @@ class TMainForm : public QMainWindow {
   QAction* ToolbarsAction = nullptr;
   QAction* StatusbarAction = nullptr;
   QAction* StepbarAction = nullptr;
+  QAction* ZoomInAction = nullptr;
+  QAction* ZoomOutAction = nullptr;
+  QAction* FitAction = nullptr;
   QAction* DefinePerspectiveAction = nullptr;
   QAction* DefineObjectsAction = nullptr;
   QAction* SetCameraPathAction = nullptr;

@@ -79,8 +79,8 @@ void TMainForm::PlaceHandles() {
   for (TMeshHandle* handle : handles_) {
     const std::optional<PointD> point = HandlePoint(project_, handle->Tag());
     if (!point) continue;
-    const DisplayPoint d = PictureToDisplay(*point, layout_.FitScale, project_.PicHeight);
-    handle->move(d.X - h, d.Y - h);
+    const QPoint d = meshImage_->PictureToView(*point).toPoint();
+    handle->move(d.x() - h, d.y() - h);
     handle->raise();
   }
 }
@@ -95,6 +95,7 @@ void TMainForm::HandlePressed(TMeshHandle* handle, QPoint pos) {
   handleGrab_ = pos;
   dragStart_ = CurrentMeshState();
   handle->grabMouse();
+  meshImage_->SetMagnifier(QPointF(handle->geometry().center()));
 }
 
 void TMainForm::HandleMoved(TMeshHandle* handle, QPoint pos) {
@@ -102,19 +103,25 @@ void TMainForm::HandleMoved(TMeshHandle* handle, QPoint pos) {
   if (!draggingHandle_) return;
   const int h = handle->width() / 2;
   QPoint centre = handle->pos() + (pos - handleGrab_) + QPoint(h, h);
-  // The handle stays on the picture (the cursor confinement of other desktops).
-  centre.setX(std::clamp(centre.x(), 0, std::max(0, layout_.DisplayWidth - 1)));
-  centre.setY(std::clamp(centre.y(), 0, std::max(0, layout_.DisplayHeight - 1)));
+  // The handle stays on the shown part of the picture (the cursor confinement of other desktops).
+  centre.setX(std::clamp(centre.x(), 0, std::max(0, meshImage_->width() - 1)));
+  centre.setY(std::clamp(centre.y(), 0, std::max(0, meshImage_->height() - 1)));
   handle->move(centre - QPoint(h, h));
-  MoveHandle(project_, handle->Tag(), centre.x(), centre.y(), layout_.FitScale);
+  // The view gives the exact picture point at any zoom; MoveHandle takes it as display pixels.
+  const PointD q = meshImage_->ViewToPicture(QPointF(centre));
+  const double s = layout_.FitScale;
+  MoveHandle(project_, handle->Tag(), q.x * s, DisplayExtent(project_.PicHeight, s) - 1 - q.y * s,
+             s);
   PlaceHandles();
   DrawMesh();
+  meshImage_->SetMagnifier(QPointF(centre));
 }
 
 void TMainForm::HandleReleased(TMeshHandle* handle) {
   if (!draggingHandle_) return;
   draggingHandle_ = false;
   handle->releaseMouse();
+  meshImage_->SetMagnifier(std::nullopt);
   StoreWorkingRegion(project_);
   if (!(CurrentMeshState() == dragStart_)) PushMeshEdit("Move Control Point", dragStart_);
 }
@@ -205,6 +212,15 @@ void TMainForm::TBSetFOVClick() {
     DrawMesh();
     if (!(before == CurrentMeshState())) PushMeshEdit("Field of View", before);
   });
+}
+
+TPictureView* TMainForm::CurrentPictureView() const {
+  const int page = CurrentPage();
+  TPictureView* view = page >= 0 && page <= 2 ? pictureView_[page]
+                       : page == 3            ? meshImage_
+                       : page == 4            ? objImage_
+                                              : nullptr;
+  return view && view->isVisible() ? view : nullptr;
 }
 
 void TMainForm::SetMeshBackdrop(int tag) {

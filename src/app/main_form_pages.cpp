@@ -158,6 +158,7 @@ QWidget* TMainForm::CreateMeshPage() {
     if (CurrentMeshState().FocalLength != dragStart_.FocalLength)
       PushMeshEdit("Change Focal Length", dragStart_);
   });
+  connect(meshImage_, &TMeshImage::ViewChanged, this, [this] { PlaceHandles(); });
   connect(meshImage_, &TMeshImage::DoubleClicked, this,
           [this] { SetPerspectiveDone(!project_.PerspectiveDone); });
 
@@ -368,6 +369,11 @@ void TMainForm::LayoutViews(int w, int h) {
   meshPanel_->setGeometry(r);
   meshImage_->setGeometry(0, 0, r.width(), r.height());
   objImage_->setGeometry(r);
+  for (TPictureView* v : {pictureView_[0], pictureView_[1], pictureView_[2],
+                          static_cast<TPictureView*>(meshImage_), static_cast<TPictureView*>(objImage_)}) {
+    v->SetFitScale(layout_.FitScale);
+    v->Fit();
+  }
   glPanel_->setGeometry(r);
   PlaceGLView();
   PlaceHandles();
