@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "app/applied_command.h"
+#include "app/picture_view.h"
 #include "core/error.h"
 #include "core/model/mask_document.h"
 #include "core/model/project.h"
@@ -100,44 +101,29 @@ class TMaskWholeCommand : public TAppliedCommand {
 
 }  // namespace
 
-// The picture area of the editor: shows the editor's view fitted to its size, zoomed with the
-// wheel about the cursor and panned with the middle button, and turns mouse gestures into the
-// editor's tools.
-class TMaskCanvas : public QWidget {
+// The picture area of the editor: a picture view (its zoom, pan and view<->picture mapping)
+// that paints the editor's view of the mask, redrawn piecewise as the tools change it, and turns
+// mouse gestures into the editor's tools.
+class TMaskCanvas : public TPictureView {
  public:
-  explicit TMaskCanvas(TMaskEditor* editor) : QWidget(editor), editor_(editor) {
-    setObjectName("MaskCanvas");
-    setMouseTracking(true);
+  TMaskCanvas(TMaskEditor* editor, QWidget* parent)
+      : TPictureView("MaskCanvas", parent), editor_(editor) {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
   }
 
-  // Picture pixels per display pixel and the display position of the picture's corner.
-  double Scale() const {
-    const TFastBMP& v = editor_->view_;
-    if (v.Empty()) return 1;
-    return std::min(width() / double(v.Width()), height() / double(v.Height())) * zoom_;
-  }
-  QPointF Origin() const {
-    const TFastBMP& v = editor_->view_;
-    const double s = Scale();
-    return QPointF((width() - v.Width() * s) / 2, (height() - v.Height() * s) / 2) + pan_;
-  }
   MaskPoint ToPicture(QPointF p) const {
-    const QPointF q = (p - Origin()) / Scale();
+    const QPointF q = ViewToImage(p);
     return {int(std::floor(q.x())), int(std::floor(q.y()))};
   }
-  QPointF ToView(MaskPoint p) const { return Origin() + QPointF(p.X + 0.5, p.Y + 0.5) * Scale(); }
+  QPointF ToView(MaskPoint p) const { return ImageToView(QPointF(p.X + 0.5, p.Y + 0.5)); }
   QRect ViewRect(const MaskRect& r) const {
-    const QPointF a = Origin() + QPointF(r.Left, r.Top) * Scale();
-    const QPointF b = Origin() + QPointF(r.Right + 1, r.Bottom + 1) * Scale();
+    const QPointF a = ImageToView(QPointF(r.Left, r.Top));
+    const QPointF b = ImageToView(QPointF(r.Right + 1, r.Bottom + 1));
     return QRectF(a, b).toAlignedRect().adjusted(-2, -2, 2, 2);
   }
-  void ResetZoom() {
-    zoom_ = 1;
-    pan_ = {};
-    update();
-  }
+  // Display pixels per picture pixel, zoom included.
+  double Scale() const { return FitScale() * Zoom(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override {
@@ -145,11 +131,13 @@ class TMaskCanvas : public QWidget {
     painter.fillRect(event->rect(), QColor(64, 64, 64));
     const TFastBMP& v = editor_->view_;
     if (v.Empty()) return;
-    // The view's own pixels, no copy: Qt reads the 24-bit rows in place.
+    // The view's own pixels, no copy: Qt reads the 24-bit rows in place; nearest pixels, so that
+    // a zoomed mask shows its pixels as they are.
     const QImage image(v.Bits(), v.Width(), v.Height(), qsizetype(v.RowStride()),
                        QImage::Format_BGR888);
     const double s = Scale();
-    painter.drawImage(QRectF(Origin(), QSizeF(v.Width() * s, v.Height() * s)), image);
+    painter.drawImage(QRectF(ImageToView(QPointF(0, 0)), QSizeF(v.Width() * s, v.Height() * s)),
+                      image);
     painter.setRenderHint(QPainter::Antialiasing);
     const auto& path = editor_->lassoPath_;
     if (!path.empty()) {
@@ -182,12 +170,8 @@ class TMaskCanvas : public QWidget {
 
   void mousePressEvent(QMouseEvent* e) override {
     mouse_ = e->position();
+    if (PanPress(e)) return;
     const MaskPoint p = ToPicture(mouse_);
-    if (e->button() == Qt::MiddleButton) {
-      panning_ = true;
-      panStart_ = mouse_ - pan_;
-      return;
-    }
     press_ = p;
     last_ = p;
     switch (editor_->CurrentTool()) {
@@ -218,11 +202,7 @@ class TMaskCanvas : public QWidget {
   void mouseMoveEvent(QMouseEvent* e) override {
     const QPointF old = mouse_;
     mouse_ = e->position();
-    if (panning_) {
-      pan_ = mouse_ - panStart_;
-      update();
-      return;
-    }
+    if (PanMove(e)) return;
     const MaskPoint p = ToPicture(mouse_);
     if (stroking_ && !(p == last_)) {
       editor_->StrokeSegment(last_, p, erase_);
@@ -242,10 +222,7 @@ class TMaskCanvas : public QWidget {
 
   void mouseReleaseEvent(QMouseEvent* e) override {
     mouse_ = e->position();
-    if (panning_) {
-      panning_ = false;
-      return;
-    }
+    if (PanRelease(e)) return;
     const MaskPoint p = ToPicture(mouse_);
     if (stroking_) {
       stroking_ = false;
@@ -270,18 +247,6 @@ class TMaskCanvas : public QWidget {
     }
   }
 
-  void wheelEvent(QWheelEvent* e) override {
-    const double factor = std::pow(1.0015, e->angleDelta().y());
-    const double zoom = std::clamp(zoom_ * factor, 1.0, 64.0);
-    // Keep the picture point under the cursor where it is.
-    const QPointF at = e->position();
-    const QPointF picture = (at - Origin()) / Scale();
-    zoom_ = zoom;
-    pan_ += at - (Origin() + picture * Scale());
-    if (zoom_ == 1.0) pan_ = {};
-    update();
-  }
-
   void leaveEvent(QEvent*) override { update(); }
 
   void keyPressEvent(QKeyEvent* e) override {
@@ -291,14 +256,13 @@ class TMaskCanvas : public QWidget {
       update();
       return;
     }
-    QWidget::keyPressEvent(e);
+    TPictureView::keyPressEvent(e);  // Space pans; other keys go on to the editor
   }
 
  private:
   TMaskEditor* editor_;
-  double zoom_ = 1;
-  QPointF pan_, panStart_, mouse_;
-  bool panning_ = false, stroking_ = false, erase_ = false, boxing_ = false;
+  QPointF mouse_;
+  bool stroking_ = false, erase_ = false, boxing_ = false;
   bool refineObject_ = true;
   MaskPoint press_, last_;
   std::vector<MaskPoint> refine_;
@@ -314,8 +278,15 @@ TMaskEditor::TMaskEditor(TProject& project, QUndoStack* undo, QWidget* parent)
   bar_->setObjectName("MaskToolBar");
   bar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
   layout->addWidget(bar_);
-  canvas_ = new TMaskCanvas(this);
-  layout->addWidget(canvas_, 1);
+  host_ = new QWidget(this);
+  host_->setObjectName("MaskCanvasArea");
+  host_->setAutoFillBackground(true);
+  QPalette dark = host_->palette();
+  dark.setColor(QPalette::Window, QColor(64, 64, 64));
+  host_->setPalette(dark);
+  host_->installEventFilter(this);
+  layout->addWidget(host_, 1);
+  canvas_ = new TMaskCanvas(this, host_);
 
   tools_ = new QActionGroup(this);
   auto tool = [this](const char* name, const QString& text, const QString& tip, Tool t,
@@ -410,8 +381,25 @@ void TMaskEditor::keyPressEvent(QKeyEvent* event) {
 bool TMaskEditor::eventFilter(QObject* watched, QEvent* event) {
   if (watched == parentWidget() && event->type() == QEvent::Resize) {
     setGeometry(parentWidget()->rect());
+  } else if (watched == host_ && event->type() == QEvent::Resize) {
+    PlaceCanvas();
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void TMaskEditor::PlaceCanvas() {
+  // The canvas has the picture's shape, as large as fits, centred: the picture view's mapping
+  // then fits the picture to it.
+  const QSize area = host_->size();
+  const TFastBMP& v = view_;
+  if (v.Empty() || area.isEmpty()) {
+    canvas_->setGeometry(QRect(QPoint(), area));
+    return;
+  }
+  const double s = std::min(area.width() / double(v.Width()), area.height() / double(v.Height()));
+  const int w = std::max(1, int(std::lround(v.Width() * s)));
+  const int h = std::max(1, int(std::lround(v.Height() * s)));
+  canvas_->setGeometry((area.width() - w) / 2, (area.height() - h) / 2, w, h);
 }
 
 void TMaskEditor::Reload() {
@@ -432,7 +420,10 @@ void TMaskEditor::Reload() {
       view_ = original;  // no mask of its size yet: the first edit makes one
     }
   }
-  canvas_->ResetZoom();
+  // The picture view keeps the picture for its mapping; the editor paints its own view over it.
+  canvas_->SetPicture(view_.Empty() ? nullptr : &view_);
+  PlaceCanvas();
+  canvas_->Fit();
 }
 
 void TMaskEditor::SetTool(Tool tool) {

@@ -86,12 +86,14 @@ class TMaskEditor : public QWidget {
   void Commit(const QString& text, vision::MaskRect rect);
   void CommitWhole(const QString& text, TFastBMP before, std::string beforeName);
   void Redraw(vision::MaskRect rect);
+  void PlaceCanvas();
   void Notify();
   void Fail(const QString& message);
 
   TProject& project_;
   QUndoStack* undo_;
   QToolBar* bar_ = nullptr;
+  QWidget* host_ = nullptr;  // the space below the tool bar; the canvas sits centred in it
   QActionGroup* tools_ = nullptr;
   QSlider* size_ = nullptr;
   QSpinBox* featherWidth_ = nullptr;

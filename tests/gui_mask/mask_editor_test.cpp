@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "app/output_avi_form.h"
+#include "app/picture_view.h"
 #include "core/model/project.h"
 #include "core/vision/mask_tools.h"
 #include "gui/gui_fixture.h"
@@ -78,12 +79,11 @@ class MaskEditorTest : public GuiTest {
     return boxes;
   }
 
-  // A mouse gesture on the canvas at picture points (the canvas fits the picture, centred).
+  // A mouse gesture on the canvas at picture points, through the view's own mapping.
   static void Gesture(QWidget* canvas, const std::vector<MaskPoint>& points, Qt::MouseButton b,
-                      Qt::KeyboardModifiers mods, int pw, int ph) {
-    const double s = std::min(canvas->width() / double(pw), canvas->height() / double(ph));
-    const QPointF o((canvas->width() - pw * s) / 2, (canvas->height() - ph * s) / 2);
-    auto at = [&](MaskPoint p) { return o + QPointF(p.X + 0.5, p.Y + 0.5) * s; };
+                      Qt::KeyboardModifiers mods) {
+    auto* view = static_cast<app::TPictureView*>(canvas);
+    auto at = [&](MaskPoint p) { return view->ImageToView(QPointF(p.X + 0.5, p.Y + 0.5)); };
     auto send = [&](QEvent::Type type, QPointF pos, Qt::MouseButtons buttons) {
       QMouseEvent e(type, pos, canvas->mapToGlobal(pos), b, buttons, mods);
       QApplication::sendEvent(canvas, &e);
@@ -113,8 +113,7 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   const int steps = form->findChild<QUndoStack*>()->count();
   editor->SetTool(app::TMaskEditor::Tool::SelectObject);
   for (const MaskRect& box : ObjectBoxes()) {
-    Gesture(canvas, {{box.Left, box.Top}, {box.Right, box.Bottom}}, Qt::LeftButton, Qt::NoModifier,
-            320, 240);
+    Gesture(canvas, {{box.Left, box.Top}, {box.Right, box.Bottom}}, Qt::LeftButton, Qt::NoModifier);
   }
   Shot(editor, "mask-select-object");
   EXPECT_GT(IoU(p.IMask, room_.Mask), 0.85);
@@ -128,7 +127,7 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   editor->SetBrushSize(8);
   QTest::keyClick(canvas, Qt::Key_BracketRight);
   EXPECT_EQ(editor->BrushSize(), 10);
-  Gesture(canvas, {{20, 225}, {40, 228}, {60, 225}}, Qt::LeftButton, Qt::NoModifier, 320, 240);
+  Gesture(canvas, {{20, 225}, {40, 228}, {60, 225}}, Qt::LeftButton, Qt::NoModifier);
   EXPECT_GT(vision::CountMaskPixels(p.IMask), selected + 300);
   EXPECT_GT(vision::CountMaskPixels(p.IMask_r), selected + 300);  // the cut-out follows
   undo->undo();
@@ -137,8 +136,24 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   EXPECT_GT(vision::CountMaskPixels(p.IMask), selected + 300);
   editor->SetTool(app::TMaskEditor::Tool::Eraser);
   QTest::keyClick(canvas, Qt::Key_BracketRight);
-  Gesture(canvas, {{20, 225}, {40, 228}, {60, 225}}, Qt::LeftButton, Qt::NoModifier, 320, 240);
+  Gesture(canvas, {{20, 225}, {40, 228}, {60, 225}}, Qt::LeftButton, Qt::NoModifier);
   EXPECT_EQ(vision::CountMaskPixels(p.IMask), selected);
+
+  // Zoomed in (View menu) and panned, a stroke still lands where the picture shows it.
+  auto* view = static_cast<app::TPictureView*>(canvas);
+  form->findChild<QAction*>("ZoomIn1")->trigger();
+  form->findChild<QAction*>("ZoomIn1")->trigger();
+  EXPECT_GT(view->Zoom(), 1.4);
+  view->PanBy(QPointF(-40, -30));
+  editor->SetTool(app::TMaskEditor::Tool::Brush);
+  editor->SetBrushSize(1);
+  const MaskPoint dot{150, 120};  // on the rear wall, in sight after the zoom
+  Gesture(canvas, {dot}, Qt::LeftButton, Qt::NoModifier);
+  EXPECT_EQ(p.IMask.Pixel(dot.X, dot.Y)[2], 255);
+  EXPECT_EQ(vision::CountMaskPixels(p.IMask), selected + 1);
+  undo->undo();
+  form->findChild<QAction*>("Fit1")->trigger();
+  EXPECT_EQ(view->Zoom(), 1.0);
 
   // A lasso in progress and the bare mask, for the screenshots; Esc drops the lasso.
   editor->SetTool(app::TMaskEditor::Tool::Lasso);
