@@ -262,12 +262,14 @@ ObjectSelection::ObjectSelection(const TFastBMP& picture, MaskRect box,
   SeedFromRingColours(image, core, s.labels);
   s.Run(cv::GC_INIT_WITH_MASK, iterations, cv::Rect());
   if (cv::countNonZero(s.object) * 50 < core.area()) {
-    // The seed led GrabCut astray (almost nothing left): start again from its own guess.
-    s.labels.setTo(cv::GC_BGD);
-    s.labels(core).setTo(cv::GC_PR_FGD);
+    // Next to objects like it (a tree in a row of trees) the ring explains the object's colours
+    // too and leaves almost nothing: GrabCut from the box over the whole picture instead, whose
+    // background model is not dominated by them.
+    s.area = MaskRect{0, 0, w - 1, h - 1};
+    s.labels.release();
     s.bgdModel.release();
     s.fgdModel.release();
-    s.Run(cv::GC_INIT_WITH_MASK, iterations, cv::Rect());
+    s.Run(cv::GC_INIT_WITH_RECT, iterations, ToCv(box));
   }
 }
 
