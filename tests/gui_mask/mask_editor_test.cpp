@@ -151,6 +151,7 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   Gesture(canvas, {dot}, Qt::LeftButton, Qt::NoModifier);
   EXPECT_EQ(p.IMask.Pixel(dot.X, dot.Y)[2], 255);
   EXPECT_EQ(vision::CountMaskPixels(p.IMask), selected + 1);
+  Shot(editor, "mask-zoomed");
   undo->undo();
   form->findChild<QAction*>("Fit1")->trigger();
   EXPECT_EQ(view->Zoom(), 1.0);
