@@ -169,6 +169,8 @@ bool TMainForm::SaveProject() {
   });
   if (ok) project_.Modified = false;
   if (ok) DropRecovery();
+  // A mask made in the program has just been given its file.
+  if (ok) fileEdit_[1]->setText(QString::fromStdString(project_.MaskFilename));
   return ok;
 }
 
@@ -189,6 +191,7 @@ bool TMainForm::SaveProjectAs() {
   project_.ProjectDir = QFileInfo(file).absolutePath().toStdString() + "/";
   project_.Modified = false;
   DropRecovery();
+  fileEdit_[1]->setText(QString::fromStdString(project_.MaskFilename));
   SetTitle(QFileInfo(file).absoluteFilePath());
   return true;
 }

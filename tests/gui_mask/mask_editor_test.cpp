@@ -4,6 +4,7 @@
 #include "app/mask_editor.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
@@ -177,6 +178,7 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   form->SaveAction->trigger();
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   EXPECT_EQ(p.MaskFilename, (dir_ / "room_mask.png").string());
+  EXPECT_EQ(Find<QLineEdit>(form.get(), "MaskFilenameEdit")->text().toStdString(), p.MaskFilename);
   TFastBMP saved;
   LoadPictureFile((dir_ / "room_mask.png").string(), saved);
   EXPECT_EQ(saved.PackedPixels(), p.IMask.PackedPixels());
