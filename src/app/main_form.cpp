@@ -757,7 +757,9 @@ void TMainForm::RefreshTitle() {
 }
 
 void TMainForm::UpdateMenus() {
-  const bool ready = !project_.PictureFilename.empty() && !project_.MaskFilename.empty() &&
+  // A mask made in the program has no file until the project is saved.
+  const bool ready = !project_.PictureFilename.empty() &&
+                     (!project_.MaskFilename.empty() || !project_.IMask.Empty()) &&
                      !project_.BackgroundFilename.empty();
   const bool files = ready || newProjectStarted_;
   SaveAction->setEnabled(files);

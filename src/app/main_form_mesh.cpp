@@ -274,6 +274,10 @@ void TMainForm::TBSetFOVClick() {
 
 TPictureView* TMainForm::CurrentPictureView() const {
   const int page = CurrentPage();
+  if (page == 1) {  // the mask page shows the mask's editor once there is an original
+    auto* canvas = findChild<TPictureView*>("MaskCanvas");
+    if (canvas && canvas->isVisible()) return canvas;
+  }
   TPictureView* view = page >= 0 && page <= 2 ? pictureView_[page]
                        : page == 3            ? meshImage_
                        : page == 4            ? objImage_

@@ -38,6 +38,7 @@
 #include <cmath>
 
 #include "app/extract_object_form.h"
+#include "app/mask_editor.h"
 #include "app/picture_view.h"
 #include "app/settings.h"
 #include "app/tool_forms.h"
@@ -104,6 +105,15 @@ QWidget* TMainForm::CreatePicturePage(int tag, const QString& caption) {
   if (tag == 0)
     connect(pictureView_[0], &TPictureView::MouseMoved, this,
             [this](QPoint p) { InnerRectMouseMove(pictureView_[0], p); });
+  if (tag == 1) {
+    // Once there is an original, the mask page is the mask's editor.
+    auto* editor = new TMaskEditor(project_, undo_, area);
+    editor->hide();
+    connect(editor, &TMaskEditor::MaskEdited, this, [this] {
+      SceneGone();
+      AfterProjectChanged();
+    });
+  }
   area->installEventFilter(this);
   return page;
 }
@@ -468,6 +478,14 @@ void TMainForm::AfterProjectChanged() {
     emptyPanel_[i]->setVisible(!has);
   }
   const bool original = p.OriginalLoaded && !p.IOriginal_r.Empty();
+  if (auto* maskEditor = findChild<TMaskEditor*>("MaskEditor")) {
+    maskEditor->setVisible(original);
+    if (original) {
+      pictureView_[1]->hide();
+      emptyPanel_[1]->hide();
+    }
+    maskEditor->Reload();
+  }
   SetStepItemEnabled("Subs-Scenes", original);
   SetStepItemEnabled("Sub-Scenes Perspective", original);
   SetStepItemEnabled("Foreground Objects", !p.IMask_r.Empty());

@@ -37,6 +37,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/mask_editor.h"
 #include "app/picture_view.h"
 #include "app/settings.h"
 #include "app/tool_forms.h"
@@ -85,6 +86,10 @@ bool TMainForm::CloseProject() {
   for (TFileNameEdit* e : fileEdit_) e->clear();
   meshPanel_->hide();
   objImage_->hide();
+  if (auto* maskEditor = findChild<TMaskEditor*>("MaskEditor")) {
+    maskEditor->hide();
+    maskEditor->Reload();
+  }
   project_.PerspectiveDone = false;
   SyncDoneControls();
   for (TPictureView* v : pictureView_) {
@@ -180,6 +185,8 @@ bool TMainForm::SaveProject() {
   });
   if (ok) project_.Modified = false;
   if (ok) DropRecovery();
+  // A mask made in the program has just been given its file.
+  if (ok) fileEdit_[1]->setText(QString::fromStdString(project_.MaskFilename));
   RefreshTitle();
   return ok;
 }
@@ -203,6 +210,7 @@ bool TMainForm::SaveProjectAs() {
   project_.ProjectDir = QFileInfo(file).absolutePath().toStdString() + "/";
   project_.Modified = false;
   DropRecovery();
+  fileEdit_[1]->setText(QString::fromStdString(project_.MaskFilename));
   SetTitle(QFileInfo(file).absoluteFilePath());
   return true;
 }

@@ -32,6 +32,7 @@ void RegisterImageInfo(CLI::App& app);
 void RegisterProjectCommands(CLI::App& app);  // new, info
 void RegisterPath(CLI::App& app);
 void RegisterExtract(CLI::App& app);
+void RegisterMask(CLI::App& app);
 void RegisterComposite(CLI::App& app);
 void RegisterScene(CLI::App& app);
 void RegisterRender(CLI::App& app);

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   glkov::cli::RegisterProjectCommands(app);
   glkov::cli::RegisterPath(app);
   glkov::cli::RegisterExtract(app);
+  glkov::cli::RegisterMask(app);
   glkov::cli::RegisterComposite(app);
   glkov::cli::RegisterScene(app);
   glkov::cli::RegisterRender(app);

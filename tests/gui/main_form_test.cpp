@@ -194,7 +194,8 @@ TEST_F(MainFormTest, ImportByEnterInTheMaskBox) {
   EXPECT_EQ(form->Project().MaskFilename, mask.toStdString());
   EXPECT_EQ(form->Project().IMask_r.Width(), 64);
   EXPECT_FALSE(StepItem(*form, "Foreground Objects")->isDisabled());
-  EXPECT_FALSE(Find(form.get(), "IMask_r")->isHidden());
+  // With an original the mask page is the mask's editor.
+  EXPECT_FALSE(Find(form.get(), "MaskEditor")->isHidden());
   EXPECT_TRUE(Find(form.get(), "MaskPanel")->isHidden());
 }
 

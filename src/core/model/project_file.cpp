@@ -11,6 +11,7 @@
 #include "core/animation/timeline.h"
 #include "core/error.h"
 #include "core/model/picture_import.h"
+#include "core/model/mask_document.h"
 #include "core/model/project.h"
 #include "core/perspective/sub_scenes.h"
 #include "core/util/atomic_file.h"
@@ -350,6 +351,7 @@ void SaveProject(TProject& p, const std::string& fileName) {
                 "original picture first).");
   }
   StoreWorkingRegion(p);
+  SaveEditedMask(p, fileName);
 
   std::string out;
   const auto line = [&out](std::string_view s) {
