@@ -396,7 +396,9 @@ TEST_F(MainFormTest, CameraAndInspectorTogglesWaitForASceneAndObjects) {
                  {TMainForm::SceneDivider, "", true}};
   for (const auto& t : toggles) {
     EXPECT_EQ(form->ToggleAction[t.window]->isEnabled(), t.enabled) << t.window;
-    if (*t.button) EXPECT_EQ(Find(form.get(), t.button)->isEnabled(), t.enabled) << t.button;
+    if (*t.button) {
+      EXPECT_EQ(Find(form.get(), t.button)->isEnabled(), t.enabled) << t.button;
+    }
   }
 }
 

@@ -412,18 +412,20 @@ TEST(BuildObjectBoards, ObjectsBehindTheRearWallArePlacedOnIt) {
       MakeObject("shelf", 105, 70, 115, 100, kLeftWall),  // its left edge right of the wall's
       MakeObject("chair", 150, 30, 170, 66, kFloor),      // foot on the rear wall's bottom edge
   };
-  RecordingCallbacks ui;
+  ScriptedCallbacks ui;
   MakeScene(p, {}, ui);
-  ASSERT_EQ(ui.warnings.size(), 3u);
-  EXPECT_EQ(ui.warnings[0],
+  ASSERT_EQ(ui.Warnings.size(), 3u);
+  EXPECT_EQ(ui.Warnings[0],
             "Object 'post' is placed on the rear wall: its box puts it behind the rear wall of "
             "the 3D scene.");
-  EXPECT_NE(ui.warnings[1].find("'lamp'"), std::string::npos);
-  EXPECT_NE(ui.warnings[2].find("'shelf'"), std::string::npos);
+  EXPECT_NE(ui.Warnings[1].find("'lamp'"), std::string::npos);
+  EXPECT_NE(ui.Warnings[2].find("'shelf'"), std::string::npos);
   const RearCorners r = BuildScene(p, false);
   for (const TfgObj& o : p.fgObjs) {
     SCOPED_TRACE(o.Name);
-    if (o.Name != "chair") EXPECT_NEAR(o.Z[0], r.Zr + 1 / p.SceneScale, 1e-9);
+    if (o.Name != "chair") {
+      EXPECT_NEAR(o.Z[0], r.Zr + 1 / p.SceneScale, 1e-9);
+    }
     const std::array<int, 4> px = {o.X1, o.X2, o.X2, o.X1};
     const std::array<int, 4> py = {o.Y1, o.Y1, o.Y2, o.Y2};
     for (size_t c = 0; c < 4; ++c) {
