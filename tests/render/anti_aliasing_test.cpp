@@ -84,6 +84,33 @@ TEST(AntiAliasing, LowQualityAndOneSampleKeepThePictureAsItWas) {
             "2374928f988cc3fedf2dd3b5e8c9ca4aade177ec7ea87855a94a1a9e536117ce");
 }
 
+// More samples than the driver has: render says so as the export does and draws with the
+// maximum, so the frame is the one asked for with the maximum itself.
+TEST(AntiAliasing, RenderWarnsAndUsesTheMaximumAboveTheDriversSamples) {
+  const int most = OffscreenTarget(8, 8, 8).Samples();
+  if (most >= 8) GTEST_SKIP() << "this driver has 8 samples";
+  TempDir dir;
+  const std::string room = (testing::SourceDir() / "examples/room/room.kov").string();
+  const auto render = [&](int samples, std::string& err) {
+    const std::string out = (dir / (std::to_string(samples) + ".png")).string();
+    EXPECT_EQ(RunCli({"render", room, "-o", out, "--width", "40", "--height", "30", "--samples",
+                      std::to_string(samples)},
+                     nullptr, &err),
+              0)
+        << err;
+    return testing::RunCliJson({"image-info", out, "--json"})["Sha256"];
+  };
+  std::string errMost, errEight;
+  const auto atMost = render(most, errMost);
+  EXPECT_EQ(render(8, errEight), atMost);
+  EXPECT_EQ(errMost, "");
+  EXPECT_NE(errEight.find("glkov-cli: warning: 8 samples per pixel are more than this OpenGL "
+                          "allows: " +
+                          std::to_string(most) + " are used."),
+            std::string::npos)
+      << errEight;
+}
+
 // Reads a 16-bit grey PNG; empty on any error.
 std::vector<uint16_t> ReadGrey16(const std::string& file, int& width, int& height) {
   struct Source {
