@@ -41,7 +41,8 @@ class GLPanel : public QOpenGLWidget {
   // "Anti-aliasing": samples per pixel of the view (1, 2, 4 or 8; default 4, as the movie's).
   // Above 1 the frame is drawn into a multisampled framebuffer and resolved into the widget's.
   void SetSamples(int samples);
-  // The samples the last frame was drawn with: the setting, capped at the driver's maximum.
+  // The samples the last frame was drawn with: the setting as the driver grants it (capped at
+  // its maximum; a driver may round a count up).
   int Samples() const { return drawnSamples_; }
 
   MouseOperation Operation() const { return operation_; }
