@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <numbers>
 #include <string>
+#include <vector>
 
 #include "core/image/picture_file.h"
 #include "core/model/project.h"
@@ -119,6 +122,44 @@ INSTANTIATE_TEST_SUITE_P(Photos, SuggestMeshPhoto,
 // elsewhere, so the point found lies far from the mark.
 INSTANTIATE_TEST_SUITE_P(DISABLED_SoftEdges, SuggestMeshPhoto,
                          ::testing::Values(PhotoCase{"corn_maze.jpg", 510, 269}));
+
+// Dark strokes 3 pixels wide on grey, ends in pixels with rows from the top.
+struct Stroke {
+  double X0, Y0, X1, Y1;
+};
+TFastBMP Strokes(int w, int h, const std::vector<Stroke>& strokes) {
+  TFastBMP picture = FilledPicture(w, h, 190, 190, 190);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      for (const Stroke& s : strokes) {
+        const double dx = s.X1 - s.X0, dy = s.Y1 - s.Y0;
+        const double t =
+            std::clamp(((x - s.X0) * dx + (y - s.Y0) * dy) / (dx * dx + dy * dy), 0., 1.);
+        if (std::hypot(x - s.X0 - t * dx, y - s.Y0 - t * dy) <= 1.5)
+          std::fill_n(picture.Pixel(x, y), 3, 20);
+      }
+  return picture;
+}
+
+// One long edge passing by, two short lines pointing at a spot on it (a junction) and six
+// shorter lines converging elsewhere: neither the long edge's extension nor the junction may
+// win over the converging lines.
+TEST(SuggestMesh, ALongEdgeDoesNotOutweighConvergingLines) {
+  const double px = 320, py = 60, qx = 10 + 190. / 3, qy = 290 - 78. / 3;
+  std::vector<Stroke> strokes{{10, 290, 200, 212}};
+  auto ray = [&](double x, double y, double degrees, double from, double to) {
+    const double c = std::cos(degrees * std::numbers::pi / 180);
+    const double s = std::sin(degrees * std::numbers::pi / 180);
+    strokes.push_back({x + to * c, y + to * s, x + from * c, y + from * s});
+  };
+  for (const double degrees : {100., 115., 130., 145., 160., 200.}) ray(px, py, degrees, 50, 130);
+  ray(qx, qy, -100, 15, 65);
+  ray(qx, qy, -70, 15, 65);
+  const MeshSuggestion found = SuggestMesh(Strokes(400, 300, strokes));
+  EXPECT_GT(found.Confidence, 0);
+  EXPECT_NEAR(found.VanishX, px, 0.03 * 400);
+  EXPECT_NEAR(found.VanishY, 299 - py, 0.03 * 400);
+}
 
 // Pictures without receding lines: the default mesh, confidence 0, no error.
 TEST(SuggestMesh, NoLinesGivesTheDefaultMesh) {

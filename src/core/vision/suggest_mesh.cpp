@@ -54,14 +54,14 @@ std::optional<cv::Point2d> Meet(const Segment& p, const Segment& q) {
   return r;
 }
 
-// How strongly the lines agree with point v: each agreeing line counts with its squared length
-// (long edges are the reliable ones), less the further its direction misses the point. slack
+// How strongly the lines agree with point v: each agreeing line counts with its length, less
+// the further its direction misses the point. slack
 // widens the agreement by that many pixels at the line, for points of a coarse grid that stand
 // for the cell around them. Distances instead of angles: the line misses v by |d x u| at the
 // distance |d|, within the tolerance when that is below |d| sin(angle) + slack.
 double Support(const std::vector<Segment>& lines, cv::Point2d v, double slack = 0) {
   static const double kSinInlier = std::sin(kInlierAngle);
-  double score = 0;
+  double score = 0, lo = std::numbers::pi, hi = 0;
   for (const Segment& s : lines) {
     const cv::Point2d d = v - 0.5 * (s.a + s.b);
     const double d2 = d.dot(d);
@@ -69,9 +69,15 @@ double Support(const std::vector<Segment>& lines, cv::Point2d v, double slack = 
     const cv::Point2d u = (s.b - s.a) / s.length;
     const double miss = std::abs(d.x * u.y - d.y * u.x);
     const double tolerance = std::sqrt(d2) * kSinInlier + slack;
-    if (miss < tolerance) score += s.length * s.length * (1 - miss / tolerance);
+    if (miss < tolerance) {
+      score += s.length * (1 - miss / tolerance);
+      lo = std::min(lo, s.angle);
+      hi = std::max(hi, s.angle);
+    }
   }
-  return score;
+  // Lines of one direction meet nowhere: a long edge alone does not make a point on its
+  // extension.
+  return hi - lo >= kMinPairAngle ? score : 0;
 }
 
 // The best supported point of the allowed area, coarse to fine: a grid over the area, then
@@ -110,7 +116,8 @@ std::optional<cv::Point2d> GridVote(const std::vector<Segment>& lines, const cv:
   return best->second;
 }
 
-// The point nearest to all lines in the least-squares sense, each weighted by its squared length.
+// The point nearest to all lines in the least-squares sense, each weighted by its squared length
+// (a long edge's direction is the more exact).
 std::optional<cv::Point2d> LeastSquaresPoint(const std::vector<const Segment*>& lines) {
   double a11 = 0, a12 = 0, a22 = 0, b1 = 0, b2 = 0;
   for (const Segment* s : lines) {
