@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <numbers>
 #include <string>
+#include <vector>
 
 #include "core/image/picture_file.h"
 #include "core/model/project.h"
@@ -76,11 +79,17 @@ INSTANTIATE_TEST_SUITE_P(Rooms, SuggestMeshRoom,
                                            RoomCase{320, 240, 120, 140, 70, 190, 90, 190},
                                            RoomCase{240, 320, 130, 120, 80, 170, 70, 200}));
 
-// The photographs' vanishing points, marked by hand on 2x and 4x enlargements with a grid of 5 or
-// 10 pixels drawn over them: walkway.jpg, both borders of the walkway read at two rows each and
-// intersected, five readings averaged (they spread over x 87..109, rows 227..239 from the top);
-// corn_maze.jpg, the far end of the corridor where its floor edges and stalk rows converge. In
-// picture coordinates (y up) of the full-size photograph.
+// The photographs' vanishing points, marked by hand on 4x enlargements with a 10-pixel grid and
+// the lines drawn over them (full-size pixels, rows from the top while marking):
+// walkway.jpg (300 x 300): three ground lines, each through two points read on its edge: the
+// walkway's left border (29,299)-(79,250), its right border (140,260)-(233,299) and the near
+// coping of the water channel on the right (201,261)-(290,273.6). They meet pairwise at
+// (90.1,239.1), (84.6,244.5) and (112.5,248.5); the mark is the middle of that triangle,
+// (95.7,244.0). The eye level agrees: the heads of the standing people, who are about as tall
+// as the photographer, lie at rows 242..246.
+// corn_maze.jpg (1024 x 680): the two edges of the bare soil of the path, (420,679)-(490,470)
+// and (590,679)-(530,470), meet at (512,405); marked (510,410), where the rows of stalks close.
+// In picture coordinates (y up) of the full-size photograph.
 struct PhotoCase {
   const char* File;
   double VanishX, VanishY;
@@ -88,9 +97,7 @@ struct PhotoCase {
 
 class SuggestMeshPhoto : public ::testing::TestWithParam<PhotoCase> {};
 
-// Not met yet: on the walkway the point found lies 13 rows below the mark (the walkway's left
-// border makes no segment), and the corn maze has no straight receding edges at all.
-TEST_P(SuggestMeshPhoto, DISABLED_VanishingPointWithinThreePercentOfTheWidth) {
+TEST_P(SuggestMeshPhoto, VanishingPointWithinThreePercentOfTheWidth) {
   const PhotoCase& c = GetParam();
   const std::filesystem::path file = SourceDir() / "examples/photos" / c.File;
   if (!std::filesystem::exists(file)) GTEST_SKIP() << file << " is not here";
@@ -109,8 +116,50 @@ TEST_P(SuggestMeshPhoto, DISABLED_VanishingPointWithinThreePercentOfTheWidth) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Photos, SuggestMeshPhoto,
-                         ::testing::Values(PhotoCase{"walkway.jpg", 98, 66},
-                                           PhotoCase{"corn_maze.jpg", 510, 269}));
+                         ::testing::Values(PhotoCase{"walkway.jpg", 95.7, 55.0}));
+// Not met yet: the corn maze's receding edges are soft and ragged (the soil's borders, the
+// rows of stalks) and make almost no straight segments; its leaves, long and straight, point
+// elsewhere, so the point found lies far from the mark.
+INSTANTIATE_TEST_SUITE_P(DISABLED_SoftEdges, SuggestMeshPhoto,
+                         ::testing::Values(PhotoCase{"corn_maze.jpg", 510, 269}));
+
+// Dark strokes 3 pixels wide on grey, ends in pixels with rows from the top.
+struct Stroke {
+  double X0, Y0, X1, Y1;
+};
+TFastBMP Strokes(int w, int h, const std::vector<Stroke>& strokes) {
+  TFastBMP picture = FilledPicture(w, h, 190, 190, 190);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      for (const Stroke& s : strokes) {
+        const double dx = s.X1 - s.X0, dy = s.Y1 - s.Y0;
+        const double t =
+            std::clamp(((x - s.X0) * dx + (y - s.Y0) * dy) / (dx * dx + dy * dy), 0., 1.);
+        if (std::hypot(x - s.X0 - t * dx, y - s.Y0 - t * dy) <= 1.5)
+          std::fill_n(picture.Pixel(x, y), 3, 20);
+      }
+  return picture;
+}
+
+// One long edge passing by, two short lines pointing at a spot on it (a junction) and six
+// shorter lines converging elsewhere: neither the long edge's extension nor the junction may
+// win over the converging lines.
+TEST(SuggestMesh, ALongEdgeDoesNotOutweighConvergingLines) {
+  const double px = 320, py = 60, qx = 10 + 190. / 3, qy = 290 - 78. / 3;
+  std::vector<Stroke> strokes{{10, 290, 200, 212}};
+  auto ray = [&](double x, double y, double degrees, double from, double to) {
+    const double c = std::cos(degrees * std::numbers::pi / 180);
+    const double s = std::sin(degrees * std::numbers::pi / 180);
+    strokes.push_back({x + to * c, y + to * s, x + from * c, y + from * s});
+  };
+  for (const double degrees : {100., 115., 130., 145., 160., 200.}) ray(px, py, degrees, 50, 130);
+  ray(qx, qy, -100, 15, 65);
+  ray(qx, qy, -70, 15, 65);
+  const MeshSuggestion found = SuggestMesh(Strokes(400, 300, strokes));
+  EXPECT_GT(found.Confidence, 0);
+  EXPECT_NEAR(found.VanishX, px, 0.03 * 400);
+  EXPECT_NEAR(found.VanishY, 299 - py, 0.03 * 400);
+}
 
 // Pictures without receding lines: the default mesh, confidence 0, no error.
 TEST(SuggestMesh, NoLinesGivesTheDefaultMesh) {

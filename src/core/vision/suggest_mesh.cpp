@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 #include <opencv2/imgproc.hpp>
+#include <opencv2/ximgproc/fast_line_detector.hpp>
 
 #include "core/model/project.h"
 #include "core/vision/cv_bridge.h"
@@ -35,7 +36,8 @@ double AngleDiff(double a, double b) {  // between two directions in [0, pi)
 double AngleTo(const Segment& s, cv::Point2d v) {
   const cv::Point2d m = 0.5 * (s.a + s.b);
   const cv::Point2d d = v - m;
-  if (d.dot(d) < 1e-12) return 0;
+  // A receding line ends before its vanishing point: a point on the segment itself is not one.
+  if (d.dot(d) < 0.25 * s.length * s.length) return std::numbers::pi;
   double a = std::atan2(d.y, d.x);
   if (a < 0) a += std::numbers::pi;
   if (a >= std::numbers::pi) a -= std::numbers::pi;
@@ -52,23 +54,77 @@ std::optional<cv::Point2d> Meet(const Segment& p, const Segment& q) {
   return r;
 }
 
-double Support(const std::vector<Segment>& lines, cv::Point2d v) {
-  double score = 0;
+// How strongly the lines agree with point v: each agreeing line counts with its length, less
+// the further its direction misses the point. slack
+// widens the agreement by that many pixels at the line, for points of a coarse grid that stand
+// for the cell around them. Distances instead of angles: the line misses v by |d x u| at the
+// distance |d|, within the tolerance when that is below |d| sin(angle) + slack.
+double Support(const std::vector<Segment>& lines, cv::Point2d v, double slack = 0) {
+  static const double kSinInlier = std::sin(kInlierAngle);
+  double score = 0, lo = std::numbers::pi, hi = 0;
   for (const Segment& s : lines) {
-    const double e = AngleTo(s, v);
-    if (e < kInlierAngle) score += s.length * (1 - e / kInlierAngle);
+    const cv::Point2d d = v - 0.5 * (s.a + s.b);
+    const double d2 = d.dot(d);
+    if (d2 < 0.25 * s.length * s.length) continue;  // on the segment itself
+    const cv::Point2d u = (s.b - s.a) / s.length;
+    const double miss = std::abs(d.x * u.y - d.y * u.x);
+    const double tolerance = std::sqrt(d2) * kSinInlier + slack;
+    if (miss < tolerance) {
+      score += s.length * (1 - miss / tolerance);
+      lo = std::min(lo, s.angle);
+      hi = std::max(hi, s.angle);
+    }
   }
-  return score;
+  // Lines of one direction meet nowhere: a long edge alone does not make a point on its
+  // extension.
+  return hi - lo >= kMinPairAngle ? score : 0;
 }
 
-// The point nearest to all lines in the least-squares sense, each weighted by its length.
+// The best supported point of the allowed area, coarse to fine: a grid over the area, then
+// around its best few cells grids of half the step until the step is below a pixel. Finds the
+// point where many short lines meet, which no pair of the longest lines may propose.
+std::optional<cv::Point2d> GridVote(const std::vector<Segment>& lines, const cv::Rect2d& area) {
+  constexpr int kCells = 32, kKept = 4;
+  double step = std::max(area.width, area.height) / kCells;
+  std::vector<std::pair<double, cv::Point2d>> scored;
+  for (double y = area.y + step / 2; y < area.y + area.height; y += step)
+    for (double x = area.x + step / 2; x < area.x + area.width; x += step)
+      scored.emplace_back(Support(lines, {x, y}, step), cv::Point2d(x, y));
+  auto byScore = [](const auto& a, const auto& b) { return a.first > b.first; };
+  const size_t kept = std::min(scored.size(), size_t(kKept));
+  std::partial_sort(scored.begin(), scored.begin() + long(kept), scored.end(), byScore);
+  scored.resize(kept);
+  while (step > 0.5) {
+    step /= 2;
+    for (auto& [score, point] : scored) {
+      const cv::Point2d centre = point;
+      score = 0;
+      for (int j = -1; j <= 1; ++j)
+        for (int i = -1; i <= 1; ++i) {
+          const cv::Point2d v = centre + step * cv::Point2d(i, j);
+          if (const double sv = Support(lines, v, step); sv > score) {
+            score = sv;
+            point = v;
+          }
+        }
+    }
+  }
+  for (auto& [score, point] : scored) score = Support(lines, point);
+  const auto best = std::max_element(
+      scored.begin(), scored.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  if (best == scored.end() || best->first <= 0) return std::nullopt;
+  return best->second;
+}
+
+// The point nearest to all lines in the least-squares sense, each weighted by its squared length
+// (a long edge's direction is the more exact).
 std::optional<cv::Point2d> LeastSquaresPoint(const std::vector<const Segment*>& lines) {
   double a11 = 0, a12 = 0, a22 = 0, b1 = 0, b2 = 0;
   for (const Segment* s : lines) {
     const cv::Point2d d = (s->b - s->a) / s->length;
     const cv::Point2d n(-d.y, d.x);
     const double c = n.dot(s->a);
-    const double w = s->length;
+    const double w = s->length * s->length;
     a11 += w * n.x * n.x;
     a12 += w * n.x * n.y;
     a22 += w * n.y * n.y;
@@ -89,9 +145,14 @@ std::vector<Segment> FindSegments(const TFastBMP& picture, int workSize) {
   cv::cvtColor(AsMat(picture), grey, cv::COLOR_BGR2GRAY);
   if (f != 1) cv::resize(grey, grey, cv::Size(), f, f, f < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
   const double minLength = std::max(8.0, 0.02 * std::max(grey.cols, grey.rows));
-  auto detector = cv::createLineSegmentDetector(cv::LSD_REFINE_STD);
-  std::vector<cv::Vec4f> found;
-  detector->detect(grey, found);
+  // Two detectors see different edges: the line segment detector follows sharp edges exactly
+  // but breaks soft borders (a path against grass) into short pieces that turn; the fast line
+  // detector, on Canny edges, still finds those as long lines.
+  std::vector<cv::Vec4f> found, joined;
+  cv::createLineSegmentDetector(cv::LSD_REFINE_STD)->detect(grey, found);
+  cv::ximgproc::createFastLineDetector(int(minLength), 1.414f, 30, 60, 3, false)
+      ->detect(grey, joined);
+  found.insert(found.end(), joined.begin(), joined.end());
   // Back to the picture's pixels: a work pixel's centre is a picture position.
   const double sx = double(picture.Width()) / grey.cols, sy = double(picture.Height()) / grey.rows;
   std::vector<Segment> out;
@@ -142,6 +203,12 @@ std::optional<VanishingPoint> FindVanishingPoint(const std::vector<Segment>& rec
         best = score;
         vp = *v;
       }
+    }
+  }
+  if (const std::optional<cv::Point2d> g = GridVote(receding, allowed)) {
+    if (const double score = Support(receding, *g); score > best) {
+      best = score;
+      vp = *g;
     }
   }
   if (best <= 0) return std::nullopt;
