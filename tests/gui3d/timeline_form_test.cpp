@@ -38,24 +38,6 @@ class TimelineFormTest : public Gui3dTest {
   app::TTimelineForm form;
 };
 
-TEST_F(TimelineFormTest, RecordAdvancesAndLastKeyKeepsRecordCaption) {
-  Type("NoOfKeyframeEdit", "3");
-  ASSERT_EQ(timeline.KeyCount(), 3);
-  SetCamera(1);
-  Click("RecordCurrentFrame");
-  EXPECT_TRUE(timeline.KeyFrames()[0].Recorded);
-  EXPECT_EQ(timeline.KeyFrames()[0].CamPos.x, 1);
-  EXPECT_EQ(Text("CurrentFrameEdit"), "2");
-  EXPECT_EQ(Find<QScrollBar>("KeyFrameScrollBar")->value(), 2);
-  SetCamera(2);
-  Click("RecordCurrentFrame");
-  SetCamera(3);
-  Click("RecordCurrentFrame");
-  EXPECT_EQ(Text("CurrentFrameEdit"), "3");
-  EXPECT_EQ(Find<QToolButton>("RecordCurrentFrame")->text(), "Record");
-  EXPECT_EQ(timeline.KeyFrames()[2].CamPos.x, 3);
-}
-
 TEST_F(TimelineFormTest, RatesAndMasterFactorReachTimeline) {
   Find<QSpinBox>("FPSEdit")->setValue(25);
   Find<QSpinBox>("FPKEdit")->setValue(-3);
