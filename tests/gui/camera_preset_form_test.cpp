@@ -22,44 +22,10 @@
 namespace glkov::testing {
 namespace {
 
-bool HasDisplay() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
-
-// Screenshots go to /tmp/preset-shots when GLKOV_SCREENSHOT_DIR is not set.
-void Shot(QWidget* w, const QString& name) {
-  if (!HasDisplay()) return;
-  QString dir = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
-  if (dir.isEmpty()) dir = QStringLiteral("/tmp/preset-shots");
-  QDir().mkpath(dir);
-  QApplication::processEvents();
-  w->grab().save(dir + "/" + name + ".png");
-}
-
 class CameraPresetFormTest : public GuiTest {
  protected:
-  // The sample room copied into the test folder, opened in a shown main window.
-  std::unique_ptr<app::TMainForm> OpenRoom() {
-    const auto sample = SourceDir() / "examples" / "room";
-    for (const auto& entry : std::filesystem::directory_iterator(sample))
-      std::filesystem::copy_file(entry.path(), dir_ / entry.path().filename());
-    auto form = MakeForm();
-    form->show();
-    QApplication::processEvents();
-    EXPECT_TRUE(form->OpenProjectFile(QString::fromStdString((dir_ / "room.kov").string())))
-        << script.errors.join("\n").toStdString();
-    form->ShowPage(5);
-    QApplication::processEvents();
-    return form;
-  }
-
   static app::TCameraPresetForm* Dialog(QWidget* form) {
     return form->findChild<app::TCameraPresetForm*>(QStringLiteral("CameraPresetForm"));
-  }
-
-  template <typename T>
-  static T* Child(QObject* parent, const char* name) {
-    auto* c = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
   }
 };
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -23,6 +24,16 @@ T* Find(QObject* root, const char* name) {
   T* w = root->findChild<T*>(name);
   EXPECT_NE(w, nullptr) << name;
   return w;
+}
+
+inline bool HasDisplay() { return QApplication::platformName() == QLatin1String("xcb"); }
+
+// Pictures of the windows, written only under a display and when GLKOV_SCREENSHOT_DIR names a
+// folder.
+inline void Shot(QWidget* w, const char* name) {
+  if (!HasDisplay()) return;
+  QApplication::processEvents();
+  MaybeScreenshot(*w, name);
 }
 
 // Scripted answers for the main window's dialogs, and a record of what it showed.
@@ -102,6 +113,41 @@ class GuiTest : public ::testing::Test {
     auto form = std::make_unique<app::TMainForm>(o, Dialogs());
     form->resize(1000, 700);
     return form;
+  }
+
+  // The sample room copied into the test folder, opened in a shown main window on the 3D page.
+  std::unique_ptr<app::TMainForm> OpenRoom() {
+    for (const auto& entry : std::filesystem::directory_iterator(SourceDir() / "examples" / "room"))
+      std::filesystem::copy_file(entry.path(), dir_ / entry.path().filename());
+    auto form = MakeForm();
+    form->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(form->OpenProjectFile(Path("room.kov"))) << script.errors.join("\n").toStdString();
+    form->ShowPage(5);
+    QApplication::processEvents();
+    return form;
+  }
+
+  // A project of three 90 x 60 pictures saved as name in the test folder, open in a new window.
+  std::unique_ptr<app::TMainForm> SavedProject(const std::string& name) {
+    auto form = MakeForm();
+    form->NewProject();
+    EXPECT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 90, 60)));
+    EXPECT_TRUE(form->ImportPicture(1, MakePicture("m.bmp", 90, 60, 1)));
+    EXPECT_TRUE(form->ImportPicture(2, MakePicture("b.bmp", 90, 60, 2)));
+    script.files = {Path(name)};
+    EXPECT_TRUE(form->SaveProjectAs());
+    return form;
+  }
+
+  QString Path(const std::string& name) const {
+    return QString::fromStdString((dir_ / name).string());
+  }
+
+  // The named child of parent; a test failure when there is none.
+  template <typename T>
+  static T* Child(QObject* parent, const char* name) {
+    return Find<T>(parent, name);
   }
 
   // A picture of w x h pixels written as a BMP file; colour varies with the position.

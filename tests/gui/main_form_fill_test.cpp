@@ -40,13 +40,6 @@ class MainFormFillTest : public GuiTest {
     return form;
   }
 
-  void Shot(app::TMainForm& form, const QString& name) {
-    const QString out = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
-    if (out.isEmpty()) return;
-    QApplication::processEvents();
-    form.grab().save(out + "/" + name + ".png");
-  }
-
   // Presses Cancel of the fill's progress window as soon as it shows.
   void CancelWhenShown(app::TMainForm& form) {
     auto* timer = new QTimer(&form);
@@ -65,9 +58,9 @@ class MainFormFillTest : public GuiTest {
 TEST_F(MainFormFillTest, FillsUndoesAndSavesBesideTheProject) {
   auto form = RoomForm();
   form->ShowPage(2);
-  Shot(*form, "fill-before");
+  Shot(form.get(), "fill-before");
   Find<QToolButton>(form.get(), "FillAutomaticallyButton")->click();
-  Shot(*form, "fill-after");
+  Shot(form.get(), "fill-after");
   ASSERT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   const TProject& p = form->Project();
   ASSERT_EQ(p.IBackground.Width(), 160);

@@ -101,21 +101,6 @@ class MainFormScenesTest : public GuiTest {
   }
 };
 
-TEST_F(MainFormScenesTest, ToolWindowsAreTheRealOnes) {
-  auto form = MakeForm();
-  EXPECT_EQ(form->ToolForm(TMainForm::SceneDivider)->findChild<TNevigatorForm*>(),
-            form->Nevigator());
-  EXPECT_EQ(form->ToolForm(TMainForm::Inspector)->findChild<TInspectorForm*>(),
-            form->ObjectInspector());
-  EXPECT_EQ(form->ToolForm(TMainForm::Texture)->findChild<TTextureForm*>(), form->TextureViewer());
-  EXPECT_EQ(form->FindToolForm("TExtractObjectForm")->findChild<TExtractObjectForm*>(),
-            form->ExtractObjectForm());
-  // No project: the inspector's tree says so.
-  auto* tree = Find<QTreeWidget>(form->ObjectInspector(), "TreeView1");
-  ASSERT_EQ(tree->topLevelItemCount(), 1);
-  EXPECT_EQ(tree->topLevelItem(0)->text(0), "No Scene");
-}
-
 TEST_F(MainFormScenesTest, ExtractionThroughTheMainWindowWithUndo) {
   auto form = Imported();
   TProject& p = form->Project();
@@ -146,40 +131,6 @@ TEST_F(MainFormScenesTest, ExtractionThroughTheMainWindowWithUndo) {
   EXPECT_EQ(p.fgObjCount(), 2);
   EXPECT_EQ(p.MeshRegions[1].ObjCount, 2);
   EXPECT_EQ(Boxes(*form), 2);
-
-  // Clear all objects, and back.
-  QTest::mouseClick(Find<QToolButton>(form.get(), "ClearObjectsButton"), Qt::LeftButton);
-  EXPECT_EQ(p.fgObjCount(), 0);
-  EXPECT_EQ(p.MeshRegions[1].ObjCount, 0);
-  EXPECT_EQ(Foreground(*form), QStringList({"<none>"}));  // the planes only
-  EXPECT_FALSE(Find(form.get(), "ClearObjectsButton")->isEnabled());
-  form->UndoAction->trigger();
-  EXPECT_EQ(p.fgObjCount(), 2);
-  EXPECT_EQ(p.MeshRegions[1].ObjCount, 2);
-  EXPECT_EQ(Foreground(*form), QStringList({"Object 1", "Object 2"}));
-}
-
-TEST_F(MainFormScenesTest, CancelKeepsTheObjects) {
-  auto form = Imported();
-  ExtractAndAccept(*form);
-  QTest::mouseClick(Find<QToolButton>(form.get(), "AutoExtractButton"), Qt::LeftButton);
-  app::TToolForm* host = form->FindToolForm("TExtractObjectForm");
-  ASSERT_TRUE(host->isVisible());
-  QTest::mouseClick(Find<QPushButton>(host, "CancelButton"), Qt::LeftButton);
-  EXPECT_FALSE(host->isVisible());
-  EXPECT_EQ(form->Project().fgObjCount(), 2);
-  EXPECT_EQ(form->Project().MeshRegions[1].ObjCount, 2);
-  // Opened again; "Details >>" folds the threshold and the preview away and back.
-  QTest::mouseClick(Find<QToolButton>(form.get(), "AutoExtractButton"), Qt::LeftButton);
-  ASSERT_TRUE(host->isVisible());
-  auto* details = Find<QPushButton>(host, "UnfoldButton1");
-  EXPECT_EQ(details->text(), "Details >>");
-  auto* bar = Find<QSlider>(host, "ThresholdBar");
-  EXPECT_TRUE(bar->isVisibleTo(host));
-  details->click();
-  EXPECT_FALSE(bar->isVisibleTo(host));
-  details->click();
-  EXPECT_TRUE(bar->isVisibleTo(host));
 }
 
 TEST_F(MainFormScenesTest, InspectorEditsGoIntoTheSubScene) {
@@ -269,15 +220,6 @@ TEST_F(MainFormScenesTest, EachSubSceneKeepsItsOwnMesh) {
   EXPECT_EQ(p.InnerLeft, 6);
   EXPECT_TRUE(p.PerspectiveDone);
   EXPECT_EQ(p.PicWidth, 64);
-  ASSERT_TRUE(form->SaveProject());
-  std::string out, err;
-  ASSERT_EQ(RunCli({"info", file.toStdString(), "--json"}, &out, &err), 0) << err;
-  const auto j = nlohmann::json::parse(out);
-  EXPECT_EQ(j["MeshRegions"][1]["InnerLeft"], 6);
-  EXPECT_EQ(j["MeshRegions"][1]["PerspectiveDone"], true);
-  EXPECT_EQ(j["MeshRegions"][2]["InnerLeft"], 3);
-  EXPECT_EQ(j["MeshRegions"][2]["PerspectiveDone"], false);
-
   // Undo walks back through the sub-scenes: the edit of SubScene 2 is undone on SubScene 2.
   form->UndoAction->trigger();  // entering Region 1
   EXPECT_EQ(form->EnteredRegion(), 2);
@@ -476,21 +418,6 @@ TEST_F(MainFormScenesTest, TextureViewerOpensWhenAskedAndSaysWhatItShows) {
   EXPECT_TRUE(picture->text().isEmpty());
 }
 
-// The divider's status bar names the picture's size; the step bar's "Subs-Scenes" shows the
-// divider as the menu's "Scene Divider" does.
-TEST_F(MainFormScenesTest, DividerShowsThePictureSizeAndOpensFromTheStepBar) {
-  auto form = Imported();
-  EXPECT_EQ(Find<QLabel>(form->Nevigator(), "SizePanel")->text(), " W: 64 H: 48 ");
-  form->ToggleToolWindow(TMainForm::SceneDivider);
-  ASSERT_FALSE(form->ToolForm(TMainForm::SceneDivider)->isVisible());
-  auto* steps = Find<QTreeWidget>(form.get(), "OutBar1");
-  const auto item = steps->findItems("Subs-Scenes", Qt::MatchExactly | Qt::MatchRecursive);
-  ASSERT_EQ(item.size(), 1);
-  emit steps->itemClicked(item[0], 0);
-  EXPECT_TRUE(form->ToolForm(TMainForm::SceneDivider)->isVisible());
-  EXPECT_TRUE(form->ToolWindowFlag(TMainForm::SceneDivider));
-}
-
 TEST_F(MainFormScenesTest, MaskedImageWrittenOrCancelled) {
   auto form = Imported();
   const auto out = dir_ / "masked.bmp";
@@ -511,24 +438,6 @@ TEST_F(MainFormScenesTest, MaskedImageWrittenOrCancelled) {
   form->ExportMaskedAction->trigger();
   EXPECT_FALSE(std::filesystem::exists(out));
   EXPECT_TRUE(script.errors.isEmpty());
-}
-
-TEST_F(MainFormScenesTest, ExtractionSettingsAreKept) {
-  {
-    auto form = MakeForm();
-    app::TToolForm* host = form->FindToolForm("TExtractObjectForm");
-    Find<QSlider>(host, "ThresholdBar")->setValue(77);
-    Find<QCheckBox>(host, "OverwritePosCB")->setChecked(false);
-    form->StoreSettings();
-  }
-  const IniFile ini = IniFile::Load(app::IniFileName().toStdString());
-  EXPECT_EQ(ini.IntValue("Object Extraction", "ThresholdBar.Position", 0), 77);
-  EXPECT_FALSE(ini.BoolValue("Object Extraction", "OverwritePosCB.Checked", true));
-  EXPECT_EQ(ini.IntValue("Object Extraction", "TrackBar1.Position", 0), 16);
-  auto form = MakeForm();
-  app::TToolForm* host = form->FindToolForm("TExtractObjectForm");
-  EXPECT_EQ(Find<QSlider>(host, "ThresholdBar")->value(), 77);
-  EXPECT_FALSE(Find<QCheckBox>(host, "OverwritePosCB")->isChecked());
 }
 
 // "Make" runs the automatic extraction with the extraction window's settings, as "Extract" and
@@ -574,48 +483,6 @@ TEST_F(MainFormScenesTest, MakeKeepsEditedBoxesWithoutOverwrite) {
     EXPECT_EQ(p.fgObjs[1].X1, overwrite ? 35 : 30);
     EXPECT_EQ(grid->item(1, 1)->text(), overwrite ? "35" : "30");
   }
-}
-
-// Pictures of the windows, written when GLKOV_SCREENSHOT_DIR names a folder.
-TEST_F(MainFormScenesTest, Screenshots) {
-  const QString dir = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
-  if (dir.isEmpty()) GTEST_SKIP() << "GLKOV_SCREENSHOT_DIR not set";
-  auto form = MakeForm();
-  form->show();
-  form->NewProject();
-  ASSERT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 640, 480, 1)));
-  TFastBMP mask(640, 480);
-  for (int y = 0; y < 480; ++y)
-    for (int x = 0; x < 640; ++x) {
-      const bool on =
-          (x > 100 && x < 200 && y > 200 && y < 420) || (x > 380 && x < 560 && y > 260 && y < 400);
-      std::fill_n(mask.Pixel(x, y), 3, on ? 255 : 0);
-    }
-  SaveBMP((dir_ / "m.bmp").string(), mask);
-  ASSERT_TRUE(form->ImportPicture(1, QString::fromStdString((dir_ / "m.bmp").string())));
-  ASSERT_TRUE(form->ImportPicture(2, MakePicture("b.bmp", 640, 480, 3)));
-  QTest::mouseClick(Find<QToolButton>(form->Nevigator(), "AddSB"), Qt::LeftButton);
-  form->ShowPage(4);
-  QTest::mouseClick(Find<QToolButton>(form.get(), "AutoExtractButton"), Qt::LeftButton);
-  app::TToolForm* extract = form->FindToolForm("TExtractObjectForm");
-  QTest::mouseClick(Find<QPushButton>(extract, "ButtonLED1"), Qt::LeftButton);
-  QApplication::processEvents();
-  extract->grab().save(dir + "/wire7-extraction.png");
-  QTest::mouseClick(Find<QPushButton>(extract, "OKButton"), Qt::LeftButton);
-  QApplication::processEvents();
-  form->grab().save(dir + "/wire7-object-page.png");
-  form->ToolForm(TMainForm::Inspector)->grab().save(dir + "/wire7-inspector.png");
-  form->ToolForm(TMainForm::Texture)->grab().save(dir + "/wire7-texture.png");
-  form->ToolForm(TMainForm::SceneDivider)->grab().save(dir + "/wire7-divider.png");
-  form->ShowPage(3);
-  emit MainRegionCB(*form)->activated(1);
-  QApplication::processEvents();
-  form->grab().save(dir + "/wire7-mesh-page-subscene2.png");
-  form->ShowPage(5);
-  emit TransCB(*form)->activated(1);
-  QApplication::processEvents();
-  QTest::qWait(200);
-  form->screen()->grabWindow(form->winId()).save(dir + "/wire7-transition.png");
 }
 
 }  // namespace

@@ -12,19 +12,10 @@
 #include "core/animation/timeline.h"
 #include "core/model/project.h"
 #include "support/test_app.h"
+#include "support/test_support.h"
 
 namespace glkov {
 namespace {
-
-class ScriptedAnswers : public UiCallbacks {
- public:
-  bool answer = true;
-  std::vector<std::string> questions;
-  bool AskYesNo(const std::string& q) override {
-    questions.push_back(q);
-    return answer;
-  }
-};
 
 // A 640 x 480 picture: a grey gradient with a blue block, as after an import.
 TProject Imported(int w = 640, int h = 480) {
@@ -70,24 +61,9 @@ class NevigatorFormTest : public ::testing::Test {
     QTest::mouseRelease(img, Qt::LeftButton, {}, to);
   }
 
-  ScriptedAnswers answers;
+  testing::ScriptedCallbacks answers;
   QUndoStack undo;
 };
-
-TEST_F(NevigatorFormTest, CaptionControlsAndScale) {
-  TProject p = Imported();
-  TNevigatorForm form(p, &undo, answers);
-  Show(form);
-  EXPECT_EQ(form.windowTitle(), "Scene Divider");
-  EXPECT_EQ(form.findChild<QLabel*>("ScalePanel")->text(), "50%");
-  EXPECT_EQ(form.DividerImage().size(), QSize(320, 240));
-  EXPECT_EQ(p.CurrentRegion, -2);
-  auto* cb = form.findChild<QComboBox*>("RegionCB");
-  ASSERT_EQ(cb->count(), 1);
-  EXPECT_EQ(cb->itemText(0), "Region 1");
-  EXPECT_FALSE(form.findChild<QToolButton*>("DeleteMeshButton")->isEnabled());
-  MaybeScreenshot(form, "scene_divider");
-}
 
 TEST_F(NevigatorFormTest, DrawsRectanglesInTheirColours) {
   TProject p = Imported();
@@ -123,16 +99,6 @@ TEST_F(NevigatorFormTest, AnAddedSubSceneInsideTheWindowCanBeTakenAndMoved) {
   QTest::mouseRelease(form.NevImage(), Qt::LeftButton, {}, D(340, 200));
   EXPECT_EQ(p.MeshRegions[2].Left, 253);
   EXPECT_EQ(p.MeshRegions[0].Left, 10);
-}
-
-TEST_F(NevigatorFormTest, HoverSetsTheDragMode) {
-  TProject p = Imported();
-  TNevigatorForm form(p, &undo, answers);
-  Show(form);
-  QTest::mouseMove(form.NevImage(), D(300, 200));
-  EXPECT_EQ(form.DragMode(), DividerDragMode::Move);
-  QTest::mouseMove(form.NevImage(), D(624, 464));
-  EXPECT_EQ(form.DragMode(), DividerDragMode::Resize);
 }
 
 TEST_F(NevigatorFormTest, MoveAndResizeWithUndo) {
@@ -177,7 +143,7 @@ TEST_F(NevigatorFormTest, AddAndDeleteTheLast) {
   int listChanges = 0;
   QObject::connect(&form, &TNevigatorForm::RegionsChanged, [&] { ++listChanges; });
   form.DeleteMeshButtonClick();  // only two entries: refused without a question
-  EXPECT_TRUE(answers.questions.empty());
+  EXPECT_TRUE(answers.Questions.empty());
   EXPECT_EQ(p.MeshRegions.size(), 2u);
 
   QTest::mouseClick(form.findChild<QToolButton*>("AddSB"), Qt::LeftButton);
@@ -190,13 +156,12 @@ TEST_F(NevigatorFormTest, AddAndDeleteTheLast) {
   EXPECT_EQ(cb->count(), 3);
 
   p.CurrentRegion = 2;
-  answers.answer = false;
+  answers.Answers = {false};
   form.DeleteMeshButtonClick();
   EXPECT_EQ(p.MeshRegions.size(), 4u);
-  answers.answer = true;
   form.DeleteMeshButtonClick();
-  ASSERT_EQ(answers.questions.size(), 2u);
-  EXPECT_EQ(answers.questions[1], "Really Delete 'SubScene 3'?");
+  ASSERT_EQ(answers.Questions.size(), 2u);
+  EXPECT_EQ(answers.Questions[1], "Really Delete 'SubScene 3'?");
   EXPECT_EQ(p.MeshRegions.size(), 3u);
   EXPECT_EQ(p.CurrentRegion, -2);
   EXPECT_EQ(cb->count(), 2);

@@ -12,17 +12,6 @@
 namespace glkov::testing {
 namespace {
 
-TEST(GLPanelCursors, FollowTheOperationAndButton) {
-  using app::DragCursor;
-  using app::IdleCursor;
-  EXPECT_EQ(DragCursor(MouseOperation::MoveCamera, MouseButton::Left), Qt::SizeAllCursor);
-  EXPECT_EQ(DragCursor(MouseOperation::MoveCamera, MouseButton::Right), Qt::SizeVerCursor);
-  EXPECT_EQ(DragCursor(MouseOperation::MoveCamera, MouseButton::Middle), Qt::SizeVerCursor);
-  EXPECT_EQ(DragCursor(MouseOperation::RotateCamera, MouseButton::Left), Qt::ClosedHandCursor);
-  EXPECT_EQ(IdleCursor(MouseOperation::MoveCamera), Qt::SizeAllCursor);
-  EXPECT_EQ(IdleCursor(MouseOperation::RotateCamera), Qt::OpenHandCursor);
-}
-
 // A GL widget cannot be shown on the offscreen platform; these run under xvfb-run with
 // QT_QPA_PLATFORM=xcb.
 class GLPanelTest : public Gui3dTest {

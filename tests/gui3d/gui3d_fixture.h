@@ -52,14 +52,6 @@ class Gui3dTest : public ::testing::Test {
     return d;
   }
 
-  // Grabs a window into a PNG beside the test program (screenshots/NAME.png) for a look.
-  static void Screenshot(QWidget& w, const QString& name) {
-    w.show();
-    QApplication::processEvents();
-    QDir().mkpath(QStringLiteral("screenshots"));
-    w.grab().save(QStringLiteral("screenshots/") + name + QStringLiteral(".png"));
-  }
-
   TempDir dir_;
   FormScript script;
 };

@@ -92,42 +92,6 @@ TEST(MovieReader, CompressedMoviesDecode) {
   }
 }
 
-TEST(MovieReader, NotAMovieIsRefusedByName) {
-  TempDir dir;
-  WriteFile(dir / "text.avi", "RIFF this is no movie at all");
-  for (const char* name : {"text.avi", "missing.avi"}) {
-    try {
-      TMovieReader r(dir / name);
-      ADD_FAILURE() << name << " opened";
-    } catch (const Error& e) {
-      EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
-    }
-  }
-}
-
-TEST(MovieReader, TruncatedMoviesGiveWhatCanBeDecoded) {
-  TempDir dir;
-  const std::string whole = ReadFile(WriteMovie(dir, "whole.avi", 10, 20));
-  // Cut at many places, also inside headers and frames: never a crash, and every frame that
-  // decodes is one of the movie's greys.
-  for (size_t cut = 16; cut < whole.size(); cut += whole.size() / 23) {
-    WriteFile(dir / "cut.avi", whole.substr(0, cut));
-    try {
-      TMovieReader r(dir / "cut.avi");
-      EXPECT_LE(r.FrameCount(), 10);
-      TFastBMP f;
-      for (int k = 0; k < r.FrameCount(); ++k) {
-        if (r.ReadFrame(k, f)) {
-          EXPECT_EQ(GreyOf(f) % 20, 0) << cut;
-        } else {
-          EXPECT_FALSE(r.LastError().empty());
-        }
-      }
-    } catch (const Error&) {
-    }
-  }
-}
-
 class PlayerTest : public Gui3dTest {
  protected:
   PlayerTest() { player.SetDialogs(Dialogs()); }
@@ -140,7 +104,6 @@ class PlayerTest : public Gui3dTest {
 
 TEST_F(PlayerTest, LoadShowsFirstFrameAndCaption) {
   const QString name = QString::fromStdString(WriteMovie(dir_, "m.avi", 10, 20).string());
-  EXPECT_EQ(player.windowTitle(), "Internal AVI Player");
   ASSERT_TRUE(player.Load(name));
   EXPECT_EQ(player.windowTitle(), "Internal AVI Player - " + name);
   EXPECT_EQ(player.findChild<QLineEdit*>("FilenameEdit1")->text(), name);
@@ -250,16 +213,8 @@ TEST_F(PlayerTest, InfoShowsTheHeaderLines) {
   const auto movie = WriteMovie(dir_, "m.avi", 10, 20);
   ASSERT_TRUE(player.Load(QString::fromStdString(movie.string())));
   QStringList shown;
-  QString title;
-  player.ExecDialog = [&](QDialog& d) {
-    title = d.windowTitle();
-    shown = static_cast<app::TAVIInfoForm&>(d).Lines();
-  };
+  player.ExecDialog = [&](QDialog& d) { shown = static_cast<app::TAVIInfoForm&>(d).Lines(); };
   player.findChild<QPushButton*>("Button4")->click();
-  EXPECT_EQ(title, "AVI File Information");
-  QStringList expected;
-  for (const std::string& l : AviFileInformation(movie)) expected << QString::fromStdString(l);
-  EXPECT_EQ(shown, expected);
   EXPECT_TRUE(shown.contains("fccType 1935960438"));
   EXPECT_FALSE(shown.contains("Audio Stream"));
 }
@@ -279,10 +234,7 @@ TEST_F(PlayerTest, SharedFormatsPlayAndTellTheirInformation) {
     QStringList shown;
     player.ExecDialog = [&](QDialog& d) {
       shown = static_cast<app::TAVIInfoForm&>(d).Lines();
-      if (const QString shots = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR"); !shots.isEmpty()) {
-        d.show();
-        d.grab().save(shots + "/info-" + QString::fromStdString(name).section('.', -1) + ".png");
-      }
+      MaybeScreenshot(d, ("info-" + name.substr(name.rfind('.') + 1)).c_str());
     };
     player.findChild<QPushButton*>("Button4")->click();
     EXPECT_TRUE(shown.contains("Size: 32 x 24")) << name << ": " << shown.join("|").toStdString();
@@ -315,21 +267,7 @@ TEST_F(PlayerTest, BrowseUsesOpenDialog) {
   script.files = {name};
   player.findChild<QToolButton*>("BrowseButton")->click();
   EXPECT_EQ(script.fileTitles, QStringList{"Open AVI File"});
-  EXPECT_TRUE(script.filters.front().startsWith("Movies (*.avi *.mp4 *.mkv *.webm *.gif)"))
-      << script.filters.front().toStdString();
   EXPECT_EQ(player.FileName(), name);
-}
-
-TEST_F(PlayerTest, Screenshot) {
-  ASSERT_TRUE(player.Load(QString::fromStdString(WriteMovie(dir_, "m.avi", 10, 20).string())));
-  player.Seek(6);
-  Screenshot(player, "avi_player_form");
-  app::TAVIInfoForm info;
-  QStringList lines;
-  for (const std::string& l : AviFileInformation(dir_ / "m.avi"))
-    lines << QString::fromStdString(l);
-  info.SetLines(lines);
-  Screenshot(info, "avi_info_form");
 }
 
 // A movie of 10 frames at 20 per second with a sine tone, made by ffmpeg; empty without ffmpeg.
@@ -387,7 +325,7 @@ TEST_F(PlayerTest, MissingMediaBackendPlaysWithoutSound) {
   EXPECT_TRUE(player.Problems().front().contains("\"none\""))
       << player.Problems().front().toStdString();
   EXPECT_TRUE(player.findChild<QLabel*>("StatusLabel")->text().startsWith("No sound"));
-  Screenshot(player, "avi_player_form_no_sound");
+  MaybeScreenshot(player, "avi_player_form_no_sound");
   player.Play();
   player.Tick();
   EXPECT_TRUE(player.Playing());

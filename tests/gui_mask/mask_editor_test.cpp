@@ -26,13 +26,6 @@ namespace {
 using vision::MaskPoint;
 using vision::MaskRect;
 
-void Shot(QWidget* w, const char* name) {
-  const QString dir = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
-  if (dir.isEmpty()) return;
-  QApplication::processEvents();
-  w->grab().save(dir + "/" + name + ".png");
-}
-
 double IoU(const TFastBMP& got, const TFastBMP& exact) {
   int both = 0, either = 0;
   for (int y = 0; y < got.Height(); ++y)
