@@ -333,7 +333,8 @@ TEST(ObjectSelection, StrokesRefine) {
 }
 
 // The selection reports rising progress round by round; stopped after its first round it selects
-// nothing and does not run the other rounds. A stopped refinement keeps the result it had.
+// nothing and does not run the other rounds. A stopped refinement keeps the selection as it was,
+// without its marks.
 TEST(ObjectSelection, ProgressAndStop) {
   const TFastBMP picture = TwoBoards();
   const MaskRect box{25, 15, 74, 64};
@@ -363,6 +364,9 @@ TEST(ObjectSelection, ProgressAndStop) {
   refineStopped.StopAt = 1;
   EXPECT_FALSE(sel.Update(refineStopped));
   EXPECT_TRUE(Same(sel.Result(), selected));
+  // The stopped marks are gone: a refinement without them still selects both boards.
+  EXPECT_TRUE(sel.Update());
+  EXPECT_TRUE(On(sel.Result(), 60, 40));
 }
 
 }  // namespace

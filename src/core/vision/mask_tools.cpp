@@ -192,6 +192,9 @@ struct ObjectSelection::State {
   cv::Mat bgdModel, fgdModel;
   cv::Mat object;  // 255 where the object is, over area
 
+  struct {
+    cv::Mat labels, bgdModel, fgdModel;
+  } settled;  // as they were when object was last made
   bool cancelled = false;
   int roundsDone = 0, roundsPlanned = 1;  // for the progress
 
@@ -209,6 +212,9 @@ struct ObjectSelection::State {
     object = (labels & 1);  // GC_FGD and GC_PR_FGD are the odd labels
     object *= 255;
     if (!options.Plain) KeepMainParts();
+    labels.copyTo(settled.labels);
+    bgdModel.copyTo(settled.bgdModel);
+    fgdModel.copyTo(settled.fgdModel);
     return true;
   }
 
@@ -253,7 +259,7 @@ struct ObjectSelection::State {
 
 ObjectSelection::ObjectSelection(const TFastBMP& picture, MaskRect box,
                                  const SelectObjectOptions& options, UiCallbacks& callbacks)
-    : state_(std::make_unique<State>(State{picture, options, {}, {}, {}, {}, {}})) {
+    : state_(std::make_unique<State>(State{picture, options, {}, {}, {}, {}, {}, {}})) {
   const int w = picture.Width(), h = picture.Height();
   box = ClipTo(box, w, h);
   if (box.Empty() || box.Width() < 3 || box.Height() < 3) {
@@ -310,16 +316,14 @@ bool ObjectSelection::Update(UiCallbacks& callbacks) {
   State& s = *state_;
   if (s.cancelled) return false;
   const int iterations = std::max(2, s.options.Iterations / 2);
-  const cv::Mat labels = s.labels.clone(), bgdModel = s.bgdModel.clone(),
-                fgdModel = s.fgdModel.clone();
   s.roundsDone = 0;
   s.roundsPlanned = iterations;
   callbacks.Progress("Selecting object", 0);
   if (s.Run(cv::GC_EVAL, iterations, cv::Rect(), callbacks)) return true;
-  // Stopped: back to the labels (with the marks) and models the refinement started from.
-  s.labels = labels;
-  s.bgdModel = bgdModel;
-  s.fgdModel = fgdModel;
+  // Stopped: back to the labels and models of the last result, without the marks since.
+  s.settled.labels.copyTo(s.labels);
+  s.settled.bgdModel.copyTo(s.bgdModel);
+  s.settled.fgdModel.copyTo(s.fgdModel);
   return false;
 }
 

@@ -95,8 +95,8 @@ class ObjectSelection {
   ObjectSelection& operator=(const ObjectSelection&) = delete;
 
   // Marks the pixels of a round-brush segment as surely object or surely background; Update
-  // segments again with the marks (a stop between its rounds keeps the result as it was and
-  // returns false).
+  // segments again with the marks. A stop between its rounds returns false and keeps the
+  // selection as it was before the marks since the last result.
   void Mark(MaskPoint a, MaskPoint b, int diameter, bool object);
   bool Update(UiCallbacks& callbacks = DefaultCallbacks());
 
