@@ -627,15 +627,15 @@ bool TMaskEditor::RunWithProgress(const QString& caption,
 void TMaskEditor::FeatherMask(int width) {
   if (busy_ || !EnsureMask()) return;
   // The worker feathers its own copy: the mask itself changes only once the work is done.
-  auto mask = std::make_shared<TFastBMP>(project_.IMask);
+  TFastBMP mask = project_.IMask;
   const int edits = edits_;
   if (!RunWithProgress(
           "Feathering",
-          [&](UiCallbacks& callbacks) { return vision::FeatherMask(*mask, width, callbacks); }) ||
+          [&](UiCallbacks& callbacks) { return vision::FeatherMask(mask, width, callbacks); }) ||
       edits != edits_)
     return;
   selection_.reset();
-  project_.IMask = std::move(*mask);
+  project_.IMask = std::move(mask);
   Redraw(WholeOf(project_.IMask));
   Commit("Feather Mask", WholeOf(project_.IMask));
 }
