@@ -3,6 +3,9 @@
 // what each mouse move costs. A page stays responsive while this is well under 16 ms.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
+#include <vector>
+
 #include "core/image/fast_bmp.h"
 #include "core/vision/mask_tools.h"
 
@@ -51,6 +54,44 @@ void BM_WholeOverlay4000x3000(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_WholeOverlay4000x3000)->Unit(benchmark::kMillisecond);
+
+// Feather of a 4000 x 3000 mask with a disc of radius 1000 (argument: the width), done in bands
+// of rows so that it reports progress and can stop; the window runs it on a worker thread.
+void BM_Feather4000x3000(benchmark::State& state) {
+  glkov::TFastBMP disc = glkov::vision::NewMask(4000, 3000);
+  std::vector<MaskPoint> polygon;
+  for (int i = 0; i < 360; ++i) {
+    const double a = i * 3.14159265358979 / 180;
+    polygon.push_back({2000 + int(1000 * std::cos(a)), 1500 + int(1000 * std::sin(a))});
+  }
+  glkov::vision::FillPolygon(disc, polygon, 255);
+  for (auto _ : state) {
+    state.PauseTiming();
+    glkov::TFastBMP mask = disc;
+    state.ResumeTiming();
+    glkov::vision::FeatherMask(mask, static_cast<int>(state.range(0)));
+    benchmark::DoNotOptimize(mask.Bits());
+  }
+}
+BENCHMARK(BM_Feather4000x3000)->Arg(4)->Arg(40)->Unit(benchmark::kMillisecond);
+
+// Select Object on a 4000 x 3000 picture around a flat board of 600 x 800 pixels (argument: the
+// GrabCut rounds; a stop request is seen between rounds, so one round's time is how long Cancel
+// may take to answer).
+void BM_SelectObject4000x3000(benchmark::State& state) {
+  glkov::TFastBMP picture = MakePicture(4000, 3000);
+  for (int y = 1100; y < 1900; ++y)
+    for (int x = 1700; x < 2300; ++x) {
+      uint8_t* p = picture.Pixel(x, y);
+      p[0] = 40, p[1] = 60, p[2] = 220;
+    }
+  const glkov::vision::SelectObjectOptions options{.Iterations = static_cast<int>(state.range(0))};
+  for (auto _ : state) {
+    glkov::vision::ObjectSelection selection(picture, MaskRect{1680, 1080, 2320, 1920}, options);
+    benchmark::DoNotOptimize(selection.Area());
+  }
+}
+BENCHMARK(BM_SelectObject4000x3000)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

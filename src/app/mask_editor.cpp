@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProgressDialog>
 #include <QSlider>
 #include <QSpinBox>
 #include <QToolBar>
@@ -16,14 +17,19 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <exception>
+#include <thread>
 
 #include "app/applied_command.h"
 #include "app/picture_view.h"
 #include "core/error.h"
 #include "core/model/mask_document.h"
 #include "core/model/project.h"
+#include "core/ui_callbacks.h"
 
 namespace glkov::app {
 
@@ -55,6 +61,15 @@ void PasteRect(const TFastBMP& pixels, TFastBMP& target, const MaskRect& rect) {
     std::memcpy(target.Pixel(rect.Left, rect.Top + y), pixels.Row(y), 3 * size_t(rect.Width()));
   }
 }
+
+// What the worker thread and the window share: the percentage done and the user's cancel.
+class TToolCallbacks : public UiCallbacks {
+ public:
+  void Progress(const std::string& /*stage*/, int percent) override { Percent = percent; }
+  bool AbortRequested() override { return Cancel; }
+  std::atomic<int> Percent{0};
+  std::atomic<bool> Cancel{false};
+};
 
 // One edit of a rectangle of the mask: its pixels before and after.
 class TMaskPixelsCommand : public TAppliedCommand {
@@ -404,6 +419,7 @@ void TMaskEditor::PlaceCanvas() {
 
 void TMaskEditor::Reload() {
   if (notifying_) return;
+  ++edits_;
   lassoClicks_.clear();
   lassoPath_.clear();
   selection_.reset();
@@ -473,6 +489,7 @@ void TMaskEditor::Redraw(MaskRect rect) {
 }
 
 void TMaskEditor::Notify() {
+  ++edits_;
   notifying_ = true;
   emit MaskEdited();
   notifying_ = false;
@@ -560,12 +577,65 @@ void TMaskEditor::InvertMask() {
   Commit("Invert Mask", WholeOf(project_.IMask));
 }
 
+bool TMaskEditor::RunWithProgress(const QString& caption,
+                                  const std::function<bool(UiCallbacks&)>& work) {
+  TToolCallbacks callbacks;
+  bool finished = false;
+  std::exception_ptr failure;
+  std::atomic<bool> done{false};
+  busy_ = true;
+  std::thread worker([&] {
+    try {
+      finished = work(callbacks);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    done = true;
+  });
+  QProgressDialog progress(caption + "... 0 %", "Cancel", 0, 100, this);
+  progress.setObjectName("MaskToolProgress");
+  progress.setWindowTitle("Object Mask");
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(0);
+  progress.setAutoReset(false);
+  progress.setAutoClose(false);
+  progress.show();
+  do {
+    const int percent = callbacks.Percent;
+    progress.setValue(percent);
+    progress.setLabelText(QString("%1... %2 %").arg(caption).arg(percent));
+    if (progress.wasCanceled()) callbacks.Cancel = true;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
+    if (!done) std::this_thread::sleep_for(std::chrono::milliseconds(15));
+  } while (!done);
+  worker.join();
+  busy_ = false;
+  // Cancel pressed as the work ended still changes nothing.
+  const bool cancelled = progress.wasCanceled();
+  progress.close();
+  if (failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+      Fail(QString::fromStdString(e.what()));
+    }
+    return false;
+  }
+  return finished && !cancelled;
+}
+
 void TMaskEditor::FeatherMask(int width) {
-  if (!EnsureMask()) return;
+  if (busy_ || !EnsureMask()) return;
+  // The worker feathers its own copy: the mask itself changes only once the work is done.
+  TFastBMP mask = project_.IMask;
+  const int edits = edits_;
+  if (!RunWithProgress(
+          "Feathering",
+          [&](UiCallbacks& callbacks) { return vision::FeatherMask(mask, width, callbacks); }) ||
+      edits != edits_)
+    return;
   selection_.reset();
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  vision::FeatherMask(project_.IMask, width);
-  QApplication::restoreOverrideCursor();
+  project_.IMask = std::move(mask);
   Redraw(WholeOf(project_.IMask));
   Commit("Feather Mask", WholeOf(project_.IMask));
 }
@@ -620,17 +690,20 @@ void TMaskEditor::CloseLasso(bool straight) {
 }
 
 void TMaskEditor::SelectObject(MaskRect box) {
-  if (!EnsureMask()) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  try {
-    selection_ = std::make_unique<vision::ObjectSelection>(project_.IOriginal, box);
-  } catch (const Error& e) {
-    QApplication::restoreOverrideCursor();
-    selection_.reset();
-    Fail(QString::fromStdString(e.what()));
+  if (busy_ || !EnsureMask()) return;
+  // The worker reads only the original, which no tool changes.
+  std::unique_ptr<vision::ObjectSelection> selection;
+  const TFastBMP& original = project_.IOriginal;
+  const int edits = edits_;
+  if (!RunWithProgress("Selecting object",
+                       [&](UiCallbacks& callbacks) {
+                         selection = std::make_unique<vision::ObjectSelection>(
+                             original, box, vision::SelectObjectOptions{}, callbacks);
+                         return !selection->Cancelled();
+                       }) ||
+      edits != edits_)
     return;
-  }
-  QApplication::restoreOverrideCursor();
+  selection_ = std::move(selection);
   const MaskRect area = selection_->Area();
   beforeSelection_ = CutRect(project_.IMask, area);
   selection_->AddTo(project_.IMask);
@@ -639,13 +712,18 @@ void TMaskEditor::SelectObject(MaskRect box) {
 }
 
 void TMaskEditor::RefineSelection(const std::vector<MaskPoint>& stroke, bool object) {
-  if (!selection_ || stroke.empty()) return;
+  if (busy_ || !selection_ || stroke.empty()) return;
   for (size_t i = 0; i < stroke.size(); ++i) {
     selection_->Mark(stroke[i > 0 ? i - 1 : 0], stroke[i], BrushSize(), object);
   }
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  selection_->Update();
-  QApplication::restoreOverrideCursor();
+  // A cancelled refinement keeps the selection as it was, without this stroke's marks.
+  // The worker shares the selection: an undo while it runs drops the editor's, not the worker's.
+  const std::shared_ptr<vision::ObjectSelection> selection = selection_;
+  const int edits = edits_;
+  if (!RunWithProgress("Selecting object",
+                       [&](UiCallbacks& callbacks) { return selection->Update(callbacks); }) ||
+      edits != edits_ || selection != selection_)
+    return;
   const MaskRect area = selection_->Area();
   PasteRect(beforeSelection_, project_.IMask, area);
   selection_->AddTo(project_.IMask);

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,7 +25,8 @@ class QUndoStack;
 
 namespace glkov {
 struct TProject;
-}
+class UiCallbacks;
+}  // namespace glkov
 
 namespace glkov::app {
 
@@ -54,6 +56,9 @@ class TMaskEditor : public QWidget {
   void NewMask();
   void ClearMask();
   void InvertMask();
+  // Feather, Select Object and refinements run on a worker thread behind a progress dialog with
+  // Cancel; a cancelled tool changes nothing and leaves no undo step. They return at once while
+  // another of them runs.
   void FeatherMask(int width);
   // A segment of a brush (or, with erase, eraser) stroke; EndStroke makes the stroke one undo step.
   void StrokeSegment(vision::MaskPoint a, vision::MaskPoint b, bool erase);
@@ -89,6 +94,9 @@ class TMaskEditor : public QWidget {
   void PlaceCanvas();
   void Notify();
   void Fail(const QString& message);
+  // Runs work on a worker thread while a progress dialog ("<caption>... n %") keeps the window's
+  // events running. False when the user cancelled, the work stopped or it failed (shown).
+  bool RunWithProgress(const QString& caption, const std::function<bool(UiCallbacks&)>& work);
 
   TProject& project_;
   QUndoStack* undo_;
@@ -102,13 +110,15 @@ class TMaskEditor : public QWidget {
   Tool tool_ = Tool::Brush;
   bool bare_ = false;
   bool notifying_ = false;  // the main window's refresh after our own edit needs no reload
+  bool busy_ = false;       // a tool runs on the worker thread
+  int edits_ = 0;           // counts changes of the mask, to see one made while a tool ran
 
   TFastBMP base_;  // the mask as of the last undo step
   TFastBMP view_;  // the picture with the mask layer
   vision::MaskRect stroke_;
   std::vector<vision::MaskPoint> lassoClicks_, lassoPath_;
   std::unique_ptr<vision::EdgeSnapper> snapper_;
-  std::unique_ptr<vision::ObjectSelection> selection_;
+  std::shared_ptr<vision::ObjectSelection> selection_;  // shared with a refining worker
   TFastBMP beforeSelection_;  // the mask's pixels of the selection's area before it was made
 };
 

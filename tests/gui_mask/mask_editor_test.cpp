@@ -6,10 +6,13 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QUndoStack>
 #include <filesystem>
 
@@ -189,6 +192,77 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   Find<QPushButton>(out, "OutputButtonLED")->click();
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   EXPECT_TRUE(std::filesystem::exists(dir_ / "movie.avi"));
+}
+
+// Select Object, its refinement and Feather run on a worker thread: the window's events keep
+// running (a timer fires) while the progress dialog is up, and Cancel there leaves the mask and
+// the undo stack as they were.
+TEST_F(MaskEditorTest, LongToolsKeepTheWindowRunningAndCancelChangesNothing) {
+  auto form = OpenRoom();
+  TProject& p = form->Project();
+  auto* editor = Find<app::TMaskEditor>(form.get(), "MaskEditor");
+  QUndoStack* undo = form->findChild<QUndoStack*>();
+  Find<QAction>(editor, "NewMask")->trigger();
+  const MaskRect box = ObjectBoxes()[1];
+
+  // Events run during the selection, with the progress dialog shown over the page.
+  int ticks = 0;
+  bool dialogSeen = false;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    ++ticks;
+    if (auto* d = editor->findChild<QProgressDialog*>("MaskToolProgress"))
+      dialogSeen = dialogSeen || d->isVisible();
+  });
+  timer.start(0);
+  const int steps = undo->count();
+  editor->SelectObject(box);
+  timer.stop();
+  EXPECT_GT(ticks, 0);
+  EXPECT_TRUE(dialogSeen);
+  EXPECT_EQ(undo->count(), steps + 1);
+  EXPECT_GT(vision::CountMaskPixels(p.IMask), 100);
+  // The page shows the selection as soon as the tool is done.
+  const int cx = (box.Left + box.Right) / 2, cy = (box.Top + box.Bottom) / 2;
+  EXPECT_EQ(p.IMask.Pixel(cx, cy)[2], 255);
+  EXPECT_NE(editor->View().Pixel(cx, cy)[0], p.IOriginal.Pixel(cx, cy)[0]);
+  Shot(editor, "mask-selected-on-worker");
+
+  // Cancel pressed in the dialog while a tool runs: nothing changes.
+  auto cancelNextRun = [&](const char* shot) {
+    QTimer::singleShot(0, editor, [editor, shot] {
+      auto* d = editor->findChild<QProgressDialog*>("MaskToolProgress");
+      ASSERT_NE(d, nullptr);
+      const QString dir = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
+      if (!dir.isEmpty()) {
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+        QGuiApplication::primaryScreen()->grabWindow(0).save(dir + "/" + shot + ".png");
+      }
+      d->cancel();
+    });
+  };
+  const TFastBMP before = p.IMask;
+  const int count = undo->count(), index = undo->index();
+  const auto unchanged = [&](const char* what) {
+    EXPECT_EQ(p.IMask.PackedPixels(), before.PackedPixels()) << what;
+    EXPECT_EQ(undo->count(), count) << what;
+    EXPECT_EQ(undo->index(), index) << what;
+  };
+  cancelNextRun("mask-select-progress");
+  editor->SelectObject(ObjectBoxes().back());
+  unchanged("select object");
+  cancelNextRun("mask-refine-progress");
+  editor->RefineSelection({{box.Left + 12, box.Top + 12}, {box.Right - 12, box.Bottom - 12}},
+                          false);
+  unchanged("refine");
+  cancelNextRun("mask-feather-progress");
+  editor->FeatherMask(6);
+  unchanged("feather");
+
+  // Not cancelled, the same tools still work afterwards.
+  editor->FeatherMask(6);
+  EXPECT_EQ(undo->count(), count + 1);
+  EXPECT_NE(p.IMask.PackedPixels(), before.PackedPixels());
 }
 
 }  // namespace

@@ -4,15 +4,60 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "core/error.h"
 #include "core/objects/extraction.h"
+#include "support/test_support.h"
 #include "tools/synthetic_room.h"
 
 namespace glkov::vision {
 namespace {
 
 bool On(const TFastBMP& m, int x, int y) { return m.Pixel(x, y)[2] >= 128; }
+
+// Records the progress and asks to stop once it has reached StopAt percent.
+struct StoppingCallbacks : glkov::testing::ScriptedCallbacks {
+  int StopAt = 1000;
+  bool AbortRequested() override { return !Percents.empty() && Percents.back() >= StopAt; }
+};
+
+bool Same(const TFastBMP& a, const TFastBMP& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+  for (int y = 0; y < a.Height(); ++y)
+    if (std::memcmp(a.Row(y), b.Row(y), 3 * size_t(a.Width())) != 0) return false;
+  return true;
+}
+
+bool Rising(const std::vector<int>& percents) {
+  return std::is_sorted(percents.begin(), percents.end()) && !percents.empty() &&
+         percents.front() >= 0 && percents.back() <= 100;
+}
+
+// A grey picture with a red and a green board side by side inside (30..69, 20..59).
+TFastBMP TwoBoards() {
+  TFastBMP picture(100, 80);
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 100; ++x) {
+      uint8_t* p = picture.Pixel(x, y);
+      const bool left = x >= 30 && x <= 49 && y >= 20 && y <= 59;
+      const bool right = x >= 50 && x <= 69 && y >= 20 && y <= 59;
+      p[0] = left ? 200 : right ? 30 : 120;
+      p[1] = left ? 40 : right ? 200 : 120;
+      p[2] = left ? 40 : right ? 40 : 120;
+    }
+  return picture;
+}
+
+// A disc of radius 35 around (80, cy) on a mask of the given height.
+TFastBMP Disc(int height, double cy) {
+  TFastBMP mask = NewMask(160, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < 160; ++x)
+      if (std::hypot(x - 80.0, y - cy) <= 35)
+        mask.Pixel(x, y)[0] = mask.Pixel(x, y)[1] = mask.Pixel(x, y)[2] = 255;
+  return mask;
+}
 
 // Distance from (px, py) to the segment a-b.
 double SegmentDistance(double px, double py, MaskPoint a, MaskPoint b) {
@@ -129,12 +174,9 @@ TEST(PaintStroke, CapsuleWithinReportedRectangle) {
 // white everywhere else, and a ramp that rises outward-in.
 TEST(FeatherMask, GreyOnlyOnTheBand) {
   for (int width : {4, 10, 21}) {
-    TFastBMP mask = NewMask(160, 120);
+    // The disc crosses the boundary between the bands the work is done in.
+    TFastBMP mask = Disc(120, 60);
     const double cx = 80, cy = 60, radius = 35;
-    for (int y = 0; y < 120; ++y)
-      for (int x = 0; x < 160; ++x)
-        if (std::hypot(x - cx, y - cy) <= radius)
-          mask.Pixel(x, y)[0] = mask.Pixel(x, y)[1] = mask.Pixel(x, y)[2] = 255;
     FeatherMask(mask, width);
     int greyOnRow = 0;
     for (int y = 0; y < 120; ++y) {
@@ -154,6 +196,25 @@ TEST(FeatherMask, GreyOnlyOnTheBand) {
   }
   TFastBMP mask = NewMask(8, 8);
   EXPECT_THROW(FeatherMask(mask, -1), Error);
+}
+
+// Feathering reports rising progress to 100 %; a stop part-way leaves the mask as it was.
+TEST(FeatherMask, ProgressAndStop) {
+  const TFastBMP disc = Disc(300, 150);
+  TFastBMP mask = disc;
+  StoppingCallbacks done;
+  EXPECT_TRUE(FeatherMask(mask, 6, done));
+  EXPECT_TRUE(Rising(done.Percents));
+  EXPECT_EQ(done.Percents.back(), 100);
+  EXPECT_GT(done.Percents.size(), 2u);
+  EXPECT_FALSE(Same(mask, disc));
+
+  mask = disc;
+  StoppingCallbacks stopped;
+  stopped.StopAt = 1;
+  EXPECT_FALSE(FeatherMask(mask, 6, stopped));
+  EXPECT_TRUE(Same(mask, disc));
+  EXPECT_LT(stopped.Percents.back(), 100);  // it stopped before the last band
 }
 
 TEST(MaskTools, ClearInvertUnite) {
@@ -260,16 +321,7 @@ TEST(ObjectSelection, AtLeastPlainGrabCutOnTheRoom) {
 // Strokes refine a selection: a background stroke over a selected part takes it out, an object
 // stroke puts it back.
 TEST(ObjectSelection, StrokesRefine) {
-  TFastBMP picture(100, 80);
-  for (int y = 0; y < 80; ++y)
-    for (int x = 0; x < 100; ++x) {
-      uint8_t* p = picture.Pixel(x, y);
-      const bool left = x >= 30 && x <= 49 && y >= 20 && y <= 59;
-      const bool right = x >= 50 && x <= 69 && y >= 20 && y <= 59;
-      p[0] = left ? 200 : right ? 30 : 120;
-      p[1] = left ? 40 : right ? 200 : 120;
-      p[2] = left ? 40 : right ? 40 : 120;
-    }
+  const TFastBMP picture = TwoBoards();
   ObjectSelection sel(picture, {25, 15, 74, 64});
   EXPECT_TRUE(On(sel.Result(), 40, 40));
   EXPECT_TRUE(On(sel.Result(), 60, 40));
@@ -278,6 +330,43 @@ TEST(ObjectSelection, StrokesRefine) {
   EXPECT_TRUE(On(sel.Result(), 40, 40));
   EXPECT_FALSE(On(sel.Result(), 60, 40));
   EXPECT_THROW(ObjectSelection(picture, {10, 10, 11, 30}), Error);
+}
+
+// The selection reports rising progress round by round; stopped after its first round it selects
+// nothing and does not run the other rounds. A stopped refinement keeps the selection as it was,
+// without its marks.
+TEST(ObjectSelection, ProgressAndStop) {
+  const TFastBMP picture = TwoBoards();
+  const MaskRect box{25, 15, 74, 64};
+  StoppingCallbacks done;
+  ObjectSelection sel(picture, box, {.Iterations = 6}, done);
+  EXPECT_FALSE(sel.Cancelled());
+  EXPECT_TRUE(Rising(done.Percents));
+  EXPECT_EQ(done.Percents.back(), 100);
+  EXPECT_GE(done.Percents.size(), 6u);
+  EXPECT_TRUE(On(sel.Result(), 60, 40));
+
+  StoppingCallbacks stopped;
+  stopped.StopAt = 1;
+  ObjectSelection cut(picture, box, {.Iterations = 6}, stopped);
+  EXPECT_TRUE(cut.Cancelled());
+  EXPECT_EQ(stopped.Percents.size(), 2u);  // the start and the first round
+  EXPECT_EQ(CountMaskPixels(cut.Result()), 0);
+  TFastBMP mask = NewMask(100, 80);
+  PaintStroke(mask, {5, 5}, {5, 5}, 3, 255);
+  const TFastBMP before = mask;
+  cut.AddTo(mask);
+  EXPECT_TRUE(Same(mask, before));
+
+  const TFastBMP selected = sel.Result();
+  sel.Mark({60, 25}, {60, 55}, 9, false);
+  StoppingCallbacks refineStopped;
+  refineStopped.StopAt = 1;
+  EXPECT_FALSE(sel.Update(refineStopped));
+  EXPECT_TRUE(Same(sel.Result(), selected));
+  // The stopped marks are gone: a refinement without them still selects both boards.
+  EXPECT_TRUE(sel.Update());
+  EXPECT_TRUE(On(sel.Result(), 60, 40));
 }
 
 }  // namespace

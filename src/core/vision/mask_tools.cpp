@@ -192,12 +192,35 @@ struct ObjectSelection::State {
   cv::Mat bgdModel, fgdModel;
   cv::Mat object;  // 255 where the object is, over area
 
-  void Run(int mode, int iterations, const cv::Rect& rect) {
+  struct {
+    cv::Mat labels, bgdModel, fgdModel;
+  } settled;  // as they were when object was last made
+  bool cancelled = false;
+  int roundsDone = 0, roundsPlanned = 1;  // for the progress
+
+  // GrabCut round by round: the first round in mode (which sets the models up), the others
+  // re-estimating from the labels as cv::grabCut's own loop does. False when callbacks asked to
+  // stop before the last round; the labels and models are then half-way and the object unchanged.
+  bool Run(int mode, int iterations, const cv::Rect& rect, UiCallbacks& callbacks) {
     const cv::Mat image = AsMat(picture)(ToCv(area));
-    cv::grabCut(image, labels, rect, bgdModel, fgdModel, iterations, mode);
+    for (int i = 0; i < iterations; ++i) {
+      if (callbacks.AbortRequested()) return false;
+      cv::grabCut(image, labels, rect, bgdModel, fgdModel, 1, i == 0 ? mode : cv::GC_EVAL);
+      ++roundsDone;
+      callbacks.Progress("Selecting object", std::min(100, 100 * roundsDone / roundsPlanned));
+    }
     object = (labels & 1);  // GC_FGD and GC_PR_FGD are the odd labels
     object *= 255;
     if (!options.Plain) KeepMainParts();
+    labels.copyTo(settled.labels);
+    bgdModel.copyTo(settled.bgdModel);
+    fgdModel.copyTo(settled.fgdModel);
+    return true;
+  }
+
+  void Cancel() {
+    cancelled = true;
+    object = cv::Mat::zeros(area.Height(), area.Width(), CV_8U);
   }
 
   // GrabCut on flat colours leaves specks of background that share a board's colour; the object
@@ -235,8 +258,8 @@ struct ObjectSelection::State {
 };
 
 ObjectSelection::ObjectSelection(const TFastBMP& picture, MaskRect box,
-                                 const SelectObjectOptions& options)
-    : state_(std::make_unique<State>(State{picture, options, {}, {}, {}, {}, {}})) {
+                                 const SelectObjectOptions& options, UiCallbacks& callbacks)
+    : state_(std::make_unique<State>(State{picture, options, {}, {}, {}, {}, {}, {}})) {
   const int w = picture.Width(), h = picture.Height();
   box = ClipTo(box, w, h);
   if (box.Empty() || box.Width() < 3 || box.Height() < 3) {
@@ -244,9 +267,11 @@ ObjectSelection::ObjectSelection(const TFastBMP& picture, MaskRect box,
   }
   State& s = *state_;
   const int iterations = std::max(options.Iterations, 1);
+  s.roundsPlanned = iterations;
+  callbacks.Progress("Selecting object", 0);
   if (options.Plain) {
     s.area = MaskRect{0, 0, w - 1, h - 1};
-    s.Run(cv::GC_INIT_WITH_RECT, iterations, ToCv(box));
+    if (!s.Run(cv::GC_INIT_WITH_RECT, iterations, ToCv(box), callbacks)) s.Cancel();
     return;
   }
   // The colours just around the box describe the background better than the whole picture:
@@ -260,7 +285,10 @@ ObjectSelection::ObjectSelection(const TFastBMP& picture, MaskRect box,
   const cv::Rect core(inside.x + 1, inside.y + 1, inside.width - 2, inside.height - 2);
   const cv::Mat image = AsMat(picture)(ToCv(s.area));
   SeedFromRingColours(image, core, s.labels);
-  s.Run(cv::GC_INIT_WITH_MASK, iterations, cv::Rect());
+  if (!s.Run(cv::GC_INIT_WITH_MASK, iterations, cv::Rect(), callbacks)) {
+    s.Cancel();
+    return;
+  }
   if (cv::countNonZero(s.object) * 50 < core.area()) {
     // Next to objects like it (a tree in a row of trees) the ring explains the object's colours
     // too and leaves almost nothing: GrabCut from the box over the whole picture instead, whose
@@ -269,7 +297,8 @@ ObjectSelection::ObjectSelection(const TFastBMP& picture, MaskRect box,
     s.labels.release();
     s.bgdModel.release();
     s.fgdModel.release();
-    s.Run(cv::GC_INIT_WITH_RECT, iterations, ToCv(box));
+    s.roundsPlanned += iterations;
+    if (!s.Run(cv::GC_INIT_WITH_RECT, iterations, ToCv(box), callbacks)) s.Cancel();
   }
 }
 
@@ -283,10 +312,22 @@ void ObjectSelection::Mark(MaskPoint a, MaskPoint b, int diameter, bool object) 
   cv::line(s.labels, pa, pb, label, std::max(diameter, 1), cv::LINE_8);
 }
 
-void ObjectSelection::Update() {
+bool ObjectSelection::Update(UiCallbacks& callbacks) {
   State& s = *state_;
-  s.Run(cv::GC_EVAL, std::max(2, s.options.Iterations / 2), cv::Rect());
+  if (s.cancelled) return false;
+  const int iterations = std::max(2, s.options.Iterations / 2);
+  s.roundsDone = 0;
+  s.roundsPlanned = iterations;
+  callbacks.Progress("Selecting object", 0);
+  if (s.Run(cv::GC_EVAL, iterations, cv::Rect(), callbacks)) return true;
+  // Stopped: back to the labels and models of the last result, without the marks since.
+  s.settled.labels.copyTo(s.labels);
+  s.settled.bgdModel.copyTo(s.bgdModel);
+  s.settled.fgdModel.copyTo(s.fgdModel);
+  return false;
 }
+
+bool ObjectSelection::Cancelled() const { return state_->cancelled; }
 
 MaskRect ObjectSelection::Area() const { return state_->area; }
 
@@ -308,24 +349,41 @@ MaskRect ObjectSelection::AddTo(TFastBMP& mask) const {
 
 // --- whole-mask tools ---
 
-void FeatherMask(TFastBMP& mask, int width) {
+bool FeatherMask(TFastBMP& mask, int width, UiCallbacks& callbacks) {
   if (width < 0) throw Error("The feather width cannot be negative.");
-  if (width == 0 || mask.Empty()) return;
+  if (width == 0 || mask.Empty()) return true;
   const cv::Mat red = RedChannel(mask);
-  const cv::Mat inside = red >= 128;
-  const cv::Mat outside = red < 128;
-  // Distance of every pixel to the nearest pixel of the other side; a pixel next to the edge is
-  // one away, so the edge itself lies at half a pixel.
-  cv::Mat dIn, dOut;
-  cv::distanceTransform(inside, dIn, cv::DIST_L2, cv::DIST_MASK_PRECISE);
-  cv::distanceTransform(outside, dOut, cv::DIST_L2, cv::DIST_MASK_PRECISE);
-  // Signed distance to the edge: dIn - 0.5 inside, 0.5 - dOut outside.
-  cv::Mat signedDistance = dIn - 0.5;
-  cv::Mat outsideDistance = 0.5 - dOut;
-  outsideDistance.copyTo(signedDistance, outside);
-  cv::Mat grey;
-  signedDistance.convertTo(grey, CV_8U, 255.0 / width, 127.5);
+  // Only distances up to width / 2 from the edge matter (further pixels are pure black or
+  // white), so a band of rows needs only that many rows more on either side to come out as on
+  // the whole mask. Bands let the work report progress and stop part-way.
+  const int reach = width / 2 + 2;
+  const int bandRows = std::max(64, 4 * reach);
+  cv::Mat grey(red.size(), CV_8U);
+  callbacks.Progress("Feathering", 0);
+  for (int top = 0; top < red.rows; top += bandRows) {
+    if (callbacks.AbortRequested()) return false;
+    const int bottom = std::min(red.rows, top + bandRows);  // exclusive
+    const int from = std::max(0, top - reach), to = std::min(red.rows, bottom + reach);
+    const cv::Mat rows = red.rowRange(from, to);
+    const cv::Mat inside = rows >= 128;
+    const cv::Mat outside = rows < 128;
+    // Distance of every pixel to the nearest pixel of the other side; a pixel next to the edge
+    // is one away, so the edge itself lies at half a pixel.
+    cv::Mat dIn, dOut;
+    cv::distanceTransform(inside, dIn, cv::DIST_L2, cv::DIST_MASK_PRECISE);
+    cv::distanceTransform(outside, dOut, cv::DIST_L2, cv::DIST_MASK_PRECISE);
+    // Signed distance to the edge: dIn - 0.5 inside, 0.5 - dOut outside.
+    cv::Mat signedDistance = dIn - 0.5;
+    cv::Mat outsideDistance = 0.5 - dOut;
+    outsideDistance.copyTo(signedDistance, outside);
+    cv::Mat band;
+    signedDistance.rowRange(top - from, bottom - from).convertTo(band, CV_8U, 255.0 / width, 127.5);
+    band.copyTo(grey.rowRange(top, bottom));
+    callbacks.Progress("Feathering", int(int64_t(100) * bottom / red.rows));
+  }
+  if (callbacks.AbortRequested()) return false;
   SetFromGrey(mask, grey);
+  return true;
 }
 
 void ClearMask(TFastBMP& mask) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/image/fast_bmp.h"
+#include "core/ui_callbacks.h"
 
 namespace glkov::vision {
 
@@ -84,16 +85,23 @@ class ObjectSelection {
  public:
   // Segments the object inside box (clipped to the picture). The picture must stay alive and
   // unchanged while the selection is used. Throws glkov::Error when the box is smaller than
-  // 3 x 3 pixels inside the picture.
-  ObjectSelection(const TFastBMP& picture, MaskRect box, const SelectObjectOptions& options = {});
+  // 3 x 3 pixels inside the picture. GrabCut runs round by round: callbacks hears the progress
+  // after each round and may stop the work between rounds, which leaves the selection
+  // Cancelled() and empty.
+  ObjectSelection(const TFastBMP& picture, MaskRect box, const SelectObjectOptions& options = {},
+                  UiCallbacks& callbacks = DefaultCallbacks());
   ~ObjectSelection();
   ObjectSelection(const ObjectSelection&) = delete;
   ObjectSelection& operator=(const ObjectSelection&) = delete;
 
   // Marks the pixels of a round-brush segment as surely object or surely background; Update
-  // segments again with the marks.
+  // segments again with the marks. A stop between its rounds returns false and keeps the
+  // selection as it was before the marks since the last result.
   void Mark(MaskPoint a, MaskPoint b, int diameter, bool object);
-  void Update();
+  bool Update(UiCallbacks& callbacks = DefaultCallbacks());
+
+  // True when the user stopped the selection while it was being made: it selects nothing.
+  bool Cancelled() const;
 
   // The box the selection works in (the picture around the given box).
   MaskRect Area() const;
@@ -111,8 +119,10 @@ class ObjectSelection {
 // Softens the mask's edge: the mask is taken as two levels (red byte >= 128 object) and becomes
 // a ramp across the edge, black to white over about width pixels centred on the edge; pixels
 // further than width / 2 from the edge stay pure black or white. width 0 leaves the mask as it
-// is. Throws glkov::Error for a negative width.
-void FeatherMask(TFastBMP& mask, int width);
+// is. Throws glkov::Error for a negative width. The work runs in bands of rows, reporting progress
+// to callbacks after each; when it asks to stop, the mask is left as it was and the result is
+// false.
+bool FeatherMask(TFastBMP& mask, int width, UiCallbacks& callbacks = DefaultCallbacks());
 
 // Every pixel black.
 void ClearMask(TFastBMP& mask);
