@@ -94,7 +94,9 @@ TEST(CliQuick, ArgumentsStatusAndMessages) {
     std::string out, err;
     EXPECT_EQ(RunCli(c.args, &out, &err), c.status) << err;
     EXPECT_EQ(out, "");
-    if (c.status != 0) EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    if (c.status != 0) {
+      EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    }
     for (const std::string& name : c.written) EXPECT_TRUE(fs::exists(dir / name)) << name;
   }
   // A failed run leaves nothing of its own behind.

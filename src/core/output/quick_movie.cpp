@@ -15,6 +15,7 @@
 #include "core/model/picture_import.h"
 #include "core/model/project.h"
 #include "core/model/project_file.h"
+#include "core/perspective/sub_scenes.h"
 #include "core/scene/scene_builder.h"
 #include "core/vision/background_fill.h"
 #include "core/vision/suggest_mesh.h"
@@ -92,6 +93,15 @@ std::string PictureBeside(const std::string& picture, const std::string& project
   return target.string();
 }
 
+void SetMesh(TProject& p, double vx, double vy, double il, double ib, double ir, double it) {
+  p.VanishX = vx;
+  p.VanishY = vy;
+  p.InnerLeft = il;
+  p.InnerBottom = ib;
+  p.InnerRight = ir;
+  p.InnerTop = it;
+}
+
 std::string CameraPathBeside(const std::string& projectFile) {
   return fs::path(projectFile).replace_extension(".cam").string();
 }
@@ -135,12 +145,7 @@ QuickMovieResult MakeQuickMovie(const QuickMovieRequest& request, ExportCallback
     vision::SuggestMeshOptions options;
     if (const auto fov = vision::ExifFieldOfView(request.Photo)) options.FieldOfView = *fov;
     const vision::MeshSuggestion s = vision::SuggestMesh(project.IOriginal_r, options);
-    project.VanishX = s.VanishX;
-    project.VanishY = s.VanishY;
-    project.InnerLeft = s.InnerLeft;
-    project.InnerBottom = s.InnerBottom;
-    project.InnerRight = s.InnerRight;
-    project.InnerTop = s.InnerTop;
+    SetMesh(project, s.VanishX, s.VanishY, s.InnerLeft, s.InnerBottom, s.InnerRight, s.InnerTop);
     project.FocalLength = s.FocalLength;
     project.PerspectiveDone = true;
     result.Confidence = s.Confidence;
@@ -177,10 +182,27 @@ QuickMovieResult MakeQuickMovie(const QuickMovieRequest& request, ExportCallback
   ExportResult exported;
   try {
     LoadProject(project, timeline, result.Project, callbacks);
-    MakeScene(project, {}, callbacks);
     PresetOptions preset = request.Preset;
     preset.FPS = timeline.FPS;
-    const PresetFlight flight = ComputeCameraPreset(project, preset);
+    PresetFlight flight;
+    try {
+      MakeScene(project, {}, callbacks);
+      flight = ComputeCameraPreset(project, preset);
+    } catch (const Error&) {
+      // A suggestion whose room cannot be flown through (its eye outside the box, its rear
+      // wall not behind the picture) gives way to the default mesh.
+      TMeshRegion fallback = project.MeshRegions[1];
+      DefaultRegionMesh(fallback);
+      SetMesh(project, fallback.VanishX, fallback.VanishY, fallback.InnerLeft, fallback.InnerBottom,
+              fallback.InnerRight, fallback.InnerTop);
+      StoreWorkingRegion(project);
+      result.Confidence = 0;
+      callbacks.Warning(
+          "The suggested perspective does not make a room the camera can fly through; the "
+          "default mesh is used instead.");
+      MakeScene(project, {}, callbacks);
+      flight = ComputeCameraPreset(project, preset);
+    }
     if (!flight.Notice.empty()) callbacks.Warning(flight.Notice);
     ApplyPresetFlight(timeline, flight);
     SaveCameraPathFile(timeline, result.CameraPath);
