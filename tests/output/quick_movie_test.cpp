@@ -43,13 +43,24 @@ Photo WritePhoto(const TempDir& dir) {
   return p;
 }
 
-// Mean absolute difference of the colour bytes of two pictures of one size.
+// Mean absolute difference of the 8 x 8 block means of two pictures of one size: the movie's
+// lossy coding of fine detail does not count, a shifted or different view does.
 double MeanDifference(const TFastBMP& a, const TFastBMP& b) {
   double sum = 0;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      for (int c = 0; c < 3; ++c) sum += std::abs(a.Pixel(x, y)[c] - b.Pixel(x, y)[c]);
-  return sum / (3.0 * a.Width() * a.Height());
+  int blocks = 0;
+  for (int by = 0; by + 8 <= a.Height(); by += 8)
+    for (int bx = 0; bx + 8 <= a.Width(); bx += 8)
+      for (int c = 0; c < 3; ++c) {
+        double ma = 0, mb = 0;
+        for (int y = by; y < by + 8; ++y)
+          for (int x = bx; x < bx + 8; ++x) {
+            ma += a.Pixel(x, y)[c];
+            mb += b.Pixel(x, y)[c];
+          }
+        sum += std::abs(ma - mb) / 64.0;
+        ++blocks;
+      }
+  return sum / blocks;
 }
 
 TEST(CliQuick, ArgumentsStatusAndMessages) {
@@ -139,10 +150,10 @@ TEST(CliQuick, MovieStartsOnThePhotographAndTheProjectOpens) {
   LoadPictureFile(photo.Picture, original);
   ASSERT_EQ(rendered.Width(), 160);
   ASSERT_EQ(rendered.Height(), 120);
-  EXPECT_LT(MeanDifference(m.Frames.front(), rendered), 6.0);
-  EXPECT_LT(MeanDifference(m.Frames.front(), original), 12.0);
+  EXPECT_LT(MeanDifference(m.Frames.front(), rendered), 4.0);
+  EXPECT_LT(MeanDifference(m.Frames.front(), original), 8.0);
   // The flight moves: the last frame is not the first.
-  EXPECT_GT(MeanDifference(m.Frames.back(), m.Frames.front()), 6.0);
+  EXPECT_GT(MeanDifference(m.Frames.back(), m.Frames.front()), 8.0);
 }
 
 }  // namespace
