@@ -39,8 +39,9 @@ std::string QuickProjectName(const std::string& movie) {
 void QuickMovieSize(int picWidth, int picHeight, int& width, int& height) {
   const double aspect = picWidth > 0 && picHeight > 0 ? double(picHeight) / picWidth : 0.75;
   if (width <= 0 && height <= 0) width = std::min(std::max(picWidth, 2), kQuickMaxWidth);
-  if (width <= 0) width = static_cast<int>(height / aspect + 0.5);
-  if (height <= 0) height = static_cast<int>(width * aspect + 0.5);
+  // A side derived from the other is even, as most movie formats need.
+  if (width <= 0) width = 2 * static_cast<int>(height / aspect / 2 + 0.5);
+  if (height <= 0) height = 2 * static_cast<int>(width * aspect / 2 + 0.5);
   width = std::max(width, 2);
   height = std::max(height, 2);
 }
