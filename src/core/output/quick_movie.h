@@ -54,7 +54,7 @@ struct QuickMovieResult {
 std::string QuickProjectName(const std::string& movie);
 
 // The movie size of a photograph of picWidth x picHeight for the asked width and height (0: not
-// asked), both at least 2 pixels.
+// asked), both at least 2 pixels; a side derived from the other is even.
 void QuickMovieSize(int picWidth, int picHeight, int& width, int& height);
 
 // Makes the project, saves it with its camera path and exports the movie. Progress and the abort
