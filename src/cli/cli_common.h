@@ -40,6 +40,7 @@ void RegisterExport(CLI::App& app);
 void RegisterAviInfo(CLI::App& app);
 void RegisterFill(CLI::App& app);
 void RegisterSuggestMesh(CLI::App& app);
+void RegisterQuick(CLI::App& app);
 
 // The suggested mesh of a loaded picture, with the field of view from its file's EXIF data.
 vision::MeshSuggestion SuggestPictureMesh(const std::string& fileName, const TFastBMP& picture);

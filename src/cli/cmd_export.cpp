@@ -1,12 +1,9 @@
-#include <unistd.h>
-
-#include <atomic>
-#include <csignal>
 #include <iomanip>
 #include <iostream>
 #include <optional>
 
 #include "cli/cli_common.h"
+#include "cli/export_callbacks.h"
 #include "cli/preset_args.h"
 #include "core/animation/timeline.h"
 #include "core/model/project.h"
@@ -37,47 +34,9 @@ struct ExportArgs {
   int Samples = TOutputOptions{}.Samples;
   int TextureMax = TOutputOptions{}.TextureMax;
   bool ListCodecs = false;
-  PresetArgs Preset;  // --preset: fly it in every sub-scene instead of the recorded paths
+  PresetArgs Preset;          // --preset: fly it in every sub-scene instead of the recorded paths
   ExtractOptions Extraction;  // the automatic extraction of every sub-scene without objects
   bool NoMinSize = false;
-};
-
-std::atomic<bool> interrupted{false};
-
-extern "C" void OnInterrupt(int /*signal*/) { interrupted = true; }
-
-// Ctrl+C asks to stop like the progress window's "Abort"; the question is answered Yes. A progress
-// line goes to standard error when it is a terminal.
-class CliExportCallbacks : public ExportCallbacks {
- public:
-  CliExportCallbacks() : terminal_(::isatty(STDERR_FILENO) == 1) {}
-  ~CliExportCallbacks() override { EndLine(); }
-
-  bool AskYesNo(const std::string& /*question*/) override { return true; }
-  void Warning(const std::string& message) override {
-    EndLine();
-    std::cerr << "glkov-cli: warning: " << message << "\n";
-  }
-  void Progress(const std::string& stage, int percent) override {
-    if (!terminal_ || (stage == stage_ && percent == percent_)) return;
-    stage_ = stage;
-    percent_ = percent;
-    std::cerr << "\r" << stage << " " << std::setw(3) << percent << "%" << std::flush;
-    open_ = true;
-  }
-  bool AbortRequested() override { return interrupted; }
-  void ClearAbortRequest() override { interrupted = false; }
-
-  void EndLine() {
-    if (open_) std::cerr << "\n";
-    open_ = false;
-  }
-
- private:
-  bool terminal_;
-  bool open_ = false;
-  std::string stage_;
-  int percent_ = -1;
 };
 
 void RunExport(const ExportArgs& args) {
@@ -111,25 +70,10 @@ void RunExport(const ExportArgs& args) {
   o.TextureMax = args.TextureMax;
 
   CliExportCallbacks callbacks;
-  interrupted = false;
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  struct sigaction previous {};
-  ::sigaction(SIGINT, &action, &previous);
-  ExportResult result;
-  try {
-    result = ExportAnimation(project, timeline, request, callbacks);
-  } catch (...) {
-    ::sigaction(SIGINT, &previous, nullptr);
-    throw;
-  }
-  ::sigaction(SIGINT, &previous, nullptr);
+  const ExportResult result =
+      WithInterruptAsAbort([&] { return ExportAnimation(project, timeline, request, callbacks); });
   callbacks.EndLine();
-  if (result.Aborted) {
-    std::cerr << "glkov-cli: Output Aborted\n";
-    std::exit(130);
-  }
+  if (result.Aborted) ExitAborted();
 }
 
 void PrintCodecs() {

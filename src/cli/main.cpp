@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   glkov::cli::RegisterAviInfo(app);
   glkov::cli::RegisterFill(app);
   glkov::cli::RegisterSuggestMesh(app);
+  glkov::cli::RegisterQuick(app);
 
   try {
     app.parse(argc, argv);
