@@ -486,6 +486,7 @@ TEST_F(MainFormScenesTest, TextureViewerOpensWhenAskedAndSaysWhatItShows) {
       return true;
     };
     EXPECT_TRUE(same(0, 0, false) && same(6, 10, false) && same(12, 20, false));
+    MaybeScreenshot(*viewer, "texture_cut_out");
     auto* negative = Find<QCheckBox>(form->CameraControlWindow(), "NegativeCheckBox");
     negative->click();
     EXPECT_TRUE(same(0, 0, true) && same(6, 10, true) && same(12, 20, true));
