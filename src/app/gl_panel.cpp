@@ -2,8 +2,12 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
+#include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
 
 #include "core/error.h"
@@ -65,6 +69,7 @@ void GLPanel::ReleaseGL() {
   if (!context()) return;
   makeCurrent();
   renderer_.ReleaseTextures();
+  msTarget_.reset();
   doneCurrent();
 }
 
@@ -73,6 +78,7 @@ void GLPanel::initializeGL() {
   connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GLPanel::ReleaseGL,
           Qt::UniqueConnection);
   renderer_ = SceneRenderer{};
+  msTarget_.reset();
   uploadPending_ = sceneMade_;
 }
 
@@ -102,21 +108,61 @@ void GLPanel::SetQuality(int quality) {
   doneCurrent();
 }
 
+void GLPanel::SetSamples(int samples) {
+  samples = std::clamp(samples, 1, 8);
+  if (samples == samples_) return;
+  samples_ = samples;
+  update();
+}
+
+QOpenGLFramebufferObject* GLPanel::MultisampledTarget(int w, int h) {
+  if (samples_ <= 1 || !QOpenGLFramebufferObject::hasOpenGLFramebufferBlit()) {
+    msTarget_.reset();
+    return nullptr;
+  }
+  if (!msTarget_ || msTarget_->size() != QSize(w, h) || askedSamples_ != samples_) {
+    QOpenGLFramebufferObjectFormat format;
+    format.setAttachment(QOpenGLFramebufferObject::CombinedDepthStencil);
+    format.setSamples(samples_);  // Qt caps it at the driver's maximum
+    msTarget_ = std::make_unique<QOpenGLFramebufferObject>(w, h, format);
+    askedSamples_ = samples_;
+    if (!msTarget_->isValid() || msTarget_->format().samples() <= 1) {
+      msTarget_.reset();
+      return nullptr;
+    }
+  }
+  return msTarget_.get();
+}
+
 void GLPanel::paintGL() {
+  const qreal dpr = devicePixelRatioF();
+  const int w = std::max(1, static_cast<int>(width() * dpr + 0.5));
+  const int h = std::max(1, static_cast<int>(height() * dpr + 0.5));
+  const bool drawScene = sceneMade_ && project_->SceneMade;
+  QOpenGLFramebufferObject* ms = drawScene ? MultisampledTarget(w, h) : nullptr;
+  drawnSamples_ = ms ? ms->format().samples() : 1;
+  if (ms) ms->bind();
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  if (!sceneMade_ || !project_->SceneMade) return;
-  try {
-    if (uploadPending_) {
-      renderer_.UploadScene(*project_, switches_->Quality);
-      uploadPending_ = false;
+  if (drawScene) {
+    try {
+      if (uploadPending_) {
+        renderer_.UploadScene(*project_, switches_->Quality);
+        uploadPending_ = false;
+      }
+      renderer_.GLDraw(*project_, project_->Camera, *switches_, w, h);
+      lastError_.clear();
+    } catch (const Error& e) {
+      lastError_ = e.what();
     }
-    const qreal dpr = devicePixelRatioF();
-    renderer_.GLDraw(*project_, project_->Camera, *switches_, static_cast<int>(width() * dpr + 0.5),
-                     static_cast<int>(height() * dpr + 0.5));
-    lastError_.clear();
-  } catch (const Error& e) {
-    lastError_ = e.what();
+  }
+  if (ms) {
+    // Resolve the samples into the widget's own framebuffer, which Qt shows and grabs.
+    QOpenGLExtraFunctions* f = context()->extraFunctions();
+    f->glBindFramebuffer(GL_READ_FRAMEBUFFER, ms->handle());
+    f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, defaultFramebufferObject());
+    f->glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    f->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
   }
 }
 

@@ -5,11 +5,14 @@
 // asked (RedrawScene, a paint), never on a timer.
 
 #include <QOpenGLWidget>
+#include <memory>
 #include <string>
 
 #include "core/model/types.h"
 #include "core/scene/camera.h"
 #include "core/scene/renderer.h"
+
+class QOpenGLFramebufferObject;
 
 namespace glkov {
 struct TProject;
@@ -35,6 +38,12 @@ class GLPanel : public QOpenGLWidget {
   void RedrawScene() { update(); }
   // " Preview Quality " changed: textures are uploaded again with the new filter when it differs.
   void SetQuality(int quality);
+  // "Anti-aliasing": samples per pixel of the view (1, 2, 4 or 8; default 4, as the movie's).
+  // Above 1 the frame is drawn into a multisampled framebuffer and resolved into the widget's.
+  void SetSamples(int samples);
+  // The samples the last frame was drawn with: the setting as the driver grants it (capped at
+  // its maximum; a driver may round a count up).
+  int Samples() const { return drawnSamples_; }
 
   MouseOperation Operation() const { return operation_; }
   void SetOperation(MouseOperation operation);
@@ -58,6 +67,9 @@ class GLPanel : public QOpenGLWidget {
  private:
   void ReleaseGL();
   void UpdateIdleCursor();
+  // The multisampled framebuffer of a w x h frame, made or remade as needed; nullptr with one
+  // sample or when the driver cannot multisample.
+  QOpenGLFramebufferObject* MultisampledTarget(int w, int h);
 
   TProject* project_;
   RenderSwitches* switches_;
@@ -66,6 +78,10 @@ class GLPanel : public QOpenGLWidget {
   MouseOperation operation_ = MouseOperation::MoveCamera;
   bool sceneMade_ = false;
   bool uploadPending_ = false;
+  int samples_ = 4;
+  int drawnSamples_ = 1;
+  int askedSamples_ = 0;  // what msTarget_ was made for
+  std::unique_ptr<QOpenGLFramebufferObject> msTarget_;
   std::string lastError_;
 };
 

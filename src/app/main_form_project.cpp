@@ -37,6 +37,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/gl_panel.h"
 #include "app/mask_editor.h"
 #include "app/picture_view.h"
 #include "app/settings.h"
@@ -250,6 +251,7 @@ void TMainForm::RestoreSettings() {
   StickyAction->setChecked(ini.BoolValue("Setting", "StickyFormTB.Down", false));
   for (TToolForm* f : allToolForms_) f->RestoreSettings(ini);
   RestoreFillSettings(ini);
+  if (view3d_) view3d_->SetSamples(outputOptions_.Samples);  // the view draws as the movie will
   lastPos_ = pos();
 }
 

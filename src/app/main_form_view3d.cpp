@@ -219,6 +219,7 @@ void TMainForm::CreateView3DWindows() {
     advanced->setGeometry(d.geometry());
     advanced->Placed = true;
     timelineForm_->SetSmoothness(outputOptions_.Smoothness);
+    if (view3d_) view3d_->SetSamples(outputOptions_.Samples);
   };
   outputForm_->installEventFilter(new TShowHook(outputForm_, [this] {
     int w = layout_.DisplayWidth, h = layout_.DisplayHeight;

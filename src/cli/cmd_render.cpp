@@ -133,6 +133,7 @@ void RunRender(const RenderOptions& opt) {
     render.Height = project.ViewHeight;
   }
   render.Samples = opt.samples;
+  render.Callbacks = &callbacks;  // warns when the driver has fewer samples
   if (!opt.depth.empty() && LowerExtension(opt.depth) != ".png") {
     throw CLI::ValidationError("--depth", "the depth picture is written as .png");
   }

@@ -402,7 +402,7 @@ TEST_F(MainFormScenesTest, ImportingTheOriginalLastCutsAllThree) {
   const TProject& p = form->Project();
   EXPECT_EQ(p.IMask_r.Width(), 64);
   EXPECT_EQ(p.IBackground_r.Height(), 48);
-  EXPECT_FALSE(Find(form.get(), "IMask_r")->isHidden());  // not "Drag File here"
+  EXPECT_FALSE(Find(form.get(), "MaskEditor")->isHidden());  // not "Drag File here"
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
 
   ASSERT_TRUE(form->ImportPicture(0, MakePicture("big.bmp", 80, 60, 1)));

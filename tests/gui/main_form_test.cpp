@@ -148,7 +148,7 @@ TEST_F(MainFormTest, FailedSaveKeepsTheProjectOpen) {
   EXPECT_EQ(script.errors.size(), 1);
   EXPECT_TRUE(form->Project().OriginalLoaded);
   EXPECT_TRUE(form->Project().Modified);
-  EXPECT_EQ(form->windowTitle(), "glKOV - [Untitled]");
+  EXPECT_EQ(form->windowTitle(), "glKOV - [Untitled*]");
   // The same for New and for closing the window.
   script.answers = {true};
   EXPECT_FALSE(form->NewProject());

@@ -18,6 +18,7 @@
 #include "core/error.h"
 #include "core/scene/depth_picture.h"
 #include "core/scene/renderer.h"
+#include "core/ui_callbacks.h"
 
 namespace glkov {
 namespace {
@@ -391,6 +392,11 @@ TFastBMP RenderFrame(TProject& project, const TCamera& camera, const RenderFrame
   const int width = options.Width > 0 ? options.Width : project.PicWidth;
   const int height = options.Height > 0 ? options.Height : project.PicHeight;
   OffscreenTarget target(width, height, options.Samples);
+  if (options.Callbacks && target.Samples() < options.Samples) {
+    options.Callbacks->Warning(std::to_string(options.Samples) +
+                               " samples per pixel are more than this OpenGL allows: " +
+                               std::to_string(target.Samples()) + " are used.");
+  }
   SceneRenderer renderer;
   renderer.UploadScene(project, options.Switches.Quality);
   renderer.GLDraw(project, camera, options.Switches, width, height);

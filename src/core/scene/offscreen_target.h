@@ -61,6 +61,7 @@ class OffscreenTarget {
 };
 
 class SceneRenderer;
+class UiCallbacks;
 
 // One frame into the off-screen target (what the export asks for every frame): when the scene is
 // made, makes the target current, draws the scene at the target's size and reads the frame back
@@ -75,6 +76,8 @@ struct RenderFrameOptions {
   int Width = 0;
   int Height = 0;
   int Samples = 1;  // per pixel (see OffscreenTarget)
+  // Told when fewer samples than asked for are used (the driver's maximum); may be null.
+  UiCallbacks* Callbacks = nullptr;
   RenderSwitches
       Switches;  // Quality, UseVW, SeeVWClip ("Negative Output" acts when texels are built)
 };
