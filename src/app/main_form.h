@@ -21,6 +21,7 @@ class QCheckBox;
 class QComboBox;
 class QMenu;
 class QProgressBar;
+class QSpinBox;
 class QTabWidget;
 class QToolBar;
 class QTimer;
@@ -34,6 +35,7 @@ class TExtractObjectForm;
 class TInspectorForm;
 class TNevigatorForm;
 class TTextureForm;
+class IniFile;
 }  // namespace glkov
 
 namespace glkov::app {
@@ -275,6 +277,9 @@ class TMainForm : public QMainWindow {
   // project is then as before).
   bool FillBackgroundAutomatically();
   QAction* FillBackgroundAction = nullptr;
+  // "Grow mask by N pixels" beside "Fill Automatically": how far the fill reaches past the mask's
+  // objects (kept in the settings file).
+  QSpinBox* FillGrowSpin = nullptr;
 
  protected:
   bool event(QEvent* event) override;
@@ -292,6 +297,8 @@ class TMainForm : public QMainWindow {
   void CreateStepBar();
   void CreatePages();
   void CreateFillControls();
+  void RestoreFillSettings(const IniFile& ini);
+  void StoreFillSettings(IniFile& ini) const;
   void CreateStatusBar();
   void CreateToolWindows();
   QWidget* CreatePicturePage(int tag, const QString& caption);

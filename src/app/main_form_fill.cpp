@@ -5,8 +5,10 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QProgressDialog>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QUndoStack>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <exception>
@@ -15,6 +17,7 @@
 
 #include "app/main_form.h"
 #include "app/undo_commands.h"
+#include "core/config/ini_file.h"
 #include "core/error.h"
 #include "core/model/filled_background.h"
 #include "core/vision/background_fill.h"
@@ -22,6 +25,8 @@
 namespace glkov::app {
 
 namespace {
+
+constexpr int kMaxFillGrow = 50;
 
 // What the worker thread and the window share: the percentage done and the user's cancel.
 class TFillCallbacks : public UiCallbacks {
@@ -49,7 +54,28 @@ void TMainForm::CreateFillControls() {
   fill->setText("Fill Automatically");
   fill->setToolTip("Fill the original picture under the mask along the planes of the mesh");
   connect(fill, &QToolButton::clicked, FillBackgroundAction, &QAction::trigger);
-  if (auto* layout = qobject_cast<QHBoxLayout*>(bottomPanel_[2]->layout())) layout->addWidget(fill);
+  FillGrowSpin = new QSpinBox(bottomPanel_[2]);
+  FillGrowSpin->setObjectName("FillGrowSpin");
+  FillGrowSpin->setRange(0, kMaxFillGrow);
+  FillGrowSpin->setValue(FillOptions{}.Grow);
+  FillGrowSpin->setPrefix("Grow mask by ");
+  FillGrowSpin->setSuffix(" pixels");
+  FillGrowSpin->setToolTip(
+      "How far the fill reaches past the objects of the mask, so that their "
+      "fringes are not copied");
+  if (auto* layout = qobject_cast<QHBoxLayout*>(bottomPanel_[2]->layout())) {
+    layout->addWidget(fill);
+    layout->addWidget(FillGrowSpin);
+  }
+}
+
+void TMainForm::RestoreFillSettings(const IniFile& ini) {
+  FillGrowSpin->setValue(std::clamp(
+      ini.IntValue("Setting", "FillGrowSpin.Value", FillOptions{}.Grow), 0, kMaxFillGrow));
+}
+
+void TMainForm::StoreFillSettings(IniFile& ini) const {
+  ini.SetValue("Setting", "FillGrowSpin.Value", FillGrowSpin->value());
 }
 
 bool TMainForm::FillBackgroundAutomatically() {
@@ -63,8 +89,10 @@ bool TMainForm::FillBackgroundAutomatically() {
   auto original = std::make_shared<const TFastBMP>(project_.IOriginal);
   auto mask = std::make_shared<const TFastBMP>(project_.IMask);
   const FillGeometry geometry = FillGeometryOf(project_);
+  FillOptions options;
+  options.Grow = FillGrowSpin->value();
   FillResult preview;
-  if (!Run([&] { preview = FillBackgroundPreview(*original, *mask); })) return false;
+  if (!Run([&] { preview = FillBackgroundPreview(*original, *mask, options); })) return false;
   AcceptFilledBackground(project_, std::move(preview.Background));
   AfterProjectChanged();
   ShowPage(2);
@@ -75,7 +103,7 @@ bool TMainForm::FillBackgroundAutomatically() {
   std::atomic<bool> done{false};
   std::thread worker([&] {
     try {
-      result = FillBackground(*original, *mask, geometry, {}, callbacks);
+      result = FillBackground(*original, *mask, geometry, options, callbacks);
     } catch (...) {
       failure = std::current_exception();
     }

@@ -250,6 +250,7 @@ void TMainForm::RestoreSettings() {
   if (state) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(*state)));
   StickyAction->setChecked(ini.BoolValue("Setting", "StickyFormTB.Down", false));
   for (TToolForm* f : allToolForms_) f->RestoreSettings(ini);
+  RestoreFillSettings(ini);
   if (view3d_) view3d_->SetSamples(outputOptions_.Samples);  // the view draws as the movie will
   lastPos_ = pos();
 }
@@ -270,6 +271,7 @@ void TMainForm::StoreSettings() {
     ini.SetValue("Setting", "StickyFormTB.Down", StickyAction->isChecked());
     ini.SetValue("Setting", "ToolBarState", saveState().toBase64().toStdString());
     for (TToolForm* f : allToolForms_) f->StoreSettings(ini);
+    StoreFillSettings(ini);
     ini.Save(name);
   });
 }

@@ -171,7 +171,13 @@ void TMainForm::ConnectSceneControls() {
   });
   connect(inspector_, &TInspectorForm::ShowObjectTexture, this, [this](int index) {
     if (index < 0 || index >= project_.fgObjCount()) return;
-    textureForm_->ShowObjectTexture(project_.fgObjs[index]);
+    const TfgObj& object = project_.fgObjs[static_cast<size_t>(index)];
+    // Until "Make" the object has no texture of its own (or one from an older scene): it shows
+    // its picture as the texture will take it.
+    if (project_.SceneMade && (object.TexUploaded || !object.Texels.empty()))
+      textureForm_->ShowObjectTexture(object);
+    else
+      textureForm_->ShowObjectCutOut(project_, index, NegativeOutput());
     if (!inspector_->Rebuilding()) ShowTextureWindow();
   });
   connect(inspector_, &TInspectorForm::HideTexture, this, [this] { textureForm_->HideTexture(); });

@@ -25,6 +25,7 @@
 #include "app/main_form.h"
 #include "app/output_avi_form.h"
 #include "app/camera_preset_form.h"
+#include "app/texture_form.h"
 #include "app/timeline_form.h"
 #include "app/tool_forms.h"
 #include "app/undo_commands.h"
@@ -192,6 +193,9 @@ void TMainForm::CreateView3DWindows() {
   connect(cameraControlForm_, &TCameraControlForm::SeeVWClipClick, this, [this] {
     LayoutViews(project_.PicWidth, project_.PicHeight);
     RedrawScene();
+    // "Negative Output" turns a shown cut-out negative at once, as the textures of the next make.
+    if (const int shown = textureForm_ ? textureForm_->CutOutObject() : -1; shown >= 0)
+      textureForm_->ShowObjectCutOut(project_, shown, NegativeOutput());
   });
   connect(cameraControlForm_, &TCameraControlForm::UseVWClick, this, [this] { RedrawScene(); });
   if (view3d_) {

@@ -25,16 +25,12 @@ TTextureForm::TTextureForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
 }
 
 void TTextureForm::ShowObjectTexture(const TfgObj& object) {
+  cutOutObject_ = -1;
   if (object.Texels.empty() && !object.TexUploaded) {
-    image_ = TFastBMP();
-    setWindowTitle("Texture");
-    ifgObj_->setText(
+    ShowMessage(
         QString::fromStdString("The 3D scene is not made yet:\n\"Make\" on the 3D page "
                                "gives\n\"" +
                                object.Name + "\" its texture."));
-    ifgObj_->adjustSize();
-    ifgObj_->show();
-    show();
     return;
   }
   ObjectTextureView(object, image_);
@@ -42,19 +38,46 @@ void TTextureForm::ShowObjectTexture(const TfgObj& object) {
   ShowImage();
 }
 
+void TTextureForm::ShowObjectCutOut(const TProject& project, int index, bool negative) {
+  ObjectCutOutView(project, index, negative, image_);
+  if (image_.Empty()) {
+    cutOutObject_ = -1;
+    ShowMessage(
+        "The 3D scene is not made yet:\n\"Make\" on the 3D page gives\nthe object its texture.");
+    return;
+  }
+  cutOutObject_ = index;
+  setWindowTitle(QString::fromStdString(CutOutCaption(image_.Width(), image_.Height())));
+  ShowImage();
+}
+
 void TTextureForm::ShowPlaneTexture(const TBoard& board) {
+  cutOutObject_ = -1;
   if (PlaneTextureView(board, image_))
     setWindowTitle(QString::fromStdString(TextureCaption(image_.Width(), image_.Height())));
   ShowImage();
 }
 
-void TTextureForm::HideTexture() { ifgObj_->hide(); }
+void TTextureForm::HideTexture() {
+  cutOutObject_ = -1;
+  ifgObj_->hide();
+}
 
 void TTextureForm::Clear() {
+  cutOutObject_ = -1;
   image_ = TFastBMP();
   setWindowTitle("Texture");
   ifgObj_->clear();
   ifgObj_->resize(0, 0);
+}
+
+void TTextureForm::ShowMessage(const QString& text) {
+  image_ = TFastBMP();
+  setWindowTitle("Texture");
+  ifgObj_->setText(text);
+  ifgObj_->adjustSize();
+  ifgObj_->show();
+  show();
 }
 
 void TTextureForm::ShowImage() {

@@ -3,11 +3,14 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QProgressDialog>
+#include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QUndoStack>
 #include <filesystem>
 
+#include "app/settings.h"
+#include "core/config/ini_file.h"
 #include "gui_fixture.h"
 #include "tools/synthetic_room.h"
 
@@ -103,6 +106,36 @@ TEST_F(MainFormFillTest, CancelledFillAndMakeLeaveTheProjectAsItWas) {
   EXPECT_EQ(script.questions, QStringList{"Fill the background automatically?"});
   EXPECT_FALSE(form->Project().SceneMade);
   EXPECT_TRUE(form->Project().IBackground.Empty());
+}
+
+// "Grow mask by N pixels": the fill reaches further past the objects the more it grows, and the
+// setting is kept for the next start.
+TEST_F(MainFormFillTest, GrowSettingWidensTheFillAndIsKept) {
+  const std::vector<uint8_t> original = [&] {
+    auto form = RoomForm();
+    return form->Project().IOriginal.PackedPixels();
+  }();
+  const auto changed = [&](int grow) {
+    auto form = RoomForm();
+    Find<QSpinBox>(form.get(), "FillGrowSpin")->setValue(grow);
+    EXPECT_TRUE(form->FillBackgroundAutomatically());
+    const std::vector<uint8_t> filled = form->Project().IBackground.PackedPixels();
+    EXPECT_EQ(filled.size(), original.size());
+    size_t n = 0;
+    for (size_t i = 0; i < std::min(filled.size(), original.size()); ++i)
+      n += filled[i] != original[i];
+    form->StoreSettings();
+    return n;
+  };
+  const size_t narrow = changed(0);
+  const size_t wide = changed(8);
+  EXPECT_GT(narrow, 0u);
+  EXPECT_GT(wide, narrow + 100);
+  EXPECT_EQ(
+      IniFile::Load(app::IniFileName().toStdString()).IntValue("Setting", "FillGrowSpin.Value", 0),
+      8);
+  auto form = MakeForm();
+  EXPECT_EQ(Find<QSpinBox>(form.get(), "FillGrowSpin")->value(), 8);
 }
 
 }  // namespace

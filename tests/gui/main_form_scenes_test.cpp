@@ -15,7 +15,10 @@
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <nlohmann/json.hpp>
+#include <set>
+#include <utility>
 
+#include "app/camera_control_form.h"
 #include "app/extract_object_form.h"
 #include "app/inspector_form.h"
 #include "app/nevigator_form.h"
@@ -386,15 +389,52 @@ TEST_F(MainFormScenesTest, ExtractionListGoesWithItsMask) {
 }
 
 // The texture viewer opens when the user picks an item, after an accepted extraction and after a
-// project is opened, never by itself on a sub-scene change or an import; before "Make" it says
-// the scene is not made instead of showing black, and "New" empties it.
+// project is opened, never by itself on a sub-scene change or an import; before "Make" it shows
+// the object cut from the original (negative with "Negative Output") instead of black, and "New"
+// empties it.
 TEST_F(MainFormScenesTest, TextureViewerOpensWhenAskedAndSaysWhatItShows) {
   auto form = Imported();
   ExtractAndAccept(*form);
   app::TToolForm* viewer = form->ToolForm(TMainForm::Texture);
   auto* picture = Find<QLabel>(viewer, "IfgObj");
   EXPECT_TRUE(viewer->isVisible());
-  EXPECT_TRUE(picture->text().contains("not made yet")) << picture->text().toStdString();
+  {
+    // The mask's two boxes: columns 8 ... 20, rows 10 ... 30 and columns 35 ... 55, rows 20 ... 40.
+    auto* tree = Find<QTreeWidget>(form->ObjectInspector(), "TreeView1");
+    const auto found = tree->findItems("Foreground", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    ASSERT_EQ(found[0]->childCount(), 2);
+    const TTextureForm* texture = form->TextureViewer();
+    std::set<std::pair<int, int>> sizes;
+    QTreeWidgetItem* small = nullptr;
+    for (int i = 0; i < 2; ++i) {
+      tree->setCurrentItem(found[0]->child(i));
+      sizes.insert({texture->Image().Width(), texture->Image().Height()});
+      if (texture->Image().Width() == 13) small = found[0]->child(i);
+      EXPECT_TRUE(
+          Find<QWidget>(viewer, "TextureForm")->windowTitle().startsWith("Picture before Make"));
+      EXPECT_FALSE(picture->pixmap().isNull());
+    }
+    EXPECT_EQ(sizes, (std::set<std::pair<int, int>>{{13, 21}, {21, 21}}));
+    ASSERT_NE(small, nullptr);
+    tree->setCurrentItem(small);
+    const TFastBMP& original = form->Project().IOriginal_r;
+    const auto same = [&](int x, int y, bool negative) {
+      for (int c = 0; c < 3; ++c) {
+        const int want =
+            negative ? 255 - original.Pixel(8 + x, 10 + y)[c] : original.Pixel(8 + x, 10 + y)[c];
+        if (texture->Image().Pixel(x, y)[c] != want) return false;
+      }
+      return true;
+    };
+    EXPECT_TRUE(same(0, 0, false) && same(6, 10, false) && same(12, 20, false));
+    MaybeScreenshot(*viewer, "texture_cut_out");
+    auto* negative = Find<QCheckBox>(form->CameraControlWindow(), "NegativeCheckBox");
+    negative->click();
+    EXPECT_TRUE(same(0, 0, true) && same(6, 10, true) && same(12, 20, true));
+    negative->click();
+    EXPECT_TRUE(same(6, 10, false));
+  }
   form->ToggleToolWindow(TMainForm::Texture);
   ASSERT_FALSE(viewer->isVisible());
 

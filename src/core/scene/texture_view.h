@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/image/fast_bmp.h"
+#include "core/model/project.h"
 #include "core/model/types.h"
 
 namespace glkov {
@@ -18,6 +19,17 @@ std::string TextureCaption(int width, int height);
 // TexHeight - 1 - r. The image takes the texture's size; it stays black while the texture is not
 // uploaded or its texel array is shorter than the size says.
 void ObjectTextureView(const TfgObj& object, TFastBMP& image);
+
+// "Picture before Make (<w>x<h>)": the caption of an object's cut-out.
+std::string CutOutCaption(int width, int height);
+
+// What an object looks like before the scene is made: its box (columns X1 ... X2, picture rows Y2
+// down to Y1) cut from the working original IOriginal_r, every pixel weighted by the alpha its
+// texture will get (the mask's red byte where the pixel belongs to the object's region of the label
+// image, or without one where that byte equals the object's index) over black, as ObjectTextureView
+// shows the texture. With negative the colours are inverted before weighting, as the textures are
+// built. Pixels outside the pictures stay black; an index out of range gives an empty image.
+void ObjectCutOutView(const TProject& project, int index, bool negative, TFastBMP& image);
 
 // A plane board's texels copied row for row. Returns false and leaves
 // the image alone while the board is not uploaded or its texel array is shorter than its size.
