@@ -34,7 +34,8 @@ TEST(SampleProjectsWithCli, SavingTheSamplesAgainChangesNothing) {
 TEST(SampleProjectsWithCli, ExtractionFindsTheRoomsObjectBoxes) {
   const nlohmann::json list =
       RunCliJson({"extract", Example("room/room_mask.png"), "--json"}).at("Objects");
-  const std::vector<TRegionObject>& objects = MakeSyntheticRoom().MeshRegions[1].Objects;
+  const SyntheticRoom room = MakeSyntheticRoom();
+  const std::vector<TRegionObject>& objects = room.MeshRegions[1].Objects;
   ASSERT_EQ(list.size(), objects.size());
   for (size_t i = 0; i < objects.size(); ++i) {
     const nlohmann::json want = {
