@@ -23,10 +23,13 @@
 #include "core/animation/camera_path_file.h"
 #include "core/animation/timeline.h"
 #include "core/error.h"
+#include "core/image/png_save.h"
+#include "core/model/mask_document.h"
 #include "core/model/project.h"
 #include "core/model/project_file.h"
 #include "core/objects/composite.h"
 #include "core/output/avi_writer.h"
+#include "core/output/movie_writer.h"
 #include "core/util/sha256.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
@@ -103,6 +106,22 @@ TFastBMP Filled(int w, int h, uint8_t v) {
   return b;
 }
 
+// A picture that does not compress, so that the faults land inside its file.
+TFastBMP Noise(int w, int h, bool grey) {
+  TFastBMP b(w, h);
+  uint32_t state = 12345;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      for (int c = 0; c < 3; ++c) {
+        state = state * 1664525u + 1013904223u;
+        b.Pixel(x, y)[c] = static_cast<uint8_t>(state >> 24);
+      }
+      if (grey) b.Pixel(x, y)[0] = b.Pixel(x, y)[1] = b.Pixel(x, y)[2];
+    }
+  }
+  return b;
+}
+
 std::vector<Writer> Writers() {
   std::vector<Writer> writers;
   writers.push_back({"project (SaveProject)", "room.kov", [](const std::string& f) {
@@ -130,6 +149,17 @@ std::vector<Writer> Writers() {
                        for (int i = 0; i < 12; ++i) w.AddFrame(frame);
                        w.Finish();
                      }});
+  writers.push_back({"MP4 movie (MovieWriter)", "movie.mp4", [](const std::string& f) {
+                       MovieWriterOptions o;
+                       const TFastBMP frame = Noise(o.Width, o.Height, false);
+                       auto w = OpenEncodedMovieWriter(f, MovieFormat::Mp4, o);
+                       for (int i = 0; i < 12; ++i) w->AddFrame(frame, RowOrder::TopDown);
+                       w->Commit();
+                     }});
+  writers.push_back({"picture (SavePicturePNG)", "back.png",
+                     [](const std::string& f) { SavePicturePNG(f, Noise(300, 200, false)); }});
+  writers.push_back({"mask (SaveMaskPng)", "mask.png",
+                     [](const std::string& f) { SaveMaskPng(f, Noise(400, 300, true)); }});
   return writers;
 }
 
@@ -254,7 +284,7 @@ Outcome RunFault(const Writer& writer, Fault fault, const TempDir& dir) {
   return outcome;
 }
 
-// The table of outcomes, printed when the program ends (and written to injected_faults.txt).
+// The table of outcomes, printed when the program ends.
 std::map<std::pair<std::string, std::string>, std::string>& Table() {
   static std::map<std::pair<std::string, std::string>, std::string> table;
   return table;
@@ -276,7 +306,6 @@ class PrintTable : public ::testing::Environment {
       }
     }
     std::cout << out.str();
-    std::ofstream("injected_faults.txt") << out.str();
   }
 };
 
@@ -331,7 +360,8 @@ std::vector<Case> AllCases() {
 }
 
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
-  static const char* kWriters[] = {"Project", "CameraPath", "MaskedPicture", "Movie"};
+  static const char* kWriters[] = {"Project", "CameraPath", "MaskedPicture", "Movie",
+                                   "Mp4",     "Png",        "Mask"};
   static const char* kFaults[] = {"ReadOnlyFolder", "ReadOnlyFileSystem", "FileSizeLimit",
                                   "FullFileSystem", "Killed"};
   return std::string(kWriters[info.param.WriterIndex]) + "_" +

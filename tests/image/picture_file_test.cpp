@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <functional>
-#include <random>
 
 #include "core/error.h"
 #include "core/image/picture_reader.h"
@@ -144,13 +142,14 @@ TEST(LoadPictureFile, AcceptsThePictureKindsExtensions) {
 TEST(SaveBMP, RoundTripsOddWidthsAsBottomUp24BitFiles) {
   testing::TempDir dir;
   const auto path = dir / "out.bmp";
+  // Bytes of a stored row: 3 a pixel, padded to a multiple of 4.
+  const size_t kRowBytes[] = {0, 4, 8, 12, 12, 16, 20, 24, 24, 28};
   for (int w = 1; w <= 9; ++w) {
     for (int h : {1, 2, 5}) {
       const TFastBMP picture = testing::SmoothPicture(w, h);
       SaveBMP(path.string(), picture);
       const std::string bytes = testing::ReadFile(path);
-      const size_t stride = (3 * static_cast<size_t>(w) + 3) / 4 * 4;
-      ASSERT_EQ(bytes.size(), 54 + stride * static_cast<size_t>(h)) << w << " x " << h;
+      ASSERT_EQ(bytes.size(), 54 + kRowBytes[w] * static_cast<size_t>(h)) << w << " x " << h;
       EXPECT_EQ(bytes.substr(0, 2), "BM");
       EXPECT_EQ(bytes.substr(2, 4), Le32(static_cast<uint32_t>(bytes.size())));
       EXPECT_EQ(bytes.substr(10, 4), Le32(54));
@@ -187,70 +186,6 @@ TEST(SaveBMP, FailedWriteNamesTheFileAndLeavesTheOldOne) {
   } catch (const Error& e) {
     EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos) << e.what();
   }
-}
-
-// ------------------------------------------------------------------------------------------
-// Damaged files of every kind: bytes changed at random never crash a decoder; each either
-// gives a picture within the limits or an error naming the file.
-
-using Reader = std::function<TFastBMP(const std::string&, const std::vector<uint8_t>&)>;
-
-TEST(PictureReaders, RandomlyDamagedFilesNeverCrash) {
-  const TFastBMP picture = testing::SmoothPicture(21, 13);
-  std::vector<GifColorType> palette;
-  for (int i = 0; i < 16; ++i) {
-    palette.push_back({static_cast<GifByteType>(i * 16), static_cast<GifByteType>(255 - i * 16),
-                       static_cast<GifByteType>(i * 7)});
-  }
-  testing::GifFrame frame;
-  frame.width = 21;
-  frame.height = 13;
-  frame.interlace = true;
-  for (int i = 0; i < 21 * 13; ++i) frame.indices.push_back(static_cast<uint8_t>(i % 16));
-  std::vector<uint8_t> rgb;
-  for (int y = 0; y < 13; ++y) {
-    for (int x = 0; x < 21; ++x) {
-      const uint8_t* p = picture.Pixel(x, y);
-      rgb.insert(rgb.end(), {p[2], p[1], p[0]});
-    }
-  }
-  const Reader jpeg = [](const std::string& n, const std::vector<uint8_t>& d) {
-    return ReadJpegPicture(n, d, DefaultCallbacks());
-  };
-  const std::vector<std::tuple<std::string, std::string, Reader>> samples = {
-      {"a.bmp", testing::MakeBmp({8, 1, false, 40, {}, 0}, 21, 13).bytes, ReadBmpPicture},
-      {"b.bmp", testing::MakeBmp({4, 2, false, 40, {}, 0}, 21, 13).bytes, ReadBmpPicture},
-      {"c.bmp", testing::MakeBmp({1, 0, true, 40, {}, 0}, 21, 13).bytes, ReadBmpPicture},
-      {"d.bmp", testing::MakeBmp({16, 3, false, 124, {0xf800, 0x07e0, 0x1f, 0}, 0}, 21, 13).bytes,
-       ReadBmpPicture},
-      {"e.jpg", testing::EncodeJpeg(picture), jpeg},
-      {"f.jpg", testing::EncodeJpeg(picture, {80, true, false, false, false, nullptr, 0}), jpeg},
-      {"g.gif", testing::EncodeGif({21, 13, palette, 0, {frame}}), ReadGifPicture},
-      {"h.png", testing::EncodePng(rgb, 21, 13, PNG_FORMAT_RGB), ReadPngPicture},
-  };
-  std::mt19937 rng(20261206);
-  int refused = 0, decoded = 0;
-  for (const auto& [name, bytes, read] : samples) {
-    for (int round = 0; round < 400; ++round) {
-      std::vector<uint8_t> data(bytes.begin(), bytes.end());
-      const int changes = 1 + static_cast<int>(rng() % 4);
-      for (int i = 0; i < changes; ++i) {
-        data[rng() % data.size()] = static_cast<uint8_t>(rng());
-      }
-      try {
-        const TFastBMP out = read(name, data);
-        EXPECT_GT(out.Width(), 0);
-        EXPECT_LE(out.Width(), kMaxPictureSide);
-        EXPECT_LE(out.Height(), kMaxPictureSide);
-        ++decoded;
-      } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("\"" + name + "\""), std::string::npos) << e.what();
-        ++refused;
-      }
-    }
-  }
-  EXPECT_GT(refused, 0);
-  EXPECT_GT(decoded, 0);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "core/model/project.h"
 #include "core/model/project_file.h"
 #include "core/vision/mask_tools.h"
-#include "support/test_support.h"
+#include "support/small_room.h"
 #include "tools/synthetic_room.h"
 
 namespace glkov {
@@ -23,11 +23,7 @@ bool SamePixels(const TFastBMP& a, const TFastBMP& b) {
 class MaskDocument : public ::testing::Test {
  protected:
   void SetUp() override {
-    synthetic::SyntheticRoomOptions o;
-    o.Width = 320;
-    o.Height = 240;
-    o.VanishX = 160, o.VanishY = 100, o.InnerLeft = 100, o.InnerRight = 220;
-    o.InnerBottom = 65, o.InnerTop = 165, o.FocalLength = 277;
+    synthetic::SyntheticRoomOptions o = testing::MediumRoomOptions();
     o.Objects = {{synthetic::ObjectShape::kRoundedBox, 160, 45, 60, 40}};
     room_ = synthetic::MakeSyntheticRoom(o);
     kov_ = synthetic::WriteRoomProject(room_, dir_.path(), "room").string();

@@ -48,40 +48,65 @@ std::vector<Box> Boxes(const ExtractionResult& r) {
   return b;
 }
 
-TEST(ExtractObjects, Square3x3WorkedExample) {
-  const TFastBMP mask = Mask(10, 10, Rect(5, 2, 7, 4));
-  const ExtractionResult r = ExtractObjects(mask, NoMinimum(), 10);
+std::vector<std::pair<int, int>> Join(std::vector<std::vector<std::pair<int, int>>> parts) {
+  std::vector<std::pair<int, int>> px;
+  for (const auto& p : parts) px.insert(px.end(), p.begin(), p.end());
+  return px;
+}
+
+struct BoxCase {
+  const char* name;
+  int w, h, picHeight;
+  std::vector<std::pair<int, int>> bright;
+  int minSize;  // 0: no minimum
+  std::vector<Box> boxes;
+};
+
+// The boxes in picture y (rows counted from the bottom of a picture picHeight high), in the order
+// of each region's first pixel top-down, left to right.
+TEST(ExtractObjects, SmallMasksGiveTheirBoxes) {
+  const BoxCase cases[] = {
+      {"square", 10, 10, 10, Rect(5, 2, 7, 4), 0, {{5, 5, 7, 7}}},
+      {"taller picture", 10, 10, 100, Rect(5, 2, 7, 4), 0, {{5, 95, 7, 97}}},
+      // The minimum size applies to either extent (pixels - 1).
+      {"below minimum", 10, 10, 10, Rect(5, 2, 7, 4), 16, {}},
+      {"wide line", 30, 10, 10, Rect(3, 5, 22, 5), 16, {{3, 4, 22, 4}}},
+      {"extent 15", 30, 10, 10, Rect(3, 5, 18, 5), 16, {}},
+      {"extent 16", 30, 10, 10, Rect(3, 5, 19, 5), 16, {{3, 4, 19, 4}}},
+      {"tall line", 5, 30, 30, Rect(2, 3, 2, 19), 16, {{2, 10, 2, 26}}},
+      {"extent 2 of 3", 10, 10, 10, Rect(5, 2, 7, 4), 3, {}},
+      {"extent 2 of 2", 10, 10, 10, Rect(5, 2, 7, 4), 2, {{5, 5, 7, 7}}},
+      {"corners touching", 10, 10, 10, {{3, 3}, {4, 4}}, 0, {{3, 6, 3, 6}, {4, 5, 4, 5}}},
+      // The picture's edge is cut by a black border of one pixel.
+      {"edges", 10, 10, 10, Join({Rect(0, 0, 4, 3), Rect(9, 5, 9, 7)}), 0, {{1, 6, 4, 8}}},
+      {"scan order",
+       20,
+       12,
+       12,
+       Join({Rect(10, 5, 12, 8), Rect(15, 2, 16, 9), Rect(1, 5, 2, 5)}),
+       0,
+       {{15, 2, 16, 9}, {1, 6, 2, 6}, {10, 3, 12, 6}}},
+  };
+  for (const BoxCase& c : cases) {
+    ExtractOptions o;
+    o.NoSmall = c.minSize > 0;
+    o.MinSize = c.minSize;
+    const ExtractionResult r = ExtractObjects(Mask(c.w, c.h, c.bright), o, c.picHeight);
+    EXPECT_EQ(Boxes(r), c.boxes) << c.name;
+    for (size_t i = 0; i < r.Rows.size(); ++i) EXPECT_EQ(r.Rows[i].Number, int(i) + 1) << c.name;
+  }
+}
+
+// The region is filled with the first marker colour, then its box outlined in green.
+TEST(ExtractObjects, MarkersAndOutlines) {
+  const ExtractionResult r = ExtractObjects(Mask(10, 10, Rect(5, 2, 7, 4)), NoMinimum(), 10);
   ASSERT_EQ(r.Rows.size(), 1u);
-  EXPECT_EQ(r.Rows[0].Number, 1);
-  EXPECT_EQ(Boxes(r), (std::vector<Box>{{5, 5, 7, 7}}));
   EXPECT_TRUE(r.Rows[0].Checked);
-  // The region is filled with the first marker colour, then its box outlined in green.
   EXPECT_EQ(r.Working.Pixel(6, 3)[0], 255);
   EXPECT_EQ(r.Working.Pixel(6, 3)[1], 128);
   EXPECT_EQ(r.Working.Pixel(6, 3)[2], 0);
   EXPECT_EQ(r.Working.Pixel(5, 2)[1], 255);
   EXPECT_EQ(r.Working.Pixel(5, 2)[2], 0);
-}
-
-TEST(ExtractObjects, MinimumSizeUsesEitherExtent) {
-  ExtractOptions o;  // minimum 16, on
-  EXPECT_TRUE(ExtractObjects(Mask(10, 10, Rect(5, 2, 7, 4)), o, 10).Rows.empty());
-
-  // A line one pixel high and 20 wide: extents 19 and 0, kept.
-  const ExtractionResult line = ExtractObjects(Mask(30, 10, Rect(3, 5, 22, 5)), o, 10);
-  EXPECT_EQ(Boxes(line), (std::vector<Box>{{3, 4, 22, 4}}));
-
-  // 16 pixels wide is an extent of 15: dropped; 17 wide: kept.
-  EXPECT_TRUE(ExtractObjects(Mask(30, 10, Rect(3, 5, 18, 5)), o, 10).Rows.empty());
-  EXPECT_EQ(ExtractObjects(Mask(30, 10, Rect(3, 5, 19, 5)), o, 10).Rows.size(), 1u);
-
-  // A vertical line counts the same way.
-  EXPECT_EQ(ExtractObjects(Mask(5, 30, Rect(2, 3, 2, 19)), o, 30).Rows.size(), 1u);
-
-  o.MinSize = 3;
-  EXPECT_TRUE(ExtractObjects(Mask(10, 10, Rect(5, 2, 7, 4)), o, 10).Rows.empty());
-  o.MinSize = 2;
-  EXPECT_EQ(ExtractObjects(Mask(10, 10, Rect(5, 2, 7, 4)), o, 10).Rows.size(), 1u);
 }
 
 TEST(ExtractObjects, DroppedRegionKeepsMarkerOfNextListedRegion) {
@@ -97,25 +122,6 @@ TEST(ExtractObjects, DroppedRegionKeepsMarkerOfNextListedRegion) {
   EXPECT_EQ(r.Working.Pixel(2, 2)[1], 128);  // dropped: filled, not outlined
   EXPECT_EQ(r.Working.Pixel(3, 3)[2], 0);
   EXPECT_TRUE(r.Rows[0].SpanCount == 1);
-}
-
-TEST(ExtractObjects, CornerTouchingRegionsAreTwo) {
-  const ExtractionResult r = ExtractObjects(Mask(10, 10, {{3, 3}, {4, 4}}), NoMinimum(), 10);
-  EXPECT_EQ(Boxes(r), (std::vector<Box>{{3, 6, 3, 6}, {4, 5, 4, 5}}));
-}
-
-TEST(ExtractObjects, EdgeIsCutByBlackBorder) {
-  // Bright block over the top-left corner, the right column and the bottom row.
-  auto px = Rect(0, 0, 4, 3);
-  auto right = Rect(9, 5, 9, 7);
-  px.insert(px.end(), right.begin(), right.end());
-  const ExtractionResult r = ExtractObjects(Mask(10, 10, px), NoMinimum(), 10);
-  EXPECT_EQ(Boxes(r), (std::vector<Box>{{1, 6, 4, 8}}));
-  for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(r.Working.Pixel(i, 0)[2], 0);
-    EXPECT_EQ(r.Working.Pixel(0, i)[2], 0);
-    EXPECT_EQ(r.Working.Pixel(9, i)[2], 0);
-  }
 }
 
 TEST(ExtractObjects, ThresholdIsStrictAndReadsRedOnly) {
@@ -140,22 +146,6 @@ TEST(ExtractObjects, ThresholdIsStrictAndReadsRedOnly) {
     EXPECT_EQ(ExtractObjects(m, o, 5).Rows.size(), c.rows)
         << int(c.r) << " at threshold " << c.threshold;
   }
-}
-
-TEST(ExtractObjects, ScanOrderIsByFirstPixelTopDownLeftToRight) {
-  auto px = Rect(10, 5, 12, 8);  // starts lower, further left
-  auto b = Rect(15, 2, 16, 9);   // starts higher, right
-  auto c = Rect(1, 5, 2, 5);     // same first row as the first, further left
-  px.insert(px.end(), b.begin(), b.end());
-  px.insert(px.end(), c.begin(), c.end());
-  const ExtractionResult r = ExtractObjects(Mask(20, 12, px), NoMinimum(), 12);
-  EXPECT_EQ(Boxes(r), (std::vector<Box>{{15, 2, 16, 9}, {1, 6, 2, 6}, {10, 3, 12, 6}}));
-  EXPECT_EQ(r.Rows[2].Number, 3);
-}
-
-TEST(ExtractObjects, PicHeightConvertsRowsToPictureY) {
-  const ExtractionResult r = ExtractObjects(Mask(10, 10, Rect(5, 2, 7, 4)), NoMinimum(), 100);
-  EXPECT_EQ(Boxes(r), (std::vector<Box>{{5, 95, 7, 97}}));
 }
 
 TEST(ExtractObjects, The256thRegionReusesMarkersAndEveryRegionIsFoundOnce) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "core/error.h"
 #include "support/test_support.h"
 
@@ -226,7 +224,7 @@ TEST(AviInfo, HugeSizesAreNotTrusted) {
   EXPECT_EQ(info.Streams[0].dwLength, 10u);
 }
 
-// Every cut of a file and random damage give an error naming the file or lines; never a crash.
+// Every cut of a file gives an error naming the file or lines; never a crash.
 TEST(AviInfo, TruncatedAndDamagedFiles) {
   TempDir dir;
   const std::string whole = TwoStreamMovie();
@@ -250,20 +248,6 @@ TEST(AviInfo, TruncatedAndDamagedFiles) {
   const auto lines = AviFileInformation(file);
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Video Stream"), lines.end());
   EXPECT_EQ(std::find(lines.begin(), lines.end(), "Audio Stream"), lines.end());
-
-  std::mt19937 rng(42);
-  for (int i = 0; i < 1000; ++i) {
-    std::string damaged = whole;
-    const int flips = 1 + static_cast<int>(rng() % 8);
-    for (int k = 0; k < flips; ++k) {
-      damaged[rng() % damaged.size()] = static_cast<char>(rng());
-    }
-    WriteFile(file, damaged);
-    try {
-      AviFileInformation(file);
-    } catch (const Error&) {
-    }
-  }
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "core/error.h"
 #include "core/output/frame_dib.h"
 #include "output/decode_movie.h"
-#include "support/child_process.h"
 #include "support/test_support.h"
 
 namespace glkov {
@@ -101,32 +100,6 @@ TEST_P(UncompressedMovie, DecodesToTheWrittenPixels) {
   o.Rate = 20;
   WriteMovie(file, o, 5);
 
-  // The stream format as stored: the frame header and the fixed palette.
-  const std::string bytes = testing::ReadFile(file);
-  const size_t strf = bytes.find("strf");
-  ASSERT_NE(strf, std::string::npos);
-  const auto u32 = [&](size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes.at(at + i));
-    return v;
-  };
-  const FrameDIBSizes sizes = GetFrameDIBSizes(c.width, c.height, c.colorCount);
-  EXPECT_EQ(u32(strf + 4), sizes.HeaderSize);
-  const size_t bih = strf + 8;
-  EXPECT_EQ(u32(bih), 40u);
-  EXPECT_EQ(u32(bih + 4), static_cast<uint32_t>(c.width));
-  EXPECT_EQ(u32(bih + 8), static_cast<uint32_t>(c.height));  // positive: rows bottom-up
-  EXPECT_EQ(u32(bih + 12) >> 16, static_cast<uint32_t>(c.bits));
-  EXPECT_EQ(u32(bih + 20), sizes.ImageSize);
-  EXPECT_EQ(u32(bih + 32), c.bits <= 8 ? 1u << c.bits : 0u);
-  const std::vector<RgbQuad> palette = FramePalette(c.bits);
-  for (size_t i = 0; i < palette.size(); ++i) {
-    const uint32_t q = u32(bih + 40 + 4 * i);
-    ASSERT_EQ(q & 0xFFFFFF, uint32_t{palette[i].rgbBlue} | uint32_t{palette[i].rgbGreen} << 8 |
-                                uint32_t{palette[i].rgbRed} << 16)
-        << i;
-  }
-
   const DecodedMovie m = DecodeMovie(file);
   EXPECT_EQ(m.Codec, "rawvideo");
   EXPECT_EQ(m.Width, c.width);
@@ -171,25 +144,13 @@ TEST(AviWriter, BottomUpFramesMakeTheSameFile) {
   }
 }
 
-TEST(AviCodecs, ListHasTheCommonEncoders) {
-  std::set<std::string> names;
-  for (const auto& c : ListAviCodecs()) {
-    EXPECT_FALSE(c.Name.empty());
-    names.insert(c.Name);
-  }
-  EXPECT_TRUE(names.count("mjpeg"));
-  EXPECT_TRUE(names.count("ffv1"));
-  EXPECT_TRUE(names.count("mpeg4"));
-  EXPECT_TRUE(names.count("huffyuv"));
-  EXPECT_FALSE(names.count("rawvideo"));
-}
-
 class CompressedMovie : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(CompressedMovie, DecodesBack) {
   const std::string codec = GetParam();
-  static const std::set<std::string> kLossless = {
-      "ffv1", "ffvhuff", "huffyuv", "utvideo", "magicyuv", "png", "zlib", "zmbv", "jpegls"};
+  // Lossless in RGB: every pixel back; through 4:4:4 / 4:2:x YUV: rounded a little.
+  static const std::set<std::string> kExact = {"ffv1", "huffyuv", "png"};
+  static const std::set<std::string> kLossless = {"ffvhuff", "utvideo", "magicyuv", "zlib", "zmbv"};
   TempDir dir;
   for (int colorCount : {65536, 256}) {
     const auto file = dir / ("movie-" + std::to_string(colorCount) + ".avi");
@@ -211,8 +172,9 @@ TEST_P(CompressedMovie, DecodesBack) {
       TFastBMP expected = TestFrame(64, 48, i);
       ReduceFrameColors(expected, colorCount == 256 ? 8 : 24);
       const double diff = MeanAbsDiff(m.Frames[i], expected);
-      if (kLossless.count(codec) && codec != "jpegls") {
-        // Lossless in RGB, or through 4:4:4 / 4:2:x YUV which rounds a little.
+      if (kExact.count(codec) && colorCount == 65536) {
+        EXPECT_EQ(m.Frames[i].PackedPixels(), expected.PackedPixels()) << codec << " frame " << i;
+      } else if (kExact.count(codec) || kLossless.count(codec)) {
         EXPECT_LT(diff, 3.0) << codec << " frame " << i;
       } else {
         EXPECT_LT(diff, 12.0) << codec << " frame " << i;
@@ -235,22 +197,6 @@ INSTANTIATE_TEST_SUITE_P(Encoders, CompressedMovie, ::testing::ValuesIn(CodecNam
                            }
                            return n;
                          });
-
-TEST(AviWriter, LosslessCodecsKeepPixelsExactly) {
-  for (const std::string codec : {"ffv1", "huffyuv", "png"}) {
-    TempDir dir;
-    const auto file = dir / "movie.avi";
-    AviWriterOptions o;
-    o.Width = 40;
-    o.Height = 30;
-    o.Rate = 10;
-    o.Codec = codec;
-    WriteMovie(file, o, 3);
-    const DecodedMovie m = DecodeMovie(file);
-    ASSERT_EQ(m.Frames.size(), 3u) << codec;
-    EXPECT_EQ(m.Frames[1].PackedPixels(), TestFrame(40, 30, 1).PackedPixels()) << codec;
-  }
-}
 
 TEST(AviWriter, AbandonLeavesNoFileAndKeepsTheOldOne) {
   TempDir dir;
@@ -321,26 +267,6 @@ TEST(AviWriter, ErrorsCarryTheProgramsMessages) {
   // After a failed frame the movie is not finished into a file.
   EXPECT_EQ(ErrorOf([&] { writer.Finish(); }).rfind("Add Frame Error", 0), 0u);
   EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"folder.avi"});
-}
-
-// A disk that fills up (here: a file size limit in a child process) fails with "Add Frame
-// Error", leaves no partial movie and keeps the old one.
-TEST(AviWriter, FullDiskKeepsTheOldMovie) {
-  TempDir dir;
-  const auto file = dir / "movie.avi";
-  testing::WriteFile(file, "old movie");
-  const auto run = testing::RunWithFileSizeLimit(300000, [&] {
-    AviWriterOptions o;
-    o.Width = 320;
-    o.Height = 240;
-    AviWriter writer(file, o);
-    for (int i = 0; i < 10; ++i) writer.AddFrame(TestFrame(320, 240, i));
-    writer.Finish();
-  });
-  ASSERT_TRUE(run.ThrewGlkovError) << "finished without an error";
-  EXPECT_EQ(run.Error.rfind("Add Frame Error (", 0), 0u) << run.Error;
-  EXPECT_EQ(testing::ReadFile(file), "old movie");
-  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"movie.avi"});
 }
 
 TEST(AviWriter, OddSizesEitherWorkOrFailClearly) {

@@ -74,25 +74,6 @@ TEST(FrameHeader, RejectsBadInput) {
   EXPECT_NO_THROW(InitFrameInfoHeader(10000, 10000, 65536));
 }
 
-TEST(FixedPalettes, StandardColoursAndLayout) {
-  const auto& p16 = StandardPalette16();
-  EXPECT_EQ(p16[0], (RgbQuad{0, 0, 0, 0}));
-  EXPECT_EQ(p16[1], (RgbQuad{0, 0, 128, 0}));  // maroon: red 128
-  EXPECT_EQ(p16[7], (RgbQuad{192, 192, 192, 0}));
-  EXPECT_EQ(p16[9], (RgbQuad{0, 0, 255, 0}));   // red
-  EXPECT_EQ(p16[12], (RgbQuad{255, 0, 0, 0}));  // blue
-  EXPECT_EQ(p16[15], (RgbQuad{255, 255, 255, 0}));
-  const auto& p256 = FixedPalette256();
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(p256[i], p16[i]);
-  EXPECT_EQ(p256[16 + 36 * 1 + 6 * 2 + 3], (RgbQuad{153, 102, 51, 0}));  // r 51, g 102, b 153
-  EXPECT_EQ(p256[232], (RgbQuad{8, 8, 8, 0}));
-  EXPECT_EQ(p256[255], (RgbQuad{238, 238, 238, 0}));
-  EXPECT_EQ(FramePalette(4).size(), 16u);
-  EXPECT_EQ(FramePalette(8).size(), 256u);
-  EXPECT_EQ(FramePalette(1).size(), 2u);
-  EXPECT_TRUE(FramePalette(24).empty());
-}
-
 TEST(NearestColour, WorkedExamples) {
   // blue, green, red arguments
   EXPECT_EQ(NearestColorIndex16(0, 0, 250), 9);      // almost red

@@ -227,9 +227,12 @@ struct PictureWindow {
   double x0 = 0, x1 = kBoxWidth - 1, y0 = 0, y1 = kBoxHeight - 1;
 };
 
-// Writes the actual, expected and difference pictures beside the test program.
+// Writes the actual, expected and difference pictures into GLKOV_SCREENSHOT_DIR when it is set.
 inline void WriteFailureImages(const std::string& name, const TFastBMP& actual,
                                const TFastBMP& expected) {
+  const char* folder = std::getenv("GLKOV_SCREENSHOT_DIR");
+  if (!folder) return;
+  const std::string base = std::string(folder) + "/render_" + name;
   TFastBMP diff(actual.Width(), actual.Height());
   for (int r = 0; r < actual.Height(); ++r) {
     for (int c = 0; c < actual.Width() * 3; ++c) {
@@ -237,9 +240,9 @@ inline void WriteFailureImages(const std::string& name, const TFastBMP& actual,
           std::min(255, 4 * std::abs(int{actual.Row(r)[c]} - int{expected.Row(r)[c]})));
     }
   }
-  SaveBMP("render_" + name + "_actual.bmp", actual);
-  SaveBMP("render_" + name + "_expected.bmp", expected);
-  SaveBMP("render_" + name + "_diff.bmp", diff);
+  SaveBMP(base + "_actual.bmp", actual);
+  SaveBMP(base + "_expected.bmp", expected);
+  SaveBMP(base + "_diff.bmp", diff);
 }
 
 struct CompareResult {

@@ -17,9 +17,7 @@ namespace {
 
 using synthetic::CameraPath;
 using testing::DecodeMovie;
-using testing::ReadFile;
 using testing::TempDir;
-using testing::WriteFile;
 
 // The small room, exported from a project of sub-scenes with straight camera paths.
 class ExportFixture : public ::testing::Test {
@@ -58,40 +56,43 @@ class ExportFixture : public ::testing::Test {
   bool negative_ = false;
 };
 
-TEST_F(ExportFixture, TwoKeysGiveSixtyOneFramesAtTheTimelineRate) {
-  MakeProject({Path(2, 60)});
-  const ExportResult result = Export({}, quiet_);
-  EXPECT_FALSE(result.Aborted);
-  EXPECT_EQ(result.Frames, 61);
-  const auto movie = DecodeMovie(Movie());
-  EXPECT_EQ(movie.Frames.size(), 61u);
-  EXPECT_EQ(movie.Width, 64);
-  EXPECT_EQ(movie.Height, 48);
-  EXPECT_EQ(av_q2d(movie.FrameRate), 20.0);
-}
-
-TEST_F(ExportFixture, PreviewQuartersFramesAndRate) {
-  MakeProject({Path(2, 60)});
-  TOutputOptions options;
-  options.Preview = true;
-  EXPECT_EQ(Export(options, quiet_).Frames, 16);
-  EXPECT_EQ(av_q2d(DecodeMovie(Movie()).FrameRate), 5.0);
-}
-
-TEST_F(ExportFixture, MasterFactorScalesFramesAndRate) {
-  MakeProject({Path(2, 10)});
-  EXPECT_EQ(Export({}, quiet_, "1.5").Frames, 16);
-  EXPECT_EQ(av_q2d(DecodeMovie(Movie()).FrameRate), 30.0);
-  // A factor that is not a number counts as 1.0.
-  EXPECT_EQ(Export({}, quiet_, "fast").Frames, 11);
-}
-
-TEST_F(ExportFixture, SubScenesAreJoinedByTransitions) {
-  MakeProject({Path(2, 4, 3), Path(3, 4, 3), Path(2, 4, 3)});
-  // Scene 1 (5 frames), transition (3), scene 2 (9), transition (3), scene 3 (5); the rates are
-  // those of the path loaded when the export starts.
-  EXPECT_EQ(Export({}, quiet_).Frames, 25);
-  EXPECT_EQ(DecodeMovie(Movie()).Frames.size(), 25u);
+// The frames and the rate of the movie a request makes.
+TEST_F(ExportFixture, FramesAndRateOfTheMovie) {
+  TOutputOptions preview, single;
+  preview.Preview = true;
+  single.GenMultiRegion = false;
+  struct Case {
+    const char* name;
+    std::vector<CameraPath> paths;
+    TOutputOptions options;
+    const char* master;
+    int singleScene;
+    int frames;
+    double rate;
+  };
+  const Case cases[] = {
+      {"two keys", {Path(2, 60)}, {}, "1.0", 0, 61, 20},
+      {"preview", {Path(2, 60)}, preview, "1.0", 0, 16, 5},
+      {"master factor", {Path(2, 10)}, {}, "1.5", 0, 16, 30},
+      {"factor not a number", {Path(2, 10)}, {}, "fast", 0, 11, 20},
+      // Scene 1 (5 frames), transition (3), scene 2 (9), transition (3), scene 3 (5); the rates
+      // are those of the path loaded when the export starts.
+      {"transitions", {Path(2, 4, 3), Path(3, 4, 3), Path(2, 4, 3)}, {}, "1.0", 0, 25, 20},
+      // Scene 1 (5) and its transition (3); scene 2 nothing at all; scene 3 only its transition
+      // (3); scene 4 (5).
+      {"left out", {Path(2, 4, 3), {}, Path(2, 4, 3, false), Path(2, 4, 3)}, {}, "1.0", 0, 16, 20},
+      {"chosen sub-scene", {Path(2, 4, 3), Path(3, 4, 3)}, single, "1.0", 2, 9, 20},
+  };
+  for (const Case& c : cases) {
+    MakeProject(c.paths);
+    const ExportResult result = Export(c.options, quiet_, c.master, c.singleScene);
+    EXPECT_FALSE(result.Aborted) << c.name;
+    EXPECT_EQ(result.Frames, c.frames) << c.name;
+    const auto movie = DecodeMovie(Movie());
+    EXPECT_EQ(movie.Frames.size(), static_cast<size_t>(c.frames)) << c.name;
+    EXPECT_EQ(av_q2d(movie.FrameRate), c.rate) << c.name;
+    EXPECT_EQ(movie.Width, 64);
+  }
 }
 
 TEST_F(ExportFixture, NegativeOutputTurnsTheTransitionsNegativeToo) {
@@ -118,20 +119,6 @@ TEST_F(ExportFixture, NegativeOutputTurnsTheTransitionsNegativeToo) {
     return sum / (3.0 * f.Width() * f.Height());
   };
   EXPECT_NEAR(mean(positive.Frames[0]) + mean(negative.Frames[0]), 255, 20);
-}
-
-TEST_F(ExportFixture, SubScenesWithoutPathOrUnrecordedStartAreLeftOut) {
-  MakeProject({Path(2, 4, 3), {}, Path(2, 4, 3, false), Path(2, 4, 3)});
-  // Scene 1 (5) and its transition (3); scene 2 nothing at all; scene 3 only its transition (3);
-  // scene 4 (5).
-  EXPECT_EQ(Export({}, quiet_).Frames, 16);
-}
-
-TEST_F(ExportFixture, OnlyTheChosenSubSceneWithoutConnecting) {
-  MakeProject({Path(2, 4, 3), Path(3, 4, 3)});
-  TOutputOptions options;
-  options.GenMultiRegion = false;
-  EXPECT_EQ(Export(options, quiet_, "1.0", 2).Frames, 9);
 }
 
 TEST_F(ExportFixture, NothingToExportIsRefusedAndWritesNothing) {
@@ -169,29 +156,21 @@ struct AbortingCallbacks : ExportCallbacks {
   bool pending = true;
 };
 
-TEST_F(ExportFixture, AbortRemovesTheMovieAndKeepsAnOlderOne) {
+// An abort request asks once; Yes stops the export (what stays on disk: AbortedExport), No
+// goes on to the end.
+TEST_F(ExportFixture, AbortAsksOnce) {
   MakeProject({Path(2, 20)});
-  WriteFile(Movie(), "older movie");
-  AbortingCallbacks callbacks;
-  callbacks.abortAt = 5;
-  const ExportResult result = Export({}, callbacks);
-  EXPECT_TRUE(result.Aborted);
-  EXPECT_EQ(callbacks.asked, 1);
-  EXPECT_EQ(ReadFile(Movie()), "older movie");
-  size_t entries = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir_.path())) ++entries;
-  EXPECT_EQ(entries, 8u);  // three pictures, two projects, two paths, the older movie
-}
-
-TEST_F(ExportFixture, AnsweringNoGoesOn) {
-  MakeProject({Path(2, 20)});
-  AbortingCallbacks callbacks;
-  callbacks.abortAt = 5;
-  callbacks.answer = false;
-  const ExportResult result = Export({}, callbacks);
-  EXPECT_FALSE(result.Aborted);
-  EXPECT_EQ(result.Frames, 21);
-  EXPECT_EQ(callbacks.asked, 1);
+  for (bool answer : {true, false}) {
+    AbortingCallbacks callbacks;
+    callbacks.abortAt = 5;
+    callbacks.answer = answer;
+    const ExportResult result = Export({}, callbacks);
+    EXPECT_EQ(result.Aborted, answer);
+    EXPECT_EQ(callbacks.asked, 1);
+    if (!answer) {
+      EXPECT_EQ(result.Frames, 21);
+    }
+  }
 }
 
 TEST_F(ExportFixture, FramesAreTheViewingWindowRenders) {

@@ -26,6 +26,22 @@ inline synthetic::SyntheticRoomOptions SmallRoomOptions() {
   return o;
 }
 
+// The room of 320 x 240 pixels with its vanishing point at (160, 100), without objects.
+inline synthetic::SyntheticRoomOptions MediumRoomOptions() {
+  synthetic::SyntheticRoomOptions o;
+  o.Width = 320;
+  o.Height = 240;
+  o.VanishX = 160;
+  o.VanishY = 100;
+  o.InnerLeft = 100;
+  o.InnerRight = 220;
+  o.InnerBottom = 65;
+  o.InnerTop = 165;
+  o.FocalLength = 277;
+  o.Objects.clear();
+  return o;
+}
+
 // A path of `keys` keys from the photograph's eye straight into the room, 0.05 units a key.
 inline synthetic::CameraPath StraightPath(const synthetic::SyntheticRoom& room, int keys, int fpk,
                                           int trans = 40, bool firstRecorded = true) {

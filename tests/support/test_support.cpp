@@ -96,6 +96,32 @@ void ExpectCliFails(const std::vector<std::string>& args, int status, const std:
   EXPECT_NE(err.find(part), std::string::npos) << err;
 }
 
+void ExpectCliTable(const std::vector<CliCase>& cases, const std::filesystem::path& folder) {
+  for (const CliCase& c : cases) {
+    std::vector<std::string> args = c.args;
+    std::string call;
+    for (std::string& a : args) {
+      if (a.starts_with('@')) a = folder.string() + a.substr(1);
+      call += a + " ";
+    }
+    SCOPED_TRACE(call);
+    std::string out, err;
+    EXPECT_EQ(RunCli(args, &out, &err), c.status) << err;
+    if (c.status != 0) {
+      EXPECT_EQ(out, "");
+      if (c.status == 1) {
+        EXPECT_EQ(err.rfind("glkov-cli: ", 0), 0u) << err;
+      }
+    }
+    EXPECT_NE((c.status == 0 ? out : err).find(c.message), std::string::npos) << out << err;
+    if (c.field.empty()) continue;
+    const nlohmann::json j = nlohmann::json::parse(out, nullptr, false);
+    const nlohmann::json::json_pointer at(c.field);
+    ASSERT_TRUE(!j.is_discarded() && j.contains(at)) << out;
+    EXPECT_EQ(j.at(at), c.value);
+  }
+}
+
 TFastBMP FilledPicture(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
   TFastBMP picture(w, h);
   for (int y = 0; y < h; ++y) {

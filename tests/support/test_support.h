@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/image/fast_bmp.h"
@@ -42,7 +43,6 @@ class ScriptedCallbacks : public UiCallbacks {
   void PumpEvents() override { ++Pumps; }
 };
 
-
 // A fresh, empty folder for one test, removed when the object goes out of scope.
 class TempDir {
  public:
@@ -75,6 +75,28 @@ nlohmann::json RunCliJson(const std::vector<std::string>& args);
 // Runs glkov-cli and expects the exit status; for status 1 also that standard output is empty
 // and standard error is "glkov-cli: " + a message containing `part`.
 void ExpectCliFails(const std::vector<std::string>& args, int status, const std::string& part = "");
+
+// One row of a command-line table: the arguments ("@" at the start of one stands for the test's
+// folder), the exit status, a part of the message (standard error when the call fails, standard
+// output when it succeeds) and, for a JSON answer, one field (a JSON pointer) with its value.
+struct CliCase {
+  CliCase(std::vector<std::string> a, int s = 0, std::string m = "", std::string f = "",
+          nlohmann::json v = nullptr)
+      : args(std::move(a)),
+        status(s),
+        message(std::move(m)),
+        field(std::move(f)),
+        value(std::move(v)) {}
+  std::vector<std::string> args;
+  int status;
+  std::string message;
+  std::string field;
+  nlohmann::json value;
+};
+
+// Runs the rows in order (a row may read what an earlier one wrote). A failure prints nothing on
+// standard output, and a status of 1 comes with "glkov-cli: " and the message on standard error.
+void ExpectCliTable(const std::vector<CliCase>& cases, const std::filesystem::path& folder);
 
 // A w x h picture of one colour (bytes in the picture's blue, green, red order).
 TFastBMP FilledPicture(int w, int h, uint8_t b, uint8_t g, uint8_t r);

@@ -10,7 +10,7 @@
 
 #include "core/error.h"
 #include "core/image/picture_file.h"
-#include "support/test_support.h"
+#include "support/small_room.h"
 #include "tools/synthetic_room.h"
 
 namespace glkov {
@@ -151,16 +151,7 @@ TEST(FillBackgroundQuality, HolesOnRealPhotographs) {
 
 // A small synthetic room: three objects standing on the floor in front of the walls.
 synthetic::SyntheticRoom SmallRoom() {
-  synthetic::SyntheticRoomOptions o;
-  o.Width = 320;
-  o.Height = 240;
-  o.VanishX = 160;
-  o.VanishY = 100;
-  o.InnerLeft = 100;
-  o.InnerRight = 220;
-  o.InnerBottom = 65;
-  o.InnerTop = 165;
-  o.FocalLength = 277;
+  synthetic::SyntheticRoomOptions o = testing::MediumRoomOptions();
   o.Objects = {{synthetic::ObjectShape::kDiscOnPost, 85, 20, 45, 70},
                {synthetic::ObjectShape::kRoundedBox, 165, 47, 50, 35},
                {synthetic::ObjectShape::kLamp, 240, 30, 35, 55}};
