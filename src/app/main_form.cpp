@@ -289,7 +289,11 @@ TMainForm::TMainForm(Options options, TDialogs dialogs, QWidget* parent)
   StartRecovery();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  // The undo stack goes with the window's children, after this object is no longer a TMainForm;
+  // its last indexChanged must not reach the caption.
+  undo_->disconnect(this);
+}
 
 bool TMainForm::Run(const std::function<void()>& command) {
   try {
