@@ -146,10 +146,23 @@ QuickMovieResult MakeQuickMovie(const QuickMovieRequest& request, ExportCallback
     vision::SuggestMeshOptions options;
     if (const auto fov = vision::ExifFieldOfView(request.Photo)) options.FieldOfView = *fov;
     const vision::MeshSuggestion s = vision::SuggestMesh(project.IOriginal_r, options);
-    SetMesh(project, s.VanishX, s.VanishY, s.InnerLeft, s.InnerBottom, s.InnerRight, s.InnerTop);
+    // A weak suggestion makes a stranger room than the default mesh does.
+    constexpr double kUsableConfidence = 0.3;
+    if (s.Confidence >= kUsableConfidence) {
+      SetMesh(project, s.VanishX, s.VanishY, s.InnerLeft, s.InnerBottom, s.InnerRight, s.InnerTop);
+      result.Confidence = s.Confidence;
+    } else {
+      TMeshRegion fallback = project.MeshRegions[1];
+      DefaultRegionMesh(fallback);
+      SetMesh(project, fallback.VanishX, fallback.VanishY, fallback.InnerLeft,
+              fallback.InnerBottom, fallback.InnerRight, fallback.InnerTop);
+      result.Confidence = 0;
+      if (s.Confidence > 0) {
+        callbacks.Warning("The suggested perspective is uncertain; the default mesh is used.");
+      }
+    }
     project.FocalLength = s.FocalLength;
     project.PerspectiveDone = true;
-    result.Confidence = s.Confidence;
     // The movie shows the whole photograph, not the window's usual inset.
     TMeshRegion& window = project.MeshRegions[0];
     window.Left = 0;
