@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QUndoStack>
 #include <filesystem>
 
@@ -178,6 +179,11 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   TFastBMP saved;
   LoadPictureFile((dir_ / "room_mask.png").string(), saved);
   EXPECT_EQ(saved.PackedPixels(), p.IMask.PackedPixels());
+
+  // The background behind the objects painted here is filled by the program itself.
+  form->ShowPage(2);
+  Find<QToolButton>(form.get(), "FillAutomaticallyButton")->click();
+  EXPECT_TRUE(p.BackgroundFilled);
 
   // Make finds the three objects in the mask made here; the export writes the movie.
   form->MakeScene();

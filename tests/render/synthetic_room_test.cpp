@@ -101,7 +101,8 @@ TEST(RenderCli, ArgumentsStatusAndMessages) {
   testing::TempDir dir;
   const synthetic::SyntheticRoom room = synthetic::MakeSyntheticRoom();
   const std::string kov = synthetic::WriteRoomProject(room, dir.path()).string();
-  const synthetic::CameraKey& k = synthetic::RoomFlyIn(room).Keys.at(1);
+  const synthetic::CameraPath flight = synthetic::RoomFlyIn(room);
+  const synthetic::CameraKey& k = flight.Keys.at(1);
   char camera[512];
   std::snprintf(camera, sizeof camera, "%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g",
                 k.CamPos.x, k.CamPos.y, k.CamPos.z, k.CamDir.x, k.CamDir.y, k.CamDir.z, k.CamUp.x,
