@@ -1,6 +1,6 @@
 #include "core/model/mask_document.h"
 
-#include <png.h>
+#include "core/image/png_save.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,7 +10,6 @@
 #include "core/error.h"
 #include "core/model/picture_import.h"
 #include "core/model/project.h"
-#include "core/util/atomic_file.h"
 
 namespace glkov {
 
@@ -56,23 +55,7 @@ std::string MaskFileBesideProject(const std::string& projectFileName) {
 
 void SaveMaskPng(const std::string& fileName, const TFastBMP& mask) {
   if (mask.Empty()) throw Error("Cannot write \"" + fileName + "\": the mask is empty.");
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(mask.Width());
-  image.height = static_cast<png_uint_32>(mask.Height());
-  image.format = PNG_FORMAT_BGR;
-  const auto stride = static_cast<png_int_32>(mask.RowStride());
-  png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&image, nullptr, &size, 0, mask.Bits(), stride, nullptr)) {
-    throw Error("Cannot write \"" + fileName + "\": " + image.message);
-  }
-  std::vector<uint8_t> bytes(size);
-  if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, mask.Bits(), stride, nullptr)) {
-    throw Error("Cannot write \"" + fileName + "\": " + image.message);
-  }
-  png_image_free(&image);
-  WriteFileAtomically(fileName,
-                      std::string_view(reinterpret_cast<const char*>(bytes.data()), size));
+  SavePicturePNG(fileName, mask);
 }
 
 void SaveEditedMask(TProject& p, const std::string& projectFileName) {
