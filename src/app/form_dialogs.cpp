@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "app/movie_file_dialog.h"
+
 namespace glkov::app {
 
 namespace {
@@ -27,6 +29,7 @@ TFormDialogs DefaultFormDialogs() {
                   const QString& e) { return RunFileDialog(p, t, f, fl, e, false); };
   d.SaveFile = [](QWidget* p, const QString& t, const QString& f, const QString& fl,
                   const QString& e) { return RunFileDialog(p, t, f, fl, e, true); };
+  d.SaveMovie = RunMovieFileDialog;
   d.AskYesNo = [](QWidget* p, const QString& text) {
     return QMessageBox::question(p, QStringLiteral("Confirm"), text,
                                  QMessageBox::Yes | QMessageBox::No,

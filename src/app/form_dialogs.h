@@ -19,6 +19,9 @@ struct TFormDialogs {
                                            const QString&)>;
   FileDialog OpenFile;
   FileDialog SaveFile;
+  // The export's save dialog: (parent, title, initial folder, constant rate factor in and out)
+  // -> chosen movie, empty when cancelled. Without it the export asks with SaveFile.
+  std::function<QString(QWidget*, const QString&, const QString&, int&)> SaveMovie;
   // A Yes/No confirmation; true means Yes.
   std::function<bool(QWidget*, const QString&)> AskYesNo;
   // An error or warning box with an OK button.

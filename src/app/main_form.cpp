@@ -34,6 +34,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/movie_file_dialog.h"
 #include "app/picture_view.h"
 #include "app/settings.h"
 #include "app/tool_forms.h"
@@ -169,6 +170,7 @@ TDialogs StandardDialogs() {
                   const QString& filter) {
     return QFileDialog::getSaveFileName(parent, title, dir, filter);
   };
+  d.SaveMovie = RunMovieFileDialog;
   d.AskYesNo = [](QWidget* parent, const QString& text, const QString& title) {
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;

@@ -59,6 +59,9 @@ struct TDialogs {
   // File dialogs: title, start folder or preset file, filter; an empty answer means cancelled.
   std::function<QString(QWidget*, const QString&, const QString&, const QString&)> OpenFile;
   std::function<QString(QWidget*, const QString&, const QString&, const QString&)> SaveFile;
+  // The export's movie dialog with its quality field (title, folder, constant rate factor in and
+  // out); without it the export asks with SaveFile.
+  std::function<QString(QWidget*, const QString&, const QString&, int&)> SaveMovie;
   // A Yes/No question with a title; true means Yes.
   std::function<bool(QWidget*, const QString& text, const QString& title)> AskYesNo;
   // A Yes/No/Cancel question with a title; Escape and the close box answer Cancel.

@@ -155,6 +155,7 @@ void TMainForm::CreateView3DWindows() {
                                 const QString& filter, const QString&) {
     return dialogs_.SaveFile(w, title, folder, filter);
   };
+  formDialogs.SaveMovie = dialogs_.SaveMovie;
   formDialogs.AskYesNo = [this](QWidget* w, const QString& text) {
     return dialogs_.AskYesNo(w, text, QStringLiteral("Confirm"));
   };

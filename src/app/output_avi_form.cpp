@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "app/movie_file_dialog.h"
 #include "app/output_option_form.h"
 #include "app/rendering_form.h"
 #include "core/animation/timeline.h"
@@ -302,12 +303,13 @@ bool TOutputAVIForm::OutputButtonLEDClick() {
     if (dialogs_.Error) dialogs_.Error(this, QString::fromStdString(e.what()));
     return false;
   }
-  const QString name = dialogs_.SaveFile(
-      this, QStringLiteral("Output Movie"), initialFolder_,
-      QtFilter(QStringLiteral("AVI Movie (*.avi)|*.avi|MP4 Video (*.mp4)|*.mp4|WebM Video "
-                              "(*.webm)|*.webm|Animated GIF (*.gif)|*.gif|PNG Frames (*.png)|*.png|"
-                              "Matroska Video (*.mkv)|*.mkv")),
-      QStringLiteral("avi"));
+  QString name;
+  if (dialogs_.SaveMovie) {
+    name = dialogs_.SaveMovie(this, QStringLiteral("Output Movie"), initialFolder_, options_->Crf);
+  } else {
+    name = dialogs_.SaveFile(this, QStringLiteral("Output Movie"), initialFolder_,
+                             MovieFileFilter(), QStringLiteral("avi"));
+  }
   if (name.isEmpty()) return false;
   initialFolder_ = QFileInfo(name).absolutePath();
   // A PNG name without a frame-number field becomes a numbered sequence of that name.

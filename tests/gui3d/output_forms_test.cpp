@@ -166,5 +166,25 @@ TEST_F(OutputAVIFormTest, CancelledFileDialogExportsNothing) {
   EXPECT_EQ(started.count(), 0);
 }
 
+// The export's own movie dialog: the quality chosen there is the one the movie is written at.
+TEST_F(OutputAVIFormTest, MovieDialogQualityGoesToTheMovie) {
+  auto form = MakeForm();
+  app::TFormDialogs d = Dialogs();
+  int asked = -2;
+  d.SaveMovie = [&](QWidget*, const QString&, const QString&, int& quality) {
+    asked = quality;
+    quality = 40;
+    return QString::fromStdString((dir_ / "movie.mp4").string());
+  };
+  form->SetDialogs(d);
+  options.Crf = 23;
+  ASSERT_TRUE(form->OutputButtonLEDClick()) << script.errors.join("\n").toStdString();
+  EXPECT_EQ(asked, 23);
+  EXPECT_EQ(options.Crf, 40);
+  EXPECT_TRUE(script.fileTitles.isEmpty());  // no second dialog
+  const auto movie = DecodeMovie((dir_ / "movie.mp4").string());
+  EXPECT_EQ(movie.Frames.size(), 11u);
+}
+
 }  // namespace
 }  // namespace glkov::testing

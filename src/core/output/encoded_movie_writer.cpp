@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -248,13 +249,13 @@ class EncodedMovieWriter : public MovieWriter {
     if (oc_->oformat->flags & AVFMT_GLOBALHEADER) enc_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* codecOptions = nullptr;
     if (std::strcmp(encoder, "libx264") == 0) {
-      av_dict_set_int(&codecOptions, "crf", o.Crf >= 0 ? o.Crf : 18, 0);
+      av_dict_set_int(&codecOptions, "crf", Crf(), 0);
       av_dict_set(&codecOptions, "preset", "medium", 0);
       // Half the preset's look-ahead: at 1080p each frame waiting there holds 3 MB.
       av_dict_set(&codecOptions, "rc-lookahead", "20", 0);
     } else if (std::strcmp(encoder, "libvpx-vp9") == 0) {
       enc_->bit_rate = 0;  // constant quality
-      av_dict_set_int(&codecOptions, "crf", o.Crf >= 0 ? o.Crf : 32, 0);
+      av_dict_set_int(&codecOptions, "crf", Crf(), 0);
       av_dict_set(&codecOptions, "deadline", "good", 0);
       av_dict_set_int(&codecOptions, "cpu-used", 4, 0);
       av_dict_set_int(&codecOptions, "row-mt", 1, 0);
@@ -400,6 +401,13 @@ class EncodedMovieWriter : public MovieWriter {
       const int written = av_interleaved_write_frame(oc_, pkt_);
       if (written < 0) Fail(kAdd, Cause(written));
     }
+  }
+
+  // The chosen constant rate factor, or the format's default, kept within the encoder's range.
+  int Crf() const {
+    const auto quality = MovieQualityOf(format_, options_.Codec);
+    if (!quality) return 0;
+    return options_.Crf < 0 ? quality->Default : std::min(options_.Crf, quality->Max);
   }
 
   std::string Cause(int err) const { return ioError_.empty() ? AvError(err) : ioError_; }

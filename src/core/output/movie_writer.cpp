@@ -206,6 +206,14 @@ std::string MovieFormatName(MovieFormat format) {
   return "";
 }
 
+std::optional<MovieQuality> MovieQualityOf(MovieFormat format, const std::string& codec) {
+  if (format == MovieFormat::Mp4 || (format == MovieFormat::Mkv && Lower(codec) != "ffv1")) {
+    return MovieQuality{0, 51, 18};
+  }
+  if (format == MovieFormat::WebM) return MovieQuality{0, 63, 32};
+  return std::nullopt;
+}
+
 void FitMovieFrameSize(MovieFormat format, const std::string& codec, int& width, int& height) {
   const bool chroma420 = format == MovieFormat::Mp4 || format == MovieFormat::WebM ||
                          (format == MovieFormat::Mkv && Lower(codec) != "ffv1");

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/image/fast_bmp.h"
@@ -54,6 +55,16 @@ class MovieWriter {
   virtual int Width() const = 0;
   virtual int Height() const = 0;
 };
+
+// The quality a format is written at: the constant rate factor of H.264 (MP4, Matroska) and VP9
+// (WebM), lower meaning better pictures and larger files. Formats without such a choice (AVI, GIF,
+// PNG frames, lossless FFV1) have none.
+struct MovieQuality {
+  int Min = 0;
+  int Max = 0;
+  int Default = 0;
+};
+std::optional<MovieQuality> MovieQualityOf(MovieFormat format, const std::string& codec);
 
 // The frame size a format can take: H.264 and VP9 frames (4:2:0 colour) are rounded down to even
 // sizes. Returns the size unchanged for the other formats.
