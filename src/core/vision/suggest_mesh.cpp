@@ -136,14 +136,18 @@ std::optional<cv::Point2d> LeastSquaresPoint(const std::vector<const Segment*>& 
   return cv::Point2d((a22 * b1 - a12 * b2) / det, (a11 * b2 - a12 * b1) / det);
 }
 
-std::vector<Segment> FindSegments(const TFastBMP& picture, int workSize) {
-  const int longer = std::max(picture.Width(), picture.Height());
-  // Lines are found at one working size: large photographs are reduced for speed, small ones
-  // enlarged so that their short edges still make segments.
-  const double f = double(workSize) / longer;
-  cv::Mat grey;
-  cv::cvtColor(AsMat(picture), grey, cv::COLOR_BGR2GRAY);
-  if (f != 1) cv::resize(grey, grey, cv::Size(), f, f, f < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
+// The grey picture with its longer side brought to size: large photographs are reduced for
+// speed, small ones enlarged so that their short edges still make segments.
+cv::Mat Resized(const cv::Mat& grey, int size) {
+  const double f = double(size) / std::max(grey.cols, grey.rows);
+  if (f == 1) return grey;
+  cv::Mat out;
+  cv::resize(grey, out, cv::Size(), f, f, f < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
+  return out;
+}
+
+std::vector<Segment> FindSegments(const cv::Mat& fullGrey, int workSize) {
+  const cv::Mat grey = Resized(fullGrey, workSize);
   const double minLength = std::max(8.0, 0.02 * std::max(grey.cols, grey.rows));
   // Two detectors see different edges: the line segment detector follows sharp edges exactly
   // but breaks soft borders (a path against grass) into short pieces that turn; the fast line
@@ -154,7 +158,7 @@ std::vector<Segment> FindSegments(const TFastBMP& picture, int workSize) {
       ->detect(grey, joined);
   found.insert(found.end(), joined.begin(), joined.end());
   // Back to the picture's pixels: a work pixel's centre is a picture position.
-  const double sx = double(picture.Width()) / grey.cols, sy = double(picture.Height()) / grey.rows;
+  const double sx = double(fullGrey.cols) / grey.cols, sy = double(fullGrey.rows) / grey.rows;
   std::vector<Segment> out;
   out.reserve(found.size());
   for (const cv::Vec4f& v : found) {
@@ -245,6 +249,60 @@ std::optional<VanishingPoint> FindVanishingPoint(const std::vector<Segment>& rec
   return out;
 }
 
+// The point that the picture's edges run around, for corridors whose receding borders are too
+// soft and ragged to make straight segments (a path between rows of plants, a tunnel of
+// leaves). The cross-sections of a corridor (arches, frames, the borders of the rear wall) lie
+// on rings around its vanishing point: their edges run across the lines to the point. Each
+// candidate sums, over a disc around it, the gradient energy along the line to it less the
+// energy across that line (the structure tensor of the grey picture projected on the two
+// directions); the best candidate wins. Share is the part of all gradient energy in the disc
+// that runs around the point (-1 .. 1, about 0 for edges of any direction).
+struct SurroundedPoint {
+  cv::Point2d Point;  // picture pixels, rows from the top
+  double Share = 0;
+};
+
+constexpr double kWeakLines = 0.2;     // lines of a lower confidence give way to rings
+constexpr double kMinRingShare = 0.2;  // less of the energy around a point is chance
+constexpr double kRingConfidence = 1;  // the confidence of a point of rings, per share
+constexpr int kRingWorkSize = 320;     // the longer side of the picture the rings are found on
+constexpr double kRingRadius = 0.5;    // the disc's radius, in the longer side
+constexpr double kRingSigma = 3;       // the structure tensor's window, in work pixels
+
+std::optional<SurroundedPoint> FindSurroundedPoint(const cv::Mat& fullGrey) {
+  cv::Mat grey;
+  Resized(fullGrey, kRingWorkSize).convertTo(grey, CV_32F, 1.0 / 255);
+  cv::Mat gx, gy;
+  cv::Sobel(grey, gx, CV_32F, 1, 0);
+  cv::Sobel(grey, gy, CV_32F, 0, 1);
+  cv::Mat jxx = gx.mul(gx), jxy = gx.mul(gy), jyy = gy.mul(gy);
+  for (cv::Mat* j : {&jxx, &jxy, &jyy}) cv::GaussianBlur(*j, *j, cv::Size(), kRingSigma);
+  // Along the unit direction (cos p, sin p) to the point less across it:
+  // (jxx - jyy) cos 2p + 2 jxy sin 2p, summed by correlating with the disc's cos 2p and sin 2p.
+  const int r = int(std::lround(kRingRadius * std::max(grey.cols, grey.rows)));
+  cv::Mat kCos(2 * r + 1, 2 * r + 1, CV_32F), kSin(kCos.size(), CV_32F), kDisc(kCos.size(), CV_32F);
+  for (int j = -r; j <= r; ++j)
+    for (int i = -r; i <= r; ++i) {
+      const double d = std::hypot(i, j), p = std::atan2(j, i);
+      const bool in = d >= 3 && d <= r;  // a point's own edge has no direction to it
+      kCos.at<float>(j + r, i + r) = in ? float(std::cos(2 * p)) : 0.f;
+      kSin.at<float>(j + r, i + r) = in ? float(std::sin(2 * p)) : 0.f;
+      kDisc.at<float>(j + r, i + r) = in ? 1.f : 0.f;
+    }
+  cv::Mat around, across, energy;
+  cv::filter2D(jxx - jyy, around, CV_32F, kCos, {-1, -1}, 0, cv::BORDER_CONSTANT);
+  cv::filter2D(2 * jxy, across, CV_32F, kSin, {-1, -1}, 0, cv::BORDER_CONSTANT);
+  cv::filter2D(jxx + jyy, energy, CV_32F, kDisc, {-1, -1}, 0, cv::BORDER_CONSTANT);
+  around += across;
+  double best = 0;
+  cv::Point at;
+  cv::minMaxLoc(around, nullptr, &best, nullptr, &at);
+  const float total = energy.at<float>(at);
+  if (!(best > 0) || !(total > 0)) return std::nullopt;
+  const double sx = double(fullGrey.cols) / grey.cols, sy = double(fullGrey.rows) / grey.rows;
+  return SurroundedPoint{{(at.x + 0.5) * sx - 0.5, (at.y + 0.5) * sy - 0.5}, best / total};
+}
+
 // The strongest frontal line on one side of the vanishing point: a histogram of the segments'
 // positions (across the line) weighted by their lengths. lo..hi is the searched range of
 // positions; returns the position and the segments at it.
@@ -314,7 +372,9 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
   out.FocalLength = w > 0 ? FocalLengthForFieldOfView(out.FieldOfView, w) : defaults.FocalLength;
   if (w < 8 || h < 8) return out;
 
-  const std::vector<Segment> segments = FindSegments(picture, std::max(64, options.WorkSize));
+  cv::Mat grey;
+  cv::cvtColor(AsMat(picture), grey, cv::COLOR_BGR2GRAY);
+  const std::vector<Segment> segments = FindSegments(grey, std::max(64, options.WorkSize));
   std::vector<Segment> receding;
   std::vector<const Segment*> horizontal, vertical;
   for (const Segment& s : segments) {
@@ -327,11 +387,25 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
     else if (toHorizontal > kRecedingMargin && toVertical > kRecedingMargin)
       receding.push_back(s);
   }
-  const std::optional<VanishingPoint> vp = FindVanishingPoint(receding, w, h);
+  std::optional<VanishingPoint> vp = FindVanishingPoint(receding, w, h);
+  bool fromRings = false;
+  // Few agreeing straight lines: a corridor with soft borders, whose point the rings of its
+  // cross-sections show better.
+  if (!vp || vp->Confidence < kWeakLines) {
+    if (const std::optional<SurroundedPoint> ring = FindSurroundedPoint(grey);
+        ring && ring->Share * kRingConfidence > (vp ? vp->Confidence : 0) &&
+        ring->Share >= kMinRingShare) {
+      vp = VanishingPoint{ring->Point, {}, std::min(1.0, ring->Share * kRingConfidence)};
+      fromRings = true;
+      for (const Segment& s : receding)
+        if (AngleTo(s, ring->Point) < kInlierAngle) vp->Inliers.push_back(&s);
+    }
+  }
   if (!vp || vp->Confidence <= 0) return out;
 
-  const double vx = std::clamp(vp->Point.x, 0.0, w - 1.0);
-  const double vy = std::clamp(vp->Point.y, 0.0, h - 1.0);
+  // A pixel inside the border, so that the rear wall has room on every side of the point.
+  const double vx = std::clamp(vp->Point.x, 1.0, w - 2.0);
+  const double vy = std::clamp(vp->Point.y, 1.0, h - 2.0);
   out.Confidence = vp->Confidence;
   for (const Segment* s : vp->Inliers) out.Lines.push_back(ToPictureLine(*s, h));
 
@@ -356,7 +430,7 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
   // there and a little nearer to the point makes it exact. The 20 % of the ends nearest the
   // point decide, so that a few lines crossing the wall do not.
   std::vector<double> ends[4];  // distance from the point: top, bottom, left, right
-  for (const Segment* s : vp->Inliers) {
+  for (const Segment* s : fromRings ? std::vector<const Segment*>{} : vp->Inliers) {
     const cv::Point2d v(vx, vy);
     const cv::Point2d e = cv::norm(s->a - v) < cv::norm(s->b - v) ? s->a : s->b;
     const double dx = e.x - vx, dy = e.y - vy;
@@ -382,7 +456,10 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
       hi = std::min(hi, *rough + 0.04 * dim);
     }
     const double a = sign < 0 ? centre - hi : centre + lo, b = sign < 0 ? centre - lo : centre + hi;
-    if (const std::optional<Edge> e = StrongestEdge(horiz ? hs : vs, horiz, a, b, minLength)) {
+    // The lines near a point of rings are its arches and stalks, no wall: a third of the
+    // picture around it.
+    if (const std::optional<Edge> e =
+            fromRings ? std::nullopt : StrongestEdge(horiz ? hs : vs, horiz, a, b, minLength)) {
       used.insert(used.end(), e->Lines.begin(), e->Lines.end());
       return e->Position - centre;
     }
@@ -395,10 +472,10 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
 
   out.VanishX = vx;
   out.VanishY = h - 1 - vy;
-  out.InnerLeft = std::min(leftCol, vx - 1);
-  out.InnerRight = std::max(rightCol, vx + 1);
-  out.InnerTop = h - 1 - std::min(topRow, vy - 1);
-  out.InnerBottom = h - 1 - std::max(bottomRow, vy + 1);
+  out.InnerLeft = std::clamp(leftCol, 0.0, vx - 1);
+  out.InnerRight = std::clamp(rightCol, vx + 1, w - 1.0);
+  out.InnerTop = h - 1 - std::clamp(topRow, 0.0, vy - 1);
+  out.InnerBottom = h - 1 - std::clamp(bottomRow, vy + 1, h - 1.0);
   return out;
 }
 
