@@ -159,6 +159,54 @@ TEST(SuggestMesh, ALongEdgeDoesNotOutweighConvergingLines) {
   EXPECT_NEAR(found.VanishY, 299 - py, 0.03 * 400);
 }
 
+// Receding lines that meet on the picture's border or corner: the rear wall still lies around
+// the point and inside the picture.
+TEST(SuggestMesh, APointOnTheBorderKeepsTheRearWallInside) {
+  struct Case {
+    double X, Y;      // rows from the top
+    double From, To;  // the rays' directions, degrees
+  };
+  for (const Case& c : {Case{200, 0, 30, 150}, Case{0, 150, -60, 60}, Case{399, 299, 190, 260}}) {
+    SCOPED_TRACE(::testing::Message() << c.X << "," << c.Y);
+    std::vector<Stroke> strokes;
+    for (int i = 0; i < 6; ++i) {
+      const double a = (c.From + (c.To - c.From) * i / 5) * std::numbers::pi / 180;
+      strokes.push_back({c.X + 40 * std::cos(a), c.Y + 40 * std::sin(a), c.X + 200 * std::cos(a),
+                         c.Y + 200 * std::sin(a)});
+    }
+    const MeshSuggestion s = SuggestMesh(Strokes(400, 300, strokes));
+    EXPECT_GT(s.Confidence, 0);
+    EXPECT_NEAR(s.VanishX, c.X, 0.03 * 400);
+    EXPECT_NEAR(s.VanishY, 299 - c.Y, 0.03 * 400);
+    ExpectInnerRectangleAroundPoint(s, 400, 300);
+  }
+}
+
+// A tunnel without a straight edge: ragged rings, nearer together towards the far end, around
+// a point off the centre. Found from the rings.
+TEST(SuggestMesh, RaggedRingsOfATunnelGiveItsPoint) {
+  const int w = 320, h = 240;
+  for (const auto& [cx, cy] : {std::pair{200., 100.}, std::pair{120., 150.}}) {
+    SCOPED_TRACE(::testing::Message() << cx << "," << cy);
+    TFastBMP picture(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        // Cross-sections at depths 1, 2, 3, ... lie at radii 400 / depth; the angle makes them
+        // wavy, the hash rough.
+        const double a = std::atan2(y - cy, x - cx), r = std::hypot(x - cx, 1.3 * (y - cy));
+        const double depth = 400 / std::max(r * (1 + 0.08 * std::sin(7 * a)), 1.0);
+        const unsigned hash = (unsigned(x) * 73856093u) ^ (unsigned(y) * 19349663u);
+        const double v = 128 + 90 * std::cos(2 * std::numbers::pi * depth) + int(hash % 41) - 20;
+        std::fill_n(picture.Pixel(x, y), 3, uint8_t(std::clamp(v, 0., 255.)));
+      }
+    const MeshSuggestion s = SuggestMesh(picture);
+    EXPECT_GT(s.Confidence, 0);
+    EXPECT_NEAR(s.VanishX, cx, 0.03 * w);
+    EXPECT_NEAR(s.VanishY, h - 1 - cy, 0.03 * w);
+    ExpectInnerRectangleAroundPoint(s, w, h);
+  }
+}
+
 // Pictures without receding lines: the default mesh, confidence 0, no error.
 TEST(SuggestMesh, NoLinesGivesTheDefaultMesh) {
   for (const TFastBMP& picture :
