@@ -264,7 +264,6 @@ struct SurroundedPoint {
 
 constexpr double kWeakLines = 0.2;     // lines of a lower confidence give way to rings
 constexpr double kMinRingShare = 0.2;  // less of the energy around a point is chance
-constexpr double kRingConfidence = 1;  // the confidence of a point of rings, per share
 constexpr int kRingWorkSize = 320;     // the longer side of the picture the rings are found on
 constexpr double kRingRadius = 0.5;    // the disc's radius, in the longer side
 constexpr double kRingSigma = 3;       // the structure tensor's window, in work pixels
@@ -393,9 +392,9 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
   // cross-sections show better.
   if (!vp || vp->Confidence < kWeakLines) {
     if (const std::optional<SurroundedPoint> ring = FindSurroundedPoint(grey);
-        ring && ring->Share * kRingConfidence > (vp ? vp->Confidence : 0) &&
-        ring->Share >= kMinRingShare) {
-      vp = VanishingPoint{ring->Point, {}, std::min(1.0, ring->Share * kRingConfidence)};
+        ring && ring->Share >= kMinRingShare && ring->Share > (vp ? vp->Confidence : 0)) {
+      // The share of the energy that runs around the point is its confidence.
+      vp = VanishingPoint{ring->Point, {}, std::min(1.0, ring->Share)};
       fromRings = true;
       for (const Segment& s : receding)
         if (AngleTo(s, ring->Point) < kInlierAngle) vp->Inliers.push_back(&s);
@@ -430,14 +429,16 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
   // there and a little nearer to the point makes it exact. The 20 % of the ends nearest the
   // point decide, so that a few lines crossing the wall do not.
   std::vector<double> ends[4];  // distance from the point: top, bottom, left, right
-  for (const Segment* s : fromRings ? std::vector<const Segment*>{} : vp->Inliers) {
-    const cv::Point2d v(vx, vy);
-    const cv::Point2d e = cv::norm(s->a - v) < cv::norm(s->b - v) ? s->a : s->b;
-    const double dx = e.x - vx, dy = e.y - vy;
-    if (std::abs(dx) * h > std::abs(dy) * w)
-      ends[dx < 0 ? 2 : 3].push_back(std::abs(dx));
-    else
-      ends[dy < 0 ? 0 : 1].push_back(std::abs(dy));
+  if (!fromRings) {
+    for (const Segment* s : vp->Inliers) {
+      const cv::Point2d v(vx, vy);
+      const cv::Point2d e = cv::norm(s->a - v) < cv::norm(s->b - v) ? s->a : s->b;
+      const double dx = e.x - vx, dy = e.y - vy;
+      if (std::abs(dx) * h > std::abs(dy) * w)
+        ends[dx < 0 ? 2 : 3].push_back(std::abs(dx));
+      else
+        ends[dy < 0 ? 0 : 1].push_back(std::abs(dy));
+    }
   }
   std::vector<const Segment*> used;
   // One edge: side 0 top, 1 bottom, 2 left, 3 right; returns its signed offset from the point.
