@@ -70,6 +70,12 @@ TEST_P(SuggestMeshRoom, FindsTheVanishingPointAndTheRearWall) {
   EXPECT_GT(s.Confidence, 0.5);
   EXPECT_FALSE(s.Lines.empty());
   ExpectInnerRectangleAroundPoint(s, c.Width, c.Height);
+  // The rear wall's edges, not the tile rows, bricks or wall panels just beyond them.
+  const double wall = 0.015 * c.Width;
+  EXPECT_NEAR(s.InnerLeft, c.InnerLeft, wall);
+  EXPECT_NEAR(s.InnerRight, c.InnerRight, wall);
+  EXPECT_NEAR(s.InnerBottom, c.InnerBottom, wall);
+  EXPECT_NEAR(s.InnerTop, c.InnerTop, wall);
   EXPECT_NEAR(s.FieldOfView, 60, 1e-9);
   EXPECT_NEAR(s.FocalLength, o.FocalLength, 1e-6);
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <numbers>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/ximgproc/fast_line_detector.hpp>
@@ -302,8 +304,9 @@ std::optional<SurroundedPoint> FindSurroundedPoint(const cv::Mat& fullGrey) {
   return SurroundedPoint{{(at.x + 0.5) * sx - 0.5, (at.y + 0.5) * sy - 0.5}, best / total};
 }
 
-// The strongest frontal line on one side of the vanishing point: a histogram of the segments'
-// positions (across the line) weighted by their lengths. lo..hi is the searched range of
+// The frontal line of one side of the rear wall: a histogram of the segments' positions (across
+// the line) weighted by their lengths; of its strong lines (a quarter of the strongest or more)
+// the one preference scores highest, else the strongest. lo..hi is the searched range of
 // positions; returns the position and the segments at it.
 struct Edge {
   double Position = 0;
@@ -311,7 +314,8 @@ struct Edge {
 };
 
 std::optional<Edge> StrongestEdge(const std::vector<const Segment*>& frontal, bool horizontal,
-                                  double lo, double hi, double minLength) {
+                                  double lo, double hi, double minLength,
+                                  const std::function<double(double)>& preference = {}) {
   if (!(hi - lo > 2)) return std::nullopt;
   const int bins = std::max(4, int((hi - lo) / 4));
   const double width = (hi - lo) / bins;
@@ -325,16 +329,28 @@ std::optional<Edge> StrongestEdge(const std::vector<const Segment*>& frontal, bo
     score[std::min(bins - 1, int((p - lo) / width))] += s->length;
   }
   // Two neighbouring bins make one line that falls on their border.
+  std::vector<double> pair(bins);
+  for (int i = 0; i < bins; ++i) pair[i] = score[i] + (i + 1 < bins ? score[i + 1] : 0);
   int bestBin = -1;
   double best = minLength;
   for (int i = 0; i < bins; ++i) {
-    const double v = score[i] + (i + 1 < bins ? score[i + 1] : 0);
-    if (v > best) {
-      best = v;
+    if (pair[i] > best) {
+      best = pair[i];
       bestBin = i;
     }
   }
   if (bestBin < 0) return std::nullopt;
+  if (preference) {
+    double preferred = -std::numeric_limits<double>::infinity();
+    const double strong = std::max(minLength, 0.25 * best);
+    for (int i = 0; i < bins; ++i) {
+      if (pair[i] < strong) continue;
+      if (const double v = preference(lo + (i + 1) * width); v > preferred) {
+        preferred = v;
+        bestBin = i;
+      }
+    }
+  }
   Edge e;
   double sum = 0, weight = 0;
   for (const Segment* s : frontal) {
@@ -347,6 +363,62 @@ std::optional<Edge> StrongestEdge(const std::vector<const Segment*>& frontal, bo
   e.Position = sum / weight;
   return e;
 }
+
+// How much more the edges beyond each distance from the vanishing point run along the lines to
+// it than those nearer: a room's floor, ceiling and side walls are full of receding edges (the
+// boards, bricks and corners), its rear wall has none, so the rear wall's border is where that
+// changes most, while the frontal lines of a tiled floor or a panel on a side wall lie beyond
+// it. Profiles per side (0 top, 1 bottom, 2 left, 3 right, told apart by the picture's
+// diagonals through the point) of the receding gradient energy per pixel, by distance.
+class RecedingProfile {
+ public:
+  RecedingProfile(const cv::Mat& fullGrey, cv::Point2d point) {
+    cv::Mat grey;
+    Resized(fullGrey, kRingWorkSize).convertTo(grey, CV_32F, 1.0 / 255);
+    scale_ = double(fullGrey.cols) / grey.cols;
+    cv::Mat gx, gy;
+    cv::Sobel(grey, gx, CV_32F, 1, 0);
+    cv::Sobel(grey, gy, CV_32F, 0, 1);
+    const cv::Point2d v((point.x + 0.5) / scale_ - 0.5, (point.y + 0.5) / scale_ - 0.5);
+    for (int side = 0; side < 4; ++side) {
+      sum_[side].assign(size_t(std::max(grey.cols, grey.rows)) + 1, 0);
+      count_[side].assign(sum_[side].size(), 0);
+    }
+    for (int y = 0; y < grey.rows; ++y)
+      for (int x = 0; x < grey.cols; ++x) {
+        const double dx = x - v.x, dy = y - v.y, d2 = dx * dx + dy * dy;
+        if (d2 < 1) continue;
+        const double gxv = gx.at<float>(y, x), gyv = gy.at<float>(y, x);
+        // The gradient across the line to the point, squared: the energy of receding edges.
+        const double across = gxv * dy - gyv * dx;
+        const double e = across * across / d2;
+        const bool sideways = std::abs(dx) * grey.rows > std::abs(dy) * grey.cols;
+        const int side = sideways ? (dx < 0 ? 2 : 3) : (dy < 0 ? 0 : 1);
+        const size_t at = size_t(std::lround(sideways ? std::abs(dx) : std::abs(dy)));
+        sum_[side][at] += e;
+        count_[side][at] += 1;
+      }
+  }
+
+  // The mean beyond the distance (picture pixels) less the mean nearer, over windows of width.
+  double Step(int side, double distance, double width) const {
+    const double d = distance / scale_, w = std::max(3.0, width / scale_);
+    auto mean = [&](double from, double to) {
+      double s = 0, n = 0;
+      for (long i = std::max(0L, std::lround(from)); i <= std::lround(to); ++i)
+        if (size_t(i) < sum_[side].size()) {
+          s += sum_[side][size_t(i)];
+          n += count_[side][size_t(i)];
+        }
+      return n > 0 ? s / n : 0.0;
+    };
+    return mean(d + 1.5, d + 1.5 + w) - mean(d - 1.5 - w, d - 1.5);
+  }
+
+ private:
+  double scale_ = 1;
+  std::vector<double> sum_[4], count_[4];
+};
 
 LineD ToPictureLine(const Segment& s, int h) {
   return {{s.a.x, h - 1 - s.a.y}, {s.b.x, h - 1 - s.b.y}};
@@ -440,6 +512,8 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
         ends[dy < 0 ? 0 : 1].push_back(std::abs(dy));
     }
   }
+  std::optional<RecedingProfile> profile;
+  if (!fromRings) profile.emplace(grey, cv::Point2d(vx, vy));
   std::vector<const Segment*> used;
   // One edge: side 0 top, 1 bottom, 2 left, 3 right; returns its signed offset from the point.
   auto edge = [&](int side) {
@@ -459,8 +533,12 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
     const double a = sign < 0 ? centre - hi : centre + lo, b = sign < 0 ? centre - lo : centre + hi;
     // The lines near a point of rings are its arches and stalks, no wall: a third of the
     // picture around it.
+    auto preference = [&](double p) {
+      return profile->Step(side, std::abs(p - centre), 0.05 * dim);
+    };
     if (const std::optional<Edge> e =
-            fromRings ? std::nullopt : StrongestEdge(horiz ? hs : vs, horiz, a, b, minLength)) {
+            fromRings ? std::nullopt
+                      : StrongestEdge(horiz ? hs : vs, horiz, a, b, minLength, preference)) {
       used.insert(used.end(), e->Lines.begin(), e->Lines.end());
       return e->Position - centre;
     }
