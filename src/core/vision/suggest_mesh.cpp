@@ -148,8 +148,8 @@ cv::Mat Resized(const cv::Mat& grey, int size) {
   return out;
 }
 
-std::vector<Segment> FindSegments(const cv::Mat& fullGrey, int workSize) {
-  const cv::Mat grey = Resized(fullGrey, workSize);
+// grey: the picture of size full at the working size.
+std::vector<Segment> FindSegments(const cv::Mat& grey, cv::Size full) {
   const double minLength = std::max(8.0, 0.02 * std::max(grey.cols, grey.rows));
   // Two detectors see different edges: the line segment detector follows sharp edges exactly
   // but breaks soft borders (a path against grass) into short pieces that turn; the fast line
@@ -160,7 +160,7 @@ std::vector<Segment> FindSegments(const cv::Mat& fullGrey, int workSize) {
       ->detect(grey, joined);
   found.insert(found.end(), joined.begin(), joined.end());
   // Back to the picture's pixels: a work pixel's centre is a picture position.
-  const double sx = double(fullGrey.cols) / grey.cols, sy = double(fullGrey.rows) / grey.rows;
+  const double sx = double(full.width) / grey.cols, sy = double(full.height) / grey.rows;
   std::vector<Segment> out;
   out.reserve(found.size());
   for (const cv::Vec4f& v : found) {
@@ -270,9 +270,8 @@ constexpr int kRingWorkSize = 320;     // the longer side of the picture the rin
 constexpr double kRingRadius = 0.5;    // the disc's radius, in the longer side
 constexpr double kRingSigma = 3;       // the structure tensor's window, in work pixels
 
-std::optional<SurroundedPoint> FindSurroundedPoint(const cv::Mat& fullGrey) {
-  cv::Mat grey;
-  Resized(fullGrey, kRingWorkSize).convertTo(grey, CV_32F, 1.0 / 255);
+// grey: the picture of size full reduced to kRingWorkSize, as floats 0..1.
+std::optional<SurroundedPoint> FindSurroundedPoint(const cv::Mat& grey, cv::Size full) {
   cv::Mat gx, gy;
   cv::Sobel(grey, gx, CV_32F, 1, 0);
   cv::Sobel(grey, gy, CV_32F, 0, 1);
@@ -300,7 +299,7 @@ std::optional<SurroundedPoint> FindSurroundedPoint(const cv::Mat& fullGrey) {
   cv::minMaxLoc(around, nullptr, &best, nullptr, &at);
   const float total = energy.at<float>(at);
   if (!(best > 0) || !(total > 0)) return std::nullopt;
-  const double sx = double(fullGrey.cols) / grey.cols, sy = double(fullGrey.rows) / grey.rows;
+  const double sx = double(full.width) / grey.cols, sy = double(full.height) / grey.rows;
   return SurroundedPoint{{(at.x + 0.5) * sx - 0.5, (at.y + 0.5) * sy - 0.5}, best / total};
 }
 
@@ -372,10 +371,9 @@ std::optional<Edge> StrongestEdge(const std::vector<const Segment*>& frontal, bo
 // diagonals through the point) of the receding gradient energy per pixel, by distance.
 class RecedingProfile {
  public:
-  RecedingProfile(const cv::Mat& fullGrey, cv::Point2d point) {
-    cv::Mat grey;
-    Resized(fullGrey, kRingWorkSize).convertTo(grey, CV_32F, 1.0 / 255);
-    scale_ = double(fullGrey.cols) / grey.cols;
+  // grey as for FindSurroundedPoint; point in the full picture's pixels.
+  RecedingProfile(const cv::Mat& grey, cv::Size full, cv::Point2d point) {
+    scale_ = double(full.width) / grey.cols;
     cv::Mat gx, gy;
     cv::Sobel(grey, gx, CV_32F, 1, 0);
     cv::Sobel(grey, gy, CV_32F, 0, 1);
@@ -445,7 +443,8 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
 
   cv::Mat grey;
   cv::cvtColor(AsMat(picture), grey, cv::COLOR_BGR2GRAY);
-  const std::vector<Segment> segments = FindSegments(grey, std::max(64, options.WorkSize));
+  const cv::Mat work = Resized(grey, std::max(64, options.WorkSize));
+  const std::vector<Segment> segments = FindSegments(work, grey.size());
   std::vector<Segment> receding;
   std::vector<const Segment*> horizontal, vertical;
   for (const Segment& s : segments) {
@@ -459,11 +458,13 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
       receding.push_back(s);
   }
   std::optional<VanishingPoint> vp = FindVanishingPoint(receding, w, h);
+  cv::Mat small;  // for the rings and the rear wall's receding edges
+  Resized(work, kRingWorkSize).convertTo(small, CV_32F, 1.0 / 255);
   bool fromRings = false;
   // Few agreeing straight lines: a corridor with soft borders, whose point the rings of its
   // cross-sections show better.
   if (!vp || vp->Confidence < kWeakLines) {
-    if (const std::optional<SurroundedPoint> ring = FindSurroundedPoint(grey);
+    if (const std::optional<SurroundedPoint> ring = FindSurroundedPoint(small, grey.size());
         ring && ring->Share >= kMinRingShare && ring->Share > (vp ? vp->Confidence : 0)) {
       // The share of the energy that runs around the point is its confidence.
       vp = VanishingPoint{ring->Point, {}, std::min(1.0, ring->Share)};
@@ -513,7 +514,7 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
     }
   }
   std::optional<RecedingProfile> profile;
-  if (!fromRings) profile.emplace(grey, cv::Point2d(vx, vy));
+  if (!fromRings) profile.emplace(small, grey.size(), cv::Point2d(vx, vy));
   std::vector<const Segment*> used;
   // One edge: side 0 top, 1 bottom, 2 left, 3 right; returns its signed offset from the point.
   auto edge = [&](int side) {
