@@ -459,7 +459,9 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
   }
   std::optional<VanishingPoint> vp = FindVanishingPoint(receding, w, h);
   cv::Mat small;  // for the rings and the rear wall's receding edges
-  Resized(work, kRingWorkSize).convertTo(small, CV_32F, 1.0 / 255);
+  // From the smaller of the picture and the working picture: less to reduce, and no blur of
+  // an enlargement.
+  Resized(grey.cols < work.cols ? grey : work, kRingWorkSize).convertTo(small, CV_32F, 1.0 / 255);
   bool fromRings = false;
   // Few agreeing straight lines: a corridor with soft borders, whose point the rings of its
   // cross-sections show better.
