@@ -83,7 +83,8 @@ TEST_P(SuggestMeshRoom, FindsTheVanishingPointAndTheRearWall) {
 INSTANTIATE_TEST_SUITE_P(Rooms, SuggestMeshRoom,
                          ::testing::Values(RoomCase{320, 240, 160, 100, 100, 220, 65, 165},
                                            RoomCase{320, 240, 120, 140, 70, 190, 90, 190},
-                                           RoomCase{240, 320, 130, 120, 80, 170, 70, 200}));
+                                           RoomCase{240, 320, 130, 120, 80, 170, 70, 200},
+                                           RoomCase{640, 480, 320, 200, 200, 440, 130, 330}));
 
 // The photographs' vanishing points, marked by hand on 4x enlargements with a 10-pixel grid and
 // the lines drawn over them (full-size pixels, rows from the top while marking):

@@ -21,12 +21,14 @@ constexpr double kRecedingMargin = 8 * kDeg;    // receding lines are at least t
 constexpr double kInlierAngle = 1.5 * kDeg;     // a line agrees with a point within this angle
 constexpr int kHypothesisLines = 70;            // the longest lines whose pairs are voted on
 constexpr double kMinPairAngle = 10 * kDeg;     // pairs closer in direction meet too vaguely
+constexpr double kShortPiece = 6;               // the shortest frontal segment, work pixels
 
 // A segment in picture pixels with rows from the top (y down), as found.
 struct Segment {
   cv::Point2d a, b;
   double length = 0;
-  double angle = 0;  // direction in [0, pi)
+  double angle = 0;    // direction in [0, pi)
+  bool piece = false;  // too short to vote for the vanishing point
 };
 
 double AngleDiff(double a, double b) {  // between two directions in [0, pi)
@@ -164,8 +166,12 @@ std::vector<Segment> FindSegments(const cv::Mat& grey, cv::Size full) {
   std::vector<Segment> out;
   out.reserve(found.size());
   for (const cv::Vec4f& v : found) {
-    if (std::hypot(v[2] - v[0], v[3] - v[1]) < minLength) continue;
+    // Short pieces only count for frontal lines: a rear wall's border cut by the joints of the
+    // bricks beside it is a column of them.
+    const double length = std::hypot(v[2] - v[0], v[3] - v[1]);
+    if (length < kShortPiece) continue;
     Segment s;
+    s.piece = length < minLength;
     s.a = {(v[0] + 0.5) * sx - 0.5, (v[1] + 0.5) * sy - 0.5};
     s.b = {(v[2] + 0.5) * sx - 0.5, (v[3] + 0.5) * sy - 0.5};
     const cv::Point2d d = s.b - s.a;
@@ -304,7 +310,7 @@ std::optional<SurroundedPoint> FindSurroundedPoint(const cv::Mat& grey, cv::Size
 }
 
 // The frontal line of one side of the rear wall: a histogram of the segments' positions (across
-// the line) weighted by their lengths; of its strong lines (a quarter of the strongest or more)
+// the line) weighted by their lengths; of its strong lines (a tenth of the strongest or more)
 // the one preference scores highest, else the strongest. lo..hi is the searched range of
 // positions; returns the position and the segments at it.
 struct Edge {
@@ -341,7 +347,7 @@ std::optional<Edge> StrongestEdge(const std::vector<const Segment*>& frontal, bo
   if (bestBin < 0) return std::nullopt;
   if (preference) {
     double preferred = -std::numeric_limits<double>::infinity();
-    const double strong = std::max(minLength, 0.25 * best);
+    const double strong = std::max(minLength, 0.1 * best);
     for (int i = 0; i < bins; ++i) {
       if (pair[i] < strong) continue;
       if (const double v = preference(lo + (i + 1) * width); v > preferred) {
@@ -371,7 +377,8 @@ std::optional<Edge> StrongestEdge(const std::vector<const Segment*>& frontal, bo
 // diagonals through the point) of the receding gradient energy per pixel, by distance.
 class RecedingProfile {
  public:
-  // grey as for FindSurroundedPoint; point in the full picture's pixels.
+  // grey: the picture of size full at some smaller or larger size, as floats 0..1; point in the
+  // full picture's pixels.
   RecedingProfile(const cv::Mat& grey, cv::Size full, cv::Point2d point) {
     scale_ = double(full.width) / grey.cols;
     cv::Mat gx, gy;
@@ -454,18 +461,18 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
       horizontal.push_back(&s);
     else if (toVertical < kFrontalTolerance)
       vertical.push_back(&s);
-    else if (toHorizontal > kRecedingMargin && toVertical > kRecedingMargin)
+    else if (toHorizontal > kRecedingMargin && toVertical > kRecedingMargin && !s.piece)
       receding.push_back(s);
   }
   std::optional<VanishingPoint> vp = FindVanishingPoint(receding, w, h);
-  cv::Mat small;  // for the rings and the rear wall's receding edges
-  // From the smaller of the picture and the working picture: less to reduce, and no blur of
-  // an enlargement.
-  Resized(grey.cols < work.cols ? grey : work, kRingWorkSize).convertTo(small, CV_32F, 1.0 / 255);
   bool fromRings = false;
   // Few agreeing straight lines: a corridor with soft borders, whose point the rings of its
   // cross-sections show better.
   if (!vp || vp->Confidence < kWeakLines) {
+    // From the smaller of the picture and the working picture: less to reduce, and no blur of
+    // an enlargement.
+    cv::Mat small;
+    Resized(grey.cols < work.cols ? grey : work, kRingWorkSize).convertTo(small, CV_32F, 1.0 / 255);
     if (const std::optional<SurroundedPoint> ring = FindSurroundedPoint(small, grey.size());
         ring && ring->Share >= kMinRingShare && ring->Share > (vp ? vp->Confidence : 0)) {
       // The share of the energy that runs around the point is its confidence.
@@ -516,7 +523,11 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
     }
   }
   std::optional<RecedingProfile> profile;
-  if (!fromRings) profile.emplace(small, grey.size(), cv::Point2d(vx, vy));
+  if (!fromRings) {
+    cv::Mat fine;  // the working picture: the tile rows near a rear wall are narrow
+    work.convertTo(fine, CV_32F, 1.0 / 255);
+    profile.emplace(fine, grey.size(), cv::Point2d(vx, vy));
+  }
   std::vector<const Segment*> used;
   // One edge: side 0 top, 1 bottom, 2 left, 3 right; returns its signed offset from the point.
   auto edge = [&](int side) {
@@ -530,7 +541,7 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
       const size_t k = d.size() / 5;
       std::nth_element(d.begin(), d.begin() + long(k), d.end());
       rough = std::min(d[k], limit);
-      lo = std::max(lo, *rough - 0.15 * dim);
+      lo = std::max(lo, *rough - 0.25 * dim);
       hi = std::min(hi, *rough + 0.04 * dim);
     }
     const double a = sign < 0 ? centre - hi : centre + lo, b = sign < 0 ? centre - lo : centre + hi;
