@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <numbers>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/ximgproc/fast_line_detector.hpp>
@@ -19,12 +21,14 @@ constexpr double kRecedingMargin = 8 * kDeg;    // receding lines are at least t
 constexpr double kInlierAngle = 1.5 * kDeg;     // a line agrees with a point within this angle
 constexpr int kHypothesisLines = 70;            // the longest lines whose pairs are voted on
 constexpr double kMinPairAngle = 10 * kDeg;     // pairs closer in direction meet too vaguely
+constexpr double kShortPiece = 6;               // the shortest frontal segment, work pixels
 
 // A segment in picture pixels with rows from the top (y down), as found.
 struct Segment {
   cv::Point2d a, b;
   double length = 0;
-  double angle = 0;  // direction in [0, pi)
+  double angle = 0;    // direction in [0, pi)
+  bool piece = false;  // too short to vote for the vanishing point
 };
 
 double AngleDiff(double a, double b) {  // between two directions in [0, pi)
@@ -136,14 +140,18 @@ std::optional<cv::Point2d> LeastSquaresPoint(const std::vector<const Segment*>& 
   return cv::Point2d((a22 * b1 - a12 * b2) / det, (a11 * b2 - a12 * b1) / det);
 }
 
-std::vector<Segment> FindSegments(const TFastBMP& picture, int workSize) {
-  const int longer = std::max(picture.Width(), picture.Height());
-  // Lines are found at one working size: large photographs are reduced for speed, small ones
-  // enlarged so that their short edges still make segments.
-  const double f = double(workSize) / longer;
-  cv::Mat grey;
-  cv::cvtColor(AsMat(picture), grey, cv::COLOR_BGR2GRAY);
-  if (f != 1) cv::resize(grey, grey, cv::Size(), f, f, f < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
+// The grey picture with its longer side brought to size: large photographs are reduced for
+// speed, small ones enlarged so that their short edges still make segments.
+cv::Mat Resized(const cv::Mat& grey, int size) {
+  const double f = double(size) / std::max(grey.cols, grey.rows);
+  if (f == 1) return grey;
+  cv::Mat out;
+  cv::resize(grey, out, cv::Size(), f, f, f < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
+  return out;
+}
+
+// grey: the picture of size full at the working size.
+std::vector<Segment> FindSegments(const cv::Mat& grey, cv::Size full) {
   const double minLength = std::max(8.0, 0.02 * std::max(grey.cols, grey.rows));
   // Two detectors see different edges: the line segment detector follows sharp edges exactly
   // but breaks soft borders (a path against grass) into short pieces that turn; the fast line
@@ -154,12 +162,16 @@ std::vector<Segment> FindSegments(const TFastBMP& picture, int workSize) {
       ->detect(grey, joined);
   found.insert(found.end(), joined.begin(), joined.end());
   // Back to the picture's pixels: a work pixel's centre is a picture position.
-  const double sx = double(picture.Width()) / grey.cols, sy = double(picture.Height()) / grey.rows;
+  const double sx = double(full.width) / grey.cols, sy = double(full.height) / grey.rows;
   std::vector<Segment> out;
   out.reserve(found.size());
   for (const cv::Vec4f& v : found) {
-    if (std::hypot(v[2] - v[0], v[3] - v[1]) < minLength) continue;
+    // Short pieces only count for frontal lines: a rear wall's border cut by the joints of the
+    // bricks beside it is a column of them.
+    const double length = std::hypot(v[2] - v[0], v[3] - v[1]);
+    if (length < kShortPiece) continue;
     Segment s;
+    s.piece = length < minLength;
     s.a = {(v[0] + 0.5) * sx - 0.5, (v[1] + 0.5) * sy - 0.5};
     s.b = {(v[2] + 0.5) * sx - 0.5, (v[3] + 0.5) * sy - 0.5};
     const cv::Point2d d = s.b - s.a;
@@ -245,8 +257,61 @@ std::optional<VanishingPoint> FindVanishingPoint(const std::vector<Segment>& rec
   return out;
 }
 
-// The strongest frontal line on one side of the vanishing point: a histogram of the segments'
-// positions (across the line) weighted by their lengths. lo..hi is the searched range of
+// The point that the picture's edges run around, for corridors whose receding borders are too
+// soft and ragged to make straight segments (a path between rows of plants, a tunnel of
+// leaves). The cross-sections of a corridor (arches, frames, the borders of the rear wall) lie
+// on rings around its vanishing point: their edges run across the lines to the point. Each
+// candidate sums, over a disc around it, the gradient energy along the line to it less the
+// energy across that line (the structure tensor of the grey picture projected on the two
+// directions); the best candidate wins. Share is the part of all gradient energy in the disc
+// that runs around the point (-1 .. 1, about 0 for edges of any direction).
+struct SurroundedPoint {
+  cv::Point2d Point;  // picture pixels, rows from the top
+  double Share = 0;
+};
+
+constexpr double kWeakLines = 0.2;     // lines of a lower confidence give way to rings
+constexpr double kMinRingShare = 0.2;  // less of the energy around a point is chance
+constexpr int kRingWorkSize = 320;     // the longer side of the picture the rings are found on
+constexpr double kRingRadius = 0.5;    // the disc's radius, in the longer side
+constexpr double kRingSigma = 3;       // the structure tensor's window, in work pixels
+
+// grey: the picture of size full reduced to kRingWorkSize, as floats 0..1.
+std::optional<SurroundedPoint> FindSurroundedPoint(const cv::Mat& grey, cv::Size full) {
+  cv::Mat gx, gy;
+  cv::Sobel(grey, gx, CV_32F, 1, 0);
+  cv::Sobel(grey, gy, CV_32F, 0, 1);
+  cv::Mat jxx = gx.mul(gx), jxy = gx.mul(gy), jyy = gy.mul(gy);
+  for (cv::Mat* j : {&jxx, &jxy, &jyy}) cv::GaussianBlur(*j, *j, cv::Size(), kRingSigma);
+  // Along the unit direction (cos p, sin p) to the point less across it:
+  // (jxx - jyy) cos 2p + 2 jxy sin 2p, summed by correlating with the disc's cos 2p and sin 2p.
+  const int r = int(std::lround(kRingRadius * std::max(grey.cols, grey.rows)));
+  cv::Mat kCos(2 * r + 1, 2 * r + 1, CV_32F), kSin(kCos.size(), CV_32F), kDisc(kCos.size(), CV_32F);
+  for (int j = -r; j <= r; ++j)
+    for (int i = -r; i <= r; ++i) {
+      const double d = std::hypot(i, j), p = std::atan2(j, i);
+      const bool in = d >= 3 && d <= r;  // a point's own edge has no direction to it
+      kCos.at<float>(j + r, i + r) = in ? float(std::cos(2 * p)) : 0.f;
+      kSin.at<float>(j + r, i + r) = in ? float(std::sin(2 * p)) : 0.f;
+      kDisc.at<float>(j + r, i + r) = in ? 1.f : 0.f;
+    }
+  cv::Mat around, across, energy;
+  cv::filter2D(jxx - jyy, around, CV_32F, kCos, {-1, -1}, 0, cv::BORDER_CONSTANT);
+  cv::filter2D(2 * jxy, across, CV_32F, kSin, {-1, -1}, 0, cv::BORDER_CONSTANT);
+  cv::filter2D(jxx + jyy, energy, CV_32F, kDisc, {-1, -1}, 0, cv::BORDER_CONSTANT);
+  around += across;
+  double best = 0;
+  cv::Point at;
+  cv::minMaxLoc(around, nullptr, &best, nullptr, &at);
+  const float total = energy.at<float>(at);
+  if (!(best > 0) || !(total > 0)) return std::nullopt;
+  const double sx = double(full.width) / grey.cols, sy = double(full.height) / grey.rows;
+  return SurroundedPoint{{(at.x + 0.5) * sx - 0.5, (at.y + 0.5) * sy - 0.5}, best / total};
+}
+
+// The frontal line of one side of the rear wall: a histogram of the segments' positions (across
+// the line) weighted by their lengths; of its strong lines (a tenth of the strongest or more)
+// the one preference scores highest, else the strongest. lo..hi is the searched range of
 // positions; returns the position and the segments at it.
 struct Edge {
   double Position = 0;
@@ -254,7 +319,8 @@ struct Edge {
 };
 
 std::optional<Edge> StrongestEdge(const std::vector<const Segment*>& frontal, bool horizontal,
-                                  double lo, double hi, double minLength) {
+                                  double lo, double hi, double minLength,
+                                  const std::function<double(double)>& preference = {}) {
   if (!(hi - lo > 2)) return std::nullopt;
   const int bins = std::max(4, int((hi - lo) / 4));
   const double width = (hi - lo) / bins;
@@ -268,16 +334,28 @@ std::optional<Edge> StrongestEdge(const std::vector<const Segment*>& frontal, bo
     score[std::min(bins - 1, int((p - lo) / width))] += s->length;
   }
   // Two neighbouring bins make one line that falls on their border.
+  std::vector<double> pair(bins);
+  for (int i = 0; i < bins; ++i) pair[i] = score[i] + (i + 1 < bins ? score[i + 1] : 0);
   int bestBin = -1;
   double best = minLength;
   for (int i = 0; i < bins; ++i) {
-    const double v = score[i] + (i + 1 < bins ? score[i + 1] : 0);
-    if (v > best) {
-      best = v;
+    if (pair[i] > best) {
+      best = pair[i];
       bestBin = i;
     }
   }
   if (bestBin < 0) return std::nullopt;
+  if (preference) {
+    double preferred = -std::numeric_limits<double>::infinity();
+    const double strong = std::max(minLength, 0.1 * best);
+    for (int i = 0; i < bins; ++i) {
+      if (pair[i] < strong) continue;
+      if (const double v = preference(lo + (i + 1) * width); v > preferred) {
+        preferred = v;
+        bestBin = i;
+      }
+    }
+  }
   Edge e;
   double sum = 0, weight = 0;
   for (const Segment* s : frontal) {
@@ -290,6 +368,62 @@ std::optional<Edge> StrongestEdge(const std::vector<const Segment*>& frontal, bo
   e.Position = sum / weight;
   return e;
 }
+
+// How much more the edges beyond each distance from the vanishing point run along the lines to
+// it than those nearer: a room's floor, ceiling and side walls are full of receding edges (the
+// boards, bricks and corners), its rear wall has none, so the rear wall's border is where that
+// changes most, while the frontal lines of a tiled floor or a panel on a side wall lie beyond
+// it. Profiles per side (0 top, 1 bottom, 2 left, 3 right, told apart by the picture's
+// diagonals through the point) of the receding gradient energy per pixel, by distance.
+class RecedingProfile {
+ public:
+  // grey: the picture of size full at some smaller or larger size, as floats 0..1; point in the
+  // full picture's pixels.
+  RecedingProfile(const cv::Mat& grey, cv::Size full, cv::Point2d point) {
+    scale_ = double(full.width) / grey.cols;
+    cv::Mat gx, gy;
+    cv::Sobel(grey, gx, CV_32F, 1, 0);
+    cv::Sobel(grey, gy, CV_32F, 0, 1);
+    const cv::Point2d v((point.x + 0.5) / scale_ - 0.5, (point.y + 0.5) / scale_ - 0.5);
+    for (int side = 0; side < 4; ++side) {
+      sum_[side].assign(size_t(std::max(grey.cols, grey.rows)) + 1, 0);
+      count_[side].assign(sum_[side].size(), 0);
+    }
+    for (int y = 0; y < grey.rows; ++y)
+      for (int x = 0; x < grey.cols; ++x) {
+        const double dx = x - v.x, dy = y - v.y, d2 = dx * dx + dy * dy;
+        if (d2 < 1) continue;
+        const double gxv = gx.at<float>(y, x), gyv = gy.at<float>(y, x);
+        // The gradient across the line to the point, squared: the energy of receding edges.
+        const double across = gxv * dy - gyv * dx;
+        const double e = across * across / d2;
+        const bool sideways = std::abs(dx) * grey.rows > std::abs(dy) * grey.cols;
+        const int side = sideways ? (dx < 0 ? 2 : 3) : (dy < 0 ? 0 : 1);
+        const size_t at = size_t(std::lround(sideways ? std::abs(dx) : std::abs(dy)));
+        sum_[side][at] += e;
+        count_[side][at] += 1;
+      }
+  }
+
+  // The mean beyond the distance (picture pixels) less the mean nearer, over windows of width.
+  double Step(int side, double distance, double width) const {
+    const double d = distance / scale_, w = std::max(3.0, width / scale_);
+    auto mean = [&](double from, double to) {
+      double s = 0, n = 0;
+      for (long i = std::max(0L, std::lround(from)); i <= std::lround(to); ++i)
+        if (size_t(i) < sum_[side].size()) {
+          s += sum_[side][size_t(i)];
+          n += count_[side][size_t(i)];
+        }
+      return n > 0 ? s / n : 0.0;
+    };
+    return mean(d + 1.5, d + 1.5 + w) - mean(d - 1.5 - w, d - 1.5);
+  }
+
+ private:
+  double scale_ = 1;
+  std::vector<double> sum_[4], count_[4];
+};
 
 LineD ToPictureLine(const Segment& s, int h) {
   return {{s.a.x, h - 1 - s.a.y}, {s.b.x, h - 1 - s.b.y}};
@@ -314,7 +448,10 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
   out.FocalLength = w > 0 ? FocalLengthForFieldOfView(out.FieldOfView, w) : defaults.FocalLength;
   if (w < 8 || h < 8) return out;
 
-  const std::vector<Segment> segments = FindSegments(picture, std::max(64, options.WorkSize));
+  cv::Mat grey;
+  cv::cvtColor(AsMat(picture), grey, cv::COLOR_BGR2GRAY);
+  const cv::Mat work = Resized(grey, std::max(64, options.WorkSize));
+  const std::vector<Segment> segments = FindSegments(work, grey.size());
   std::vector<Segment> receding;
   std::vector<const Segment*> horizontal, vertical;
   for (const Segment& s : segments) {
@@ -324,14 +461,32 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
       horizontal.push_back(&s);
     else if (toVertical < kFrontalTolerance)
       vertical.push_back(&s);
-    else if (toHorizontal > kRecedingMargin && toVertical > kRecedingMargin)
+    else if (toHorizontal > kRecedingMargin && toVertical > kRecedingMargin && !s.piece)
       receding.push_back(s);
   }
-  const std::optional<VanishingPoint> vp = FindVanishingPoint(receding, w, h);
+  std::optional<VanishingPoint> vp = FindVanishingPoint(receding, w, h);
+  bool fromRings = false;
+  // Few agreeing straight lines: a corridor with soft borders, whose point the rings of its
+  // cross-sections show better.
+  if (!vp || vp->Confidence < kWeakLines) {
+    // From the smaller of the picture and the working picture: less to reduce, and no blur of
+    // an enlargement.
+    cv::Mat small;
+    Resized(grey.cols < work.cols ? grey : work, kRingWorkSize).convertTo(small, CV_32F, 1.0 / 255);
+    if (const std::optional<SurroundedPoint> ring = FindSurroundedPoint(small, grey.size());
+        ring && ring->Share >= kMinRingShare && ring->Share > (vp ? vp->Confidence : 0)) {
+      // The share of the energy that runs around the point is its confidence.
+      vp = VanishingPoint{ring->Point, {}, std::min(1.0, ring->Share)};
+      fromRings = true;
+      for (const Segment& s : receding)
+        if (AngleTo(s, ring->Point) < kInlierAngle) vp->Inliers.push_back(&s);
+    }
+  }
   if (!vp || vp->Confidence <= 0) return out;
 
-  const double vx = std::clamp(vp->Point.x, 0.0, w - 1.0);
-  const double vy = std::clamp(vp->Point.y, 0.0, h - 1.0);
+  // A pixel inside the border, so that the rear wall has room on every side of the point.
+  const double vx = std::clamp(vp->Point.x, 1.0, w - 2.0);
+  const double vy = std::clamp(vp->Point.y, 1.0, h - 2.0);
   out.Confidence = vp->Confidence;
   for (const Segment* s : vp->Inliers) out.Lines.push_back(ToPictureLine(*s, h));
 
@@ -356,14 +511,22 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
   // there and a little nearer to the point makes it exact. The 20 % of the ends nearest the
   // point decide, so that a few lines crossing the wall do not.
   std::vector<double> ends[4];  // distance from the point: top, bottom, left, right
-  for (const Segment* s : vp->Inliers) {
-    const cv::Point2d v(vx, vy);
-    const cv::Point2d e = cv::norm(s->a - v) < cv::norm(s->b - v) ? s->a : s->b;
-    const double dx = e.x - vx, dy = e.y - vy;
-    if (std::abs(dx) * h > std::abs(dy) * w)
-      ends[dx < 0 ? 2 : 3].push_back(std::abs(dx));
-    else
-      ends[dy < 0 ? 0 : 1].push_back(std::abs(dy));
+  if (!fromRings) {
+    for (const Segment* s : vp->Inliers) {
+      const cv::Point2d v(vx, vy);
+      const cv::Point2d e = cv::norm(s->a - v) < cv::norm(s->b - v) ? s->a : s->b;
+      const double dx = e.x - vx, dy = e.y - vy;
+      if (std::abs(dx) * h > std::abs(dy) * w)
+        ends[dx < 0 ? 2 : 3].push_back(std::abs(dx));
+      else
+        ends[dy < 0 ? 0 : 1].push_back(std::abs(dy));
+    }
+  }
+  std::optional<RecedingProfile> profile;
+  if (!fromRings) {
+    cv::Mat fine;  // the working picture: the tile rows near a rear wall are narrow
+    work.convertTo(fine, CV_32F, 1.0 / 255);
+    profile.emplace(fine, grey.size(), cv::Point2d(vx, vy));
   }
   std::vector<const Segment*> used;
   // One edge: side 0 top, 1 bottom, 2 left, 3 right; returns its signed offset from the point.
@@ -378,11 +541,18 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
       const size_t k = d.size() / 5;
       std::nth_element(d.begin(), d.begin() + long(k), d.end());
       rough = std::min(d[k], limit);
-      lo = std::max(lo, *rough - 0.15 * dim);
+      lo = std::max(lo, *rough - 0.25 * dim);
       hi = std::min(hi, *rough + 0.04 * dim);
     }
     const double a = sign < 0 ? centre - hi : centre + lo, b = sign < 0 ? centre - lo : centre + hi;
-    if (const std::optional<Edge> e = StrongestEdge(horiz ? hs : vs, horiz, a, b, minLength)) {
+    // The lines near a point of rings are its arches and stalks, no wall: a third of the
+    // picture around it.
+    auto preference = [&](double p) {
+      return profile->Step(side, std::abs(p - centre), 0.05 * dim);
+    };
+    if (const std::optional<Edge> e =
+            fromRings ? std::nullopt
+                      : StrongestEdge(horiz ? hs : vs, horiz, a, b, minLength, preference)) {
       used.insert(used.end(), e->Lines.begin(), e->Lines.end());
       return e->Position - centre;
     }
@@ -395,10 +565,10 @@ MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& op
 
   out.VanishX = vx;
   out.VanishY = h - 1 - vy;
-  out.InnerLeft = std::min(leftCol, vx - 1);
-  out.InnerRight = std::max(rightCol, vx + 1);
-  out.InnerTop = h - 1 - std::min(topRow, vy - 1);
-  out.InnerBottom = h - 1 - std::max(bottomRow, vy + 1);
+  out.InnerLeft = std::clamp(leftCol, 0.0, vx - 1);
+  out.InnerRight = std::clamp(rightCol, vx + 1, w - 1.0);
+  out.InnerTop = h - 1 - std::clamp(topRow, 0.0, vy - 1);
+  out.InnerBottom = h - 1 - std::clamp(bottomRow, vy + 1, h - 1.0);
   return out;
 }
 

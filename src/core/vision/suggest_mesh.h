@@ -24,7 +24,8 @@ struct MeshSuggestion {
   double Confidence = 0;     // 0 (nothing found: the default mesh) .. 1 (many agreeing lines)
   double FocalLength = 0;    // picture pixels, from FieldOfView
   double FieldOfView = 60;   // horizontal, degrees
-  std::vector<LineD> Lines;  // the segments used: receding lines, then rear-wall edges
+  std::vector<LineD> Lines;  // the segments used: receding lines, then rear-wall edges (few or
+                             // none for a point found from the edges around it)
 };
 
 struct SuggestMeshOptions {
@@ -35,6 +36,9 @@ struct SuggestMeshOptions {
 // Suggests the mesh of picture: line segments, the vanishing point of the receding ones (a vote
 // over pairs of the longest, then least squares over the agreeing lines), and the rear wall from
 // strong horizontal and vertical lines around it, or a third of the picture around the point.
+// When few straight lines agree (a corridor with soft, ragged borders), the point is the one the
+// picture's edges run around, like the arches of a tunnel; its confidence is then the part of
+// the edge energy near the point that runs around it (about 0.3 for a path through a field).
 // A picture without usable lines gives confidence 0 and the default mesh; never throws for a
 // picture (an empty one gives the default mesh of a 0 x 0 picture).
 MeshSuggestion SuggestMesh(const TFastBMP& picture, const SuggestMeshOptions& options = {});
