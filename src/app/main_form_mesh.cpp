@@ -251,9 +251,12 @@ void TMainForm::SuggestMeshButtonClick() {
   PlaceHandles();
   meshImage_->SetHintLines(s.Lines);
   QTimer::singleShot(2500, meshImage_, [view = meshImage_] { view->SetHintLines({}); });
-  SetPanelText(4, s.Confidence > 0 ? QString("Suggested mesh: confidence %1 %, %2 lines")
+  // A point found from edges that run around it (a path between hedges) has no lines to count.
+  const QString from = s.Lines.empty() ? QStringLiteral("the edges around the point")
+                                       : QStringLiteral("%1 lines").arg(s.Lines.size());
+  SetPanelText(4, s.Confidence > 0 ? QString("Suggested mesh: confidence %1 %, from %2")
                                          .arg(std::lround(100 * s.Confidence))
-                                         .arg(s.Lines.size())
+                                         .arg(from)
                                    : QString("No lines to suggest a mesh from: the default mesh"));
   if (!(before == CurrentMeshState())) PushMeshEdit("Suggest Mesh", before);
 }
