@@ -94,45 +94,42 @@ TEST(LoadProject, LineFeedOnlyReadsLikeCrLf) {
   EXPECT_EQ(lf.project.Page, 3);
 }
 
+// Version 1.2 ends with one focal length, 1.1 has none (60 degrees over the 640 pixels); both
+// beep, and so does a current file that calls itself version 0.
 TEST(LoadProject, OlderVersions) {
   TempDir dir;
   WriteRoomPictures(dir);
-  auto lines = OneRegionProjectLines();
-  lines.erase(lines.begin() + 12);  // the focal length of the sub-scene
-  lines.erase(lines.begin() + 1);   // the version line
-  {
-    auto v12 = lines;
-    v12[0] = "KOV 1.2 with Perpective Grid";
-    v12.push_back("600.25");
+  auto old = OneRegionProjectLines();
+  old.erase(old.begin() + 12);  // the focal length of the sub-scene
+  old.erase(old.begin() + 1);   // the version line
+  struct Case {
+    std::string header, focal;
+    int version;
+    double focalLength;
+  };
+  for (const Case& c : {Case{"KOV 1.2 with Perpective Grid", "600.25", 2, 600.25},
+                        Case{"KOV 1.1 Multi-Mesh", "", 1, 554}}) {
+    auto lines = old;
+    lines[0] = c.header;
+    if (!c.focal.empty()) lines.push_back(c.focal);
     Loaded l;
-    LoadText(l, dir, CrLf(v12));
-    EXPECT_EQ(l.info.Version, 2);
+    LoadText(l, dir, CrLf(lines));
+    EXPECT_EQ(l.info.Version, c.version);
     EXPECT_EQ(l.callbacks.Beeps, 1);
-    EXPECT_EQ(l.project.FocalLength, 600.25);
+    EXPECT_EQ(l.project.FocalLength, c.focalLength);
     EXPECT_EQ(l.project.Page, 3);
     EXPECT_EQ(l.project.MeshRegions[1].Objects.size(), 1u);
-    v12.pop_back();  // without its focal length
-    Loaded bad;
-    EXPECT_THROW(LoadText(bad, dir, CrLf(v12)), Error);
-  }
-  {
-    auto v11 = lines;
-    v11[0] = "KOV 1.1 Multi-Mesh";
-    Loaded l;
-    LoadText(l, dir, CrLf(v11));
-    EXPECT_EQ(l.info.Version, 1);
-    EXPECT_EQ(l.callbacks.Beeps, 1);
-    EXPECT_EQ(l.project.FocalLength, 554);  // 60 degrees over 640 pixels
     EXPECT_TRUE(l.project.MeshRegions[1].PerspectiveDone);
   }
-  {
-    auto v0 = OneRegionProjectLines();
-    v0[1] = "0";
-    Loaded l;
-    LoadText(l, dir, CrLf(v0));
-    EXPECT_EQ(l.callbacks.Beeps, 1);
-    EXPECT_EQ(l.project.CurrentRegion, 1);
-  }
+  old[0] = "KOV 1.2 with Perpective Grid";  // without its focal length
+  Loaded bad;
+  EXPECT_THROW(LoadText(bad, dir, CrLf(old)), Error);
+  auto v0 = OneRegionProjectLines();
+  v0[1] = "0";
+  Loaded l;
+  LoadText(l, dir, CrLf(v0));
+  EXPECT_EQ(l.callbacks.Beeps, 1);
+  EXPECT_EQ(l.project.CurrentRegion, 1);
 }
 
 TEST(LoadProject, LastFocalLengthWins) {

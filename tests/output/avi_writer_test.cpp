@@ -198,38 +198,6 @@ INSTANTIATE_TEST_SUITE_P(Encoders, CompressedMovie, ::testing::ValuesIn(CodecNam
                            return n;
                          });
 
-TEST(AviWriter, AbandonLeavesNoFileAndKeepsTheOldOne) {
-  TempDir dir;
-  const auto file = dir / "movie.avi";
-  AviWriterOptions o;
-  o.Width = 32;
-  o.Height = 16;
-  {
-    AviWriter writer(file, o);
-    writer.AddFrame(TestFrame(32, 16, 0));
-  }  // destroyed without Finish: an abort
-  EXPECT_TRUE(FilesIn(dir.path()).empty());
-
-  testing::WriteFile(file, "old movie");
-  {
-    AviWriter writer(file, o);
-    writer.AddFrame(TestFrame(32, 16, 0));
-    EXPECT_EQ(testing::ReadFile(file), "old movie");  // still there while writing
-    writer.Abandon();
-  }
-  EXPECT_EQ(testing::ReadFile(file), "old movie");
-  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"movie.avi"});
-
-  {
-    AviWriter writer(file, o);
-    writer.AddFrame(TestFrame(32, 16, 0));
-    EXPECT_EQ(testing::ReadFile(file), "old movie");
-    writer.Finish();
-  }
-  EXPECT_EQ(DecodeMovie(file).Frames.size(), 1u);
-  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"movie.avi"});
-}
-
 TEST(AviWriter, ErrorsCarryTheProgramsMessages) {
   TempDir dir;
   std::filesystem::create_directory(dir / "folder.avi");

@@ -154,33 +154,5 @@ TEST(GetFrameDIB, FourBitPixelsHighNibbleFirst) {
   EXPECT_EQ(bits, expected);
 }
 
-TEST(ReduceFrameColors, PaletteColoursOnly) {
-  TFastBMP frame(16, 16);
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      SetPixel(frame, x, y, static_cast<uint8_t>(16 * x), static_cast<uint8_t>(16 * y),
-               static_cast<uint8_t>(x * y));
-    }
-  }
-  for (int bits : {4, 8}) {
-    TFastBMP reduced = frame;
-    ReduceFrameColors(reduced, bits);
-    const std::vector<RgbQuad> palette = FramePalette(bits);
-    for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < 16; ++x) {
-        const uint8_t* s = frame.Pixel(x, y);
-        const RgbQuad& q = palette[NearestColorIndex(palette, s[0], s[1], s[2])];
-        const uint8_t* p = reduced.Pixel(x, y);
-        ASSERT_EQ(p[0], q.rgbBlue);
-        ASSERT_EQ(p[1], q.rgbGreen);
-        ASSERT_EQ(p[2], q.rgbRed);
-      }
-    }
-  }
-  TFastBMP same = frame;
-  ReduceFrameColors(same, 24);
-  EXPECT_EQ(same.PackedPixels(), frame.PackedPixels());
-}
-
 }  // namespace
 }  // namespace glkov

@@ -67,33 +67,32 @@ TEST(InitRegions, WorkedPictureSizes) {
   }
 }
 
-TEST(AddSubScene, FirstAddedIsNumberTwo) {
-  Room room(640, 480);
-  AddSubScene(room.project);
-  ASSERT_EQ(room.project.MeshRegions.size(), 3u);
-  const TMeshRegion& s = room.project.MeshRegions[2];
-  EXPECT_EQ(s.Name, "SubScene 2");
-  EXPECT_EQ(std::vector<int>({s.Left, s.Top, s.Right, s.Bottom}),
-            std::vector<int>({213, 160, 480, 360}));
-  EXPECT_EQ(s.InnerLeft, 89);
-  EXPECT_EQ(s.InnerRight, 178);
-  EXPECT_EQ(s.InnerBottom, 66);
-  EXPECT_EQ(s.InnerTop, 132);
-  EXPECT_EQ(s.VanishX, 133.5);
-  EXPECT_EQ(s.VanishY, 99);
-  EXPECT_TRUE(s.Objects.empty());
-  AddSubScene(room.project);
-  EXPECT_EQ(room.project.MeshRegions[3].Name, "SubScene 3");
-}
-
-TEST(AddSubScene, MulDivRoundsToNearest) {
-  Room room(301, 202);
-  AddSubScene(room.project);
-  const TMeshRegion& s = room.project.MeshRegions[2];
-  EXPECT_EQ(s.Left, 100);
-  EXPECT_EQ(s.Top, 67);
-  EXPECT_EQ(s.Right, 226);   // 225.75
-  EXPECT_EQ(s.Bottom, 152);  // 151.5 rounds up
+// The new sub-scene covers the middle third of the picture (rounded to the nearest pixel) with
+// its mesh in proportion; the numbers go on.
+TEST(AddSubScene, MiddleThirdNumberedOn) {
+  struct Case {
+    int w, h;
+    std::vector<int> rect;     // Left, Top, Right, Bottom
+    std::vector<double> mesh;  // InnerLeft, InnerRight, InnerBottom, InnerTop, VanishX, VanishY
+  };
+  const Case cases[] = {{640, 480, {213, 160, 480, 360}, {89, 178, 66, 132, 133.5, 99}},
+                        {301, 202, {100, 67, 226, 152}, {}}};  // 225.75 and 151.5 round up
+  for (const Case& c : cases) {
+    Room room(c.w, c.h);
+    AddSubScene(room.project);
+    ASSERT_EQ(room.project.MeshRegions.size(), 3u);
+    const TMeshRegion& s = room.project.MeshRegions[2];
+    EXPECT_EQ(s.Name, "SubScene 2");
+    EXPECT_EQ(std::vector<int>({s.Left, s.Top, s.Right, s.Bottom}), c.rect);
+    if (!c.mesh.empty()) {
+      EXPECT_EQ(std::vector<double>(
+                    {s.InnerLeft, s.InnerRight, s.InnerBottom, s.InnerTop, s.VanishX, s.VanishY}),
+                c.mesh);
+    }
+    EXPECT_TRUE(s.Objects.empty());
+    AddSubScene(room.project);
+    EXPECT_EQ(room.project.MeshRegions[3].Name, "SubScene 3");
+  }
 }
 
 TEST(DeleteLastSubScene, NeverBelowTwoEntriesAndAlwaysTheLast) {

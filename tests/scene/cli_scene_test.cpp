@@ -1,9 +1,7 @@
 // glkov-cli scene: a project written to a folder, made from the command line.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
-#include <nlohmann/json.hpp>
 
 #include "core/animation/timeline.h"
 #include "core/image/picture_file.h"
@@ -16,7 +14,6 @@
 namespace glkov {
 namespace {
 
-using testing::RunCli;
 using testing::TempDir;
 
 struct Mesh {
@@ -63,7 +60,8 @@ std::string WriteRoomProject(const TempDir& dir, const Mesh& m = {}) {
 }
 
 // The scene's numbers are tested in scene_builder_test; here the command line reaches them: the
-// arguments, the exit status, what standard error says and one field of the answer.
+// arguments, the exit status, what standard error says and one field of the answer. The first
+// object's DrawOrder tells the count: 1 when the far second object is drawn first, 0 alone.
 TEST(CliScene, OptionsStatusAndAnswer) {
   TempDir dir;
   Mesh m;
@@ -71,44 +69,24 @@ TEST(CliScene, OptionsStatusAndAnswer) {
   const std::string degenerate = WriteRoomProject(dir, m);
   std::filesystem::rename(degenerate, dir / "degenerate.kov");
   const std::string kov = WriteRoomProject(dir);
-
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string error;  // start of standard error after "glkov-cli: "
-    size_t objects;     // the made scene's fgObjs
+  const std::vector<testing::CliCase> cases = {
+      {{"scene", kov, "--json"}, 0, "", "/SceneScale", 214.5},
+      {{"scene", kov, "--json"}, 0, "", "/fgObjs/0/DrawOrder", 1},
+      {{"scene", kov, "--threshold", "150", "--json"}, 0, "", "/fgObjs/0/DrawOrder", 0},
+      {{"scene", kov, "--min-size", "45", "--json"}, 0, "", "/fgObjs/0/DrawOrder", 0},
+      {{"scene", kov, "--no-min-size", "--negative", "--json"},
+       0,
+       "",
+       "/fgObjs/1/Name",
+       "Object 2"},
+      {{"scene", kov}, 0, "Board 4 Rear Wall: texture 128 x 128"},
+      {{"scene", "@/degenerate.kov"}, 1, "Cannot make the 3D scene: the rear wall"},
+      {{"scene", kov, "--region", "2"}, 1},
+      {{"scene", "@/none.kov"}, 1, "none.kov"},
+      {{"scene", kov, "--min-size", "4", "--no-min-size"}, 2},
+      {{"scene"}, 2},
   };
-  const std::vector<Case> cases = {
-      {{"scene", kov}, 0, "", 2},
-      {{"scene", kov, "--threshold", "150"}, 0, "", 1},  // leaves out the object of red 150
-      {{"scene", kov, "--min-size", "45"}, 0, "", 1},    // drops the 40 x 30 object
-      {{"scene", kov, "--no-min-size", "--negative"}, 0, "", 2},
-      {{"scene", (dir / "degenerate.kov").string()}, 1, "Cannot make the 3D scene: the rear wall", 0},
-      {{"scene", kov, "--region", "2"}, 1, "", 0},
-      {{"scene", (dir / "none.kov").string()}, 1, "", 0},
-      {{"scene", kov, "--min-size", "4", "--no-min-size"}, 2, "", 0},
-      {{"scene"}, 2, "", 0},
-  };
-  for (Case c : cases) {
-    c.args.push_back("--json");
-    std::string out, err;
-    ASSERT_EQ(RunCli(c.args, &out, &err), c.status) << c.args[1] << " " << err;
-    if (c.status != 0) {
-      EXPECT_EQ(out, "");
-      if (c.status == 1) {
-        EXPECT_EQ(err.rfind("glkov-cli: " + c.error, 0), 0u) << err;
-      }
-      EXPECT_EQ(err.find("nan"), std::string::npos) << err;
-      continue;
-    }
-    const nlohmann::json j = nlohmann::json::parse(out);
-    EXPECT_EQ(j["fgObjs"].size(), c.objects) << out;
-    EXPECT_DOUBLE_EQ(j["SceneScale"].get<double>(), 214.5);
-  }
-
-  std::string out, err;
-  ASSERT_EQ(RunCli({"scene", kov}, &out, &err), 0) << err;
-  EXPECT_NE(out.find("Board 4 Rear Wall: texture 128 x 128"), std::string::npos) << out;
+  testing::ExpectCliTable(cases, dir.path());
 }
 
 }  // namespace

@@ -36,37 +36,6 @@ Vec3 ToScene(const SyntheticRoom& room, const Vec3& p) {
   return {(p.x - room.Options.VanishX) / u, p.y / u, p.z / u};
 }
 
-TEST(RoomGeometry, WorkedExample300x200) {
-  SyntheticRoomOptions o;
-  o.Width = 300;
-  o.Height = 200;
-  o.VanishX = 150;
-  o.VanishY = 99;
-  o.InnerLeft = 100;
-  o.InnerRight = 200;
-  o.InnerBottom = 66;
-  o.InnerTop = 132;
-  o.FocalLength = 260;
-  const RoomGeometry g = ComputeRoomGeometry(o);
-  TMeshRegion window;
-  window.Left = window.Top = 10;
-  window.Right = 289;
-  window.Bottom = 189;
-  TMeshRegion region;
-  region.Right = 299;
-  region.Bottom = 199;
-  region.VanishX = 150;
-  region.VanishY = 99;
-  const double u = SceneScaleOf({window, region});
-  EXPECT_DOUBLE_EQ(u, 214.5);
-  EXPECT_DOUBLE_EQ(g.RearDepth, 3.0);
-  EXPECT_NEAR((g.LeftX - o.VanishX) / u, -0.699301, 1e-6);
-  EXPECT_NEAR((g.RightX - o.VanishX) / u, 0.699301, 1e-6);
-  EXPECT_NEAR(g.RearZ / u, -2.424242, 1e-6);
-  EXPECT_NEAR(g.CeilingY / u, 0.923077, 1e-6);
-  EXPECT_NEAR(o.FocalLength / u, 1.21212, 1e-5);
-}
-
 TEST(SyntheticRoomRays, EveryHitLiesOnItsPlaneAndMatchesTheSceneFormula) {
   const SyntheticRoom& room = DefaultRoom();
   const SyntheticRoomOptions& o = room.Options;
