@@ -6,7 +6,6 @@
 #include <cmath>
 #include <numeric>
 
-#include "core/animation/camera_path_file.h"
 #include "core/animation/interpolation.h"
 #include "core/error.h"
 #include "core/model/project.h"
@@ -18,12 +17,12 @@
 namespace glkov {
 namespace {
 
-// The small synthetic room made as its 3D scene, and its box in scene units taken from the
+// The small synthetic room made as its 3D scene, and its rear wall in scene units taken from the
 // room's own geometry (not from the boards the presets read).
 struct MadeRoom {
   synthetic::SyntheticRoom Room;
   TProject Project;
-  double XL = 0, XR = 0, Ceiling = 0, Rear = 0;
+  double Rear = 0;
 
   explicit MadeRoom(const synthetic::SyntheticRoomOptions& options)
       : Room(synthetic::MakeSyntheticRoom(options)) {
@@ -31,11 +30,7 @@ struct MadeRoom {
     Project.ObjectsExtracted = true;
     ClearObjects(Project);
     MakeScene(Project);
-    const double u = Room.SceneScale;
-    XL = (Room.Geometry.LeftX - options.VanishX) / u;
-    XR = (Room.Geometry.RightX - options.VanishX) / u;
-    Ceiling = Room.Geometry.CeilingY / u;
-    Rear = Room.Geometry.RearZ / u;
+    Rear = Room.Geometry.RearZ / Room.SceneScale;
   }
 };
 
@@ -168,8 +163,9 @@ TEST(CameraPresets, RefusesBadOptionsAndAnUnmadeScene) {
   EXPECT_THROW(ComputeCameraPreset(unmade, Options(CameraPreset::DollyIn)), Error);
 }
 
-// The flight is an ordinary path: into the timeline, saved as a .cam file and read back.
-TEST(CameraPresets, FlightSavesAsAnOrdinaryCameraPath) {
+// The flight goes into the timeline as an ordinary path (saving it is the path file's round trip)
+// and the camera starts at the photograph's eye.
+TEST(CameraPresets, FlightGoesIntoTheTimeline) {
   TProject project = SmallRoom().Project;
   TTimeline timeline(project);
   const PresetFlight flight = ComputeCameraPreset(project, Options(CameraPreset::Orbit, 0.7));
@@ -178,18 +174,6 @@ TEST(CameraPresets, FlightSavesAsAnOrdinaryCameraPath) {
   EXPECT_EQ(timeline.FPK, flight.FPK);
   EXPECT_EQ(timeline.CurrentKey(), 1);
   ExpectCameraNear(project.Camera, EyeOf(SmallRoom().Room));
-
-  testing::TempDir dir;
-  const std::string file = (dir / "orbit.cam").string();
-  SaveCameraPathFile(timeline, file);
-  TProject other;
-  TTimeline read(other);
-  LoadCameraPathFile(read, file);
-  ASSERT_EQ(read.KeyCount(), timeline.KeyCount());
-  EXPECT_EQ(read.FPK, flight.FPK);
-  for (size_t i = 0; i < flight.Keys.size(); ++i) {
-    ExpectCameraNear(read.KeyFrames()[i].Camera(), flight.Keys[i].Camera(), 1e-12);
-  }
 }
 
 }  // namespace
