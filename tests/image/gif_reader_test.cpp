@@ -133,8 +133,6 @@ TEST(GifReader, Refusals) {
 
 TEST(GifReader, OversizedScreenOrFrameIsRefused) {
   const std::string limit = "more than the program accepts";
-  EXPECT_NE(ErrorOf(EncodeGif({16385, 2, Palette(), 0, {Frame(0, 0, 2, 2)}})).find(limit),
-            std::string::npos);
   EXPECT_NE(ErrorOf(EncodeGif({16384, 12208, Palette(), 0, {Frame(0, 0, 2, 2)}})).find(limit),
             std::string::npos);
   EXPECT_NE(ErrorOf(EncodeGif({2, 2, Palette(), 0, {Frame(16384, 0, 2, 2)}})).find(limit),

@@ -189,10 +189,8 @@ std::string WithSize(std::string jpeg, int width, int height) {
 TEST(JpegReader, OversizedHeaderIsRefusedBeforeDecoding) {
   const std::string jpeg = EncodeJpeg(SmoothPicture(8, 8));
   const std::string tooWide = "more than the program accepts";
-  EXPECT_NE(ErrorOf(WithSize(jpeg, 16385, 8)).find(tooWide), std::string::npos);
-  EXPECT_NE(ErrorOf(WithSize(jpeg, 8, 16385)).find(tooWide), std::string::npos);
+  // The limits themselves are the shared size check's (the BMP table).
   EXPECT_NE(ErrorOf(WithSize(jpeg, 16384, 12208)).find(tooWide), std::string::npos);  // 200.02 MP
-  EXPECT_NE(ErrorOf(WithSize(jpeg, 65000, 65000)).find(tooWide), std::string::npos);
   EXPECT_EQ(ErrorOf(WithSize(jpeg, 65535, 65535)),  // libjpeg's own limit comes first
             "Cannot read picture \"test.jpg\": Maximum supported image dimension is 65500 pixels.");
   // Within the limits the size is accepted, and the missing data is the error.

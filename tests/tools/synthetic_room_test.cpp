@@ -139,19 +139,6 @@ TEST(SyntheticRoomOptionsCheck, RejectsUnusableRooms) {
   }
 }
 
-TEST(SampleProjectFiles, SavePngFailureNamesTheFileAndLeavesNoFile) {
-  TempDir dir;
-  const auto target = dir / "missing" / "x.png";
-  try {
-    SavePNG(target, TFastBMP(4, 4));
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("x.png"), std::string::npos) << e.what();
-  }
-  EXPECT_FALSE(std::filesystem::exists(target));
-  EXPECT_THROW(SavePNG(dir / "empty.png", TFastBMP()), Error);
-}
-
 TEST(SampleProjectFiles, PhotoProjectHasAnEmptyMaskAndAStraightFlight) {
   TempDir dir;
   TFastBMP photo(200, 100);
@@ -189,24 +176,6 @@ TEST(SampleProjectFiles, PhotoProjectHasAnEmptyMaskAndAStraightFlight) {
         {true, {0, 40 / 139.5, eyeZ + k / 3.0 * (lastZ - eyeZ)}, {0, 0, -1}, {0, 1, 0}});
   }
   EXPECT_EQ(cam, FormatCameraPath(expected));
-}
-
-TEST(SampleProjectFiles, PhotoProjectRejectsABadMeshAndAMissingPhoto) {
-  TempDir dir;
-  SaveBMP((dir / "shot.bmp").string(), TFastBMP(64, 48));
-  PhotoProjectOptions o;
-  o.Photo = dir / "shot.bmp";
-  o.VanishX = 32;
-  o.VanishY = 20;
-  o.InnerLeft = 40;  // right of the vanishing point
-  o.InnerBottom = 10;
-  o.InnerRight = 50;
-  o.InnerTop = 30;
-  EXPECT_THROW(WritePhotoProject(o, dir.path(), "x"), Error);
-  o.Photo = dir / "none.bmp";
-  o.InnerLeft = 20;
-  EXPECT_THROW(WritePhotoProject(o, dir.path(), "x"), Error);
-  EXPECT_FALSE(std::filesystem::exists(dir / "x.kov"));
 }
 
 // The committed sample is what the generator makes today.
