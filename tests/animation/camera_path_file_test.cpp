@@ -29,12 +29,7 @@ std::vector<std::string> ThreeKeyLines() {
 }
 
 std::string LoadError(TTimeline& t, const std::string& file, UiCallbacks& cb) {
-  try {
-    LoadCameraPathFile(t, file, cb);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
+  return testing::ErrorOf([&] { LoadCameraPathFile(t, file, cb); });
 }
 
 TEST(SaveCameraPathFile, WorkedExampleLine) {

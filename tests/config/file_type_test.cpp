@@ -1,5 +1,6 @@
 #include "core/config/file_type.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -165,13 +166,8 @@ TEST(WriteFileTypeAssociation, InstalledProgramUsesTheInstalledFiles) {
 
 TEST(WriteFileTypeAssociation, UnwritableFolderNamesTheFile) {
   const auto a = *PrepareFileType(".kov", "kovfile", "glKOV-File", "", "/usr/bin/glkov");
-  try {
-    WriteFileTypeAssociation(a, "/proc/glkov-no-such-folder");
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("/proc/glkov-no-such-folder"), std::string::npos)
-        << e.what();
-  }
+  EXPECT_THAT(testing::ErrorOf([&] { WriteFileTypeAssociation(a, "/proc/glkov-no-such-folder"); }),
+              ::testing::HasSubstr("/proc/glkov-no-such-folder"));
 }
 
 }  // namespace

@@ -19,12 +19,7 @@ std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; 
 TFastBMP Decode(const std::string& gif) { return ReadGifPicture("test.gif", Bytes(gif)); }
 
 std::string ErrorOf(const std::string& gif) {
-  try {
-    Decode(gif);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
+  return testing::ErrorOf([&] { Decode(gif); });
 }
 
 // Eight colours: index i has blue 10 i, green 20 i, red 255 - 30 i.

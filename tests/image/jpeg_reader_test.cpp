@@ -24,12 +24,7 @@ TFastBMP Decode(const std::string& jpeg, UiCallbacks& callbacks = DefaultCallbac
 }
 
 std::string ErrorOf(const std::string& jpeg) {
-  try {
-    Decode(jpeg);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
+  return testing::ErrorOf([&] { Decode(jpeg); });
 }
 
 struct JpegCase {

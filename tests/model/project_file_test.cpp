@@ -1,5 +1,6 @@
 #include "core/model/project_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "core/animation/camera_path_file.h"
@@ -240,13 +241,9 @@ TEST_P(LoadProjectMalformed, ClearErrorNoFileNameLeft) {
     lines.resize(static_cast<size_t>(c.cut));
   }
   Loaded l;
-  try {
-    LoadText(l, dir, CrLf(lines));
-    FAIL() << c.what << ": no error";
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
-        << c.what << ": " << e.what();
-  }
+  EXPECT_THAT(testing::ErrorOf([&] { LoadText(l, dir, CrLf(lines)); }),
+              ::testing::HasSubstr(c.message))
+      << c.what;
   EXPECT_EQ(l.project.ProjectFileName, "") << c.what;
 }
 

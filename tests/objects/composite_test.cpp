@@ -48,14 +48,9 @@ TEST(ComposeMaskedImage, NeverOverflowsAByte) {
 
 TEST(ComposeMaskedImage, DifferentSizesAreRefused) {
   const TFastBMP a(4, 3), c(4, 2);
-  try {
-    ComposeMaskedImage(a, c, a);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(),
-                 "The original, mask and background pictures must have the same size "
-                 "(original 4 x 3, mask 4 x 2, background 4 x 3).");
-  }
+  EXPECT_EQ(testing::ErrorOf([&] { ComposeMaskedImage(a, c, a); }),
+            "The original, mask and background pictures must have the same size "
+            "(original 4 x 3, mask 4 x 2, background 4 x 3).");
   EXPECT_THROW(ComposeMaskedImage(a, a, TFastBMP(3, 3)), Error);
   EXPECT_THROW(ComposeMaskedImage(TFastBMP(), a, a), Error);
 }

@@ -183,12 +183,7 @@ TEST(AviInfo, ZeroSizeChunksAndOldShortStreamHeader) {
 }
 
 std::string MessageOf(const std::filesystem::path& file) {
-  try {
-    AviFileInformation(file);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
+  return testing::ErrorOf([&] { AviFileInformation(file); });
 }
 
 TEST(AviInfo, RejectsWhatIsNoAviFile) {

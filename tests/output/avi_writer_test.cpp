@@ -19,6 +19,7 @@ namespace {
 
 using testing::DecodedMovie;
 using testing::DecodeMovie;
+using testing::ErrorOf;
 using testing::TempDir;
 
 // A frame that differs in every pixel and from frame to frame; smooth enough for lossy codecs.
@@ -68,16 +69,6 @@ std::set<std::string> FilesIn(const std::filesystem::path& dir) {
     names.insert(e.path().filename().string());
   }
   return names;
-}
-
-template <typename F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
 }
 
 struct DepthCase {

@@ -1,5 +1,6 @@
 #include "core/output/movie_writer.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "core/error.h"
@@ -80,12 +81,8 @@ TEST(MovieWriter, UnwritableTargetsAreRefusedWithTheirCause) {
   TempDir dir;
   std::filesystem::create_directory(dir / "taken.mp4");
   MovieWriterOptions o;
-  try {
-    OpenMovieWriter(dir / "taken.mp4", o, DefaultCallbacks());
-    ADD_FAILURE() << "a folder was taken for a movie";
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("is a folder"), std::string::npos) << e.what();
-  }
+  EXPECT_THAT(testing::ErrorOf([&] { OpenMovieWriter(dir / "taken.mp4", o, DefaultCallbacks()); }),
+              ::testing::HasSubstr("is a folder"));
   EXPECT_THROW(OpenMovieWriter(dir / "no/such/f_%d.png", o, DefaultCallbacks()), Error);
   EXPECT_THROW(OpenMovieWriter(dir / "m.gif", {0, 10, 65536, 15, "", -1}, DefaultCallbacks()),
                Error);

@@ -1,5 +1,6 @@
 #include "core/perspective/sub_scenes.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "core/animation/camera_path_file.h"
@@ -197,12 +198,8 @@ TEST(EnterSubScene, RectangleOutsideThePictureIsClampedOrRefused) {
   EXPECT_THROW(EnterSubScene(p, room.timeline, 3), Error);
   AddSubScene(p);
   p.MeshRegions[4].Right = p.MeshRegions[4].Left - 5;  // dragged to a negative size
-  try {
-    EnterSubScene(p, room.timeline, 4);
-    FAIL();
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("SubScene 4"), std::string::npos) << e.what();
-  }
+  EXPECT_THAT(testing::ErrorOf([&] { EnterSubScene(p, room.timeline, 4); }),
+              ::testing::HasSubstr("SubScene 4"));
   EXPECT_EQ(p.CurrentRegion, 2);  // a refused sub-scene changes nothing
   EXPECT_EQ(p.PicHeight, 50);
   EXPECT_THROW(EnterSubScene(p, room.timeline, 0), Error);

@@ -1,5 +1,6 @@
 // Frames of a hand-built box drawn off screen and checked pixel by pixel against a ray caster.
 #include <GL/gl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include "core/scene/offscreen_target.h"
 #include "core/scene/renderer.h"
 #include "render/box_scene.h"
+#include "support/test_support.h"
 
 namespace glkov {
 namespace {
@@ -289,12 +291,8 @@ TEST(RenderBox, TexelsNotMatchingTheSizeAreRefused) {
   p.Boards[2].Texels.pop_back();
   OffscreenTarget target(16, 16);
   SceneRenderer renderer;
-  try {
-    renderer.UploadScene(p, 0);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("Left Wall"), std::string::npos) << e.what();
-  }
+  EXPECT_THAT(testing::ErrorOf([&] { renderer.UploadScene(p, 0); }),
+              ::testing::HasSubstr("Left Wall"));
   p = MakeBoxProject(16);
   testing::AddBoxObjects(p, {{-0.2, 0.2, 0, 0.5, -1, {0, 0, 200}, 255}}, 16);
   p.fgObjs[0].TexWidth = 32;
