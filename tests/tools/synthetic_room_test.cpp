@@ -21,15 +21,6 @@ const SyntheticRoom& DefaultRoom() {
   return room;
 }
 
-bool IsWhite(const TFastBMP& bmp, int x, int row) {
-  const uint8_t* p = bmp.Pixel(x, row);
-  return p[0] == 255 && p[1] == 255 && p[2] == 255;
-}
-
-bool SamePixel(const TFastBMP& a, const TFastBMP& b, int x, int row) {
-  return std::equal(a.Pixel(x, row), a.Pixel(x, row) + 3, b.Pixel(x, row));
-}
-
 // A 3D point of the room (picture-pixel units) in scene units, x from the vanishing point.
 Vec3 ToScene(const SyntheticRoom& room, const Vec3& p) {
   const double u = room.SceneScale;
@@ -85,25 +76,6 @@ TEST(SyntheticRoomRays, EveryHitLiesOnItsPlaneAndMatchesTheSceneFormula) {
     }
   }
   for (int s = 1; s <= 5; ++s) EXPECT_GT(seen[s], 100) << "surface " << s;
-}
-
-TEST(SyntheticRoomPictures, OriginalIsBackgroundOutsideTheMask) {
-  const SyntheticRoom& room = DefaultRoom();
-  int inside = 0, differing = 0;
-  for (int row = 0; row < room.Options.Height; ++row) {
-    for (int x = 0; x < room.Options.Width; ++x) {
-      const uint8_t* m = room.Mask.Pixel(x, row);
-      ASSERT_TRUE((m[0] == 0 && m[1] == 0 && m[2] == 0) || IsWhite(room.Mask, x, row));
-      if (IsWhite(room.Mask, x, row)) {
-        ++inside;
-        if (!SamePixel(room.Original, room.Background, x, row)) ++differing;
-      } else {
-        ASSERT_TRUE(SamePixel(room.Original, room.Background, x, row)) << x << "," << row;
-      }
-    }
-  }
-  EXPECT_GT(inside, 10000);
-  EXPECT_EQ(differing, inside);
 }
 
 TEST(SyntheticRoomOptionsCheck, RejectsUnusableRooms) {
