@@ -127,22 +127,6 @@ TEST(OffscreenTarget, UnknownBackEndIsAnError) {
               ::testing::HasSubstr("teapot"));
 }
 
-TEST(RenderFrame, TheBoxAtThePictureSizeOrAnother) {
-  TProject p = testing::MakeBoxProject(64);
-  RenderFrameOptions options;
-  options.Switches.UseVW = false;
-  const TFastBMP frame = RenderFrame(p, testing::BoxCamera(p), options);
-  EXPECT_EQ(frame.Width(), testing::kBoxWidth);
-  EXPECT_EQ(frame.Height(), testing::kBoxHeight);
-  EXPECT_EQ(PixelAt(frame, 100, 80).r, 40);  // rear wall
-  options.Width = 50;
-  options.Height = 30;
-  const TFastBMP small = RenderFrame(p, testing::BoxCamera(p), options);
-  EXPECT_EQ(small.Width(), 50);
-  EXPECT_EQ(small.Height(), 30);
-  EXPECT_EQ(PixelAt(small, 25, 29).r, 200);  // floor at the bottom
-}
-
 TEST(RedrawScene, DrawsAndReadsBackOnlyAMadeScene) {
   TProject p = testing::MakeBoxProject(64);
   OffscreenTarget target(100, 75);

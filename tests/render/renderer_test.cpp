@@ -103,17 +103,6 @@ TEST(RenderBox, MovedAndTurnedCameras) {
   }
 }
 
-TEST(RenderBox, ViewportCoversTheWholeFrame) {
-  TProject p = MakeBoxProject(64);
-  const TFastBMP frame = Draw(p, NoOutline());
-  // The box fills the view, so no pixel may stay black, least of all the last row and column.
-  int black = 0;
-  for (int r = 0; r < frame.Height(); ++r) {
-    for (int c = 0; c < frame.Width(); ++c) black += PixelAt(frame, c, r) == Rgb{};
-  }
-  EXPECT_EQ(black, 0);
-}
-
 TEST(RenderBox, ViewingWindowFrustumShowsOnlyTheWindow) {
   TProject p = MakeBoxProject();
   RenderSwitches sw;
@@ -262,28 +251,6 @@ TEST(RenderBox, LinearFilteringKeepsEachEdgeToItsOwnTexels) {
     }
     EXPECT_EQ(darkened, 1) << (column ? "black column" : "black row");
   }
-}
-
-TEST(RenderBox, UploadNamesEveryTextureOnce) {
-  TProject p = MakeBoxProject(16);
-  testing::AddBoxObjects(
-      p, {{-0.2, 0.2, 0, 0.5, -1, {0, 0, 200}, 255}, {0.3, 0.6, 0, 0.5, -0.5, {0, 200, 0}, 255}},
-      16);
-  OffscreenTarget target(16, 16);
-  SceneRenderer renderer;
-  renderer.UploadScene(p, 1);
-  std::set<unsigned> names;
-  for (const TBoard& b : p.Boards) {
-    EXPECT_TRUE(b.TexUploaded);
-    names.insert(b.TexName);
-  }
-  for (const TfgObj& o : p.fgObjs) {
-    EXPECT_TRUE(o.TexUploaded);
-    names.insert(o.TexName);
-  }
-  EXPECT_EQ(names.size(), 7u);
-  EXPECT_EQ(names.count(0), 0u);
-  EXPECT_EQ(renderer.PreviewQuality(), 1);
 }
 
 TEST(RenderBox, TexelsNotMatchingTheSizeAreRefused) {
