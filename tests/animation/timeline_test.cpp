@@ -191,15 +191,5 @@ TEST(Timeline, CountThatIsNoNumberOrTooLargeChangesNothing) {
   EXPECT_EQ(t.NoOfKeyframeEdit(), "2");
 }
 
-TEST(Timeline, MasterFactorIsOneWhenNotANumber) {
-  TProject p;
-  TTimeline t(p);
-  EXPECT_EQ(t.MasterFrameRateFactor(), 1.0);
-  t.MFRFEdit = "2.5";
-  EXPECT_EQ(t.MasterFrameRateFactor(), 2.5);
-  t.MFRFEdit = "fast";
-  EXPECT_EQ(t.MasterFrameRateFactor(), 1.0);
-}
-
 }  // namespace
 }  // namespace glkov

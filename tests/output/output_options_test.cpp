@@ -8,14 +8,6 @@
 namespace glkov {
 namespace {
 
-TEST(OutputOptions, ColourItems) {
-  EXPECT_EQ(ColorCountOfItem(0), 16);
-  EXPECT_EQ(ColorCountOfItem(1), 256);
-  EXPECT_EQ(ColorCountOfItem(2), 65536);
-  EXPECT_THROW(ColorCountOfItem(3), Error);
-  EXPECT_THROW(ColorCountOfItem(-1), Error);
-}
-
 TEST(OutputOptions, EyeSeparationAndSmoothness) {
   TOutputOptions o;
   EXPECT_DOUBLE_EQ(EyeSeparationValue(o), 10.0);

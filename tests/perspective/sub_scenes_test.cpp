@@ -295,7 +295,9 @@ TEST(LoadOriginal, ImportGivesDefaultsAndTheSubSceneList) {
   LoadMask(p, "");
   EXPECT_EQ(p.MaskFilename, (dir / "roommask.bmp").string());
 
+  EXPECT_EQ(p.WorkingRegion, 1);
   CloseProject(p, t);
+  EXPECT_EQ(p.WorkingRegion, -2);
   EXPECT_FALSE(p.OriginalLoaded);
   EXPECT_TRUE(p.PictureFilename.empty());
   EXPECT_TRUE(p.MeshRegions.empty());

@@ -36,15 +36,6 @@ struct TwoScenes {
   }
 };
 
-TEST(WorkingRegion, LoadRegionSetsItAndClosingClearsIt) {
-  TwoScenes s;
-  EXPECT_EQ(s.project.WorkingRegion, 1);
-  EnterSubScene(s.project, s.timeline, 2);
-  EXPECT_EQ(s.project.WorkingRegion, 2);
-  CloseProject(s.project, s.timeline);
-  EXPECT_EQ(s.project.WorkingRegion, -2);
-}
-
 TEST(WorkingRegion, ADividerPickDoesNotReceiveTheWorkingCopy) {
   TwoScenes s;
   TProject& p = s.project;
