@@ -98,18 +98,6 @@ TEST(JpegReader, AdobeCmykBecomesRgb) {
   EXPECT_LE(MaxChannelDiff(out, source), 8);
 }
 
-TEST(JpegReader, ShippedPhotographs) {
-  TFastBMP walkway, maze;
-  const auto dir = testing::SourceDir() / "examples" / "photos";
-  LoadPictureFile((dir / "walkway.jpg").string(), walkway);
-  LoadPictureFile((dir / "corn_maze.jpg").string(), maze);  // progressive
-  EXPECT_EQ(walkway.Width(), 300);
-  EXPECT_EQ(walkway.Height(), 300);
-  EXPECT_EQ(maze.Width(), 1024);
-  EXPECT_EQ(maze.Height(), 680);
-  EXPECT_EQ(MaxChannelDiff(maze, DecodeJpegDirectly(testing::ReadFile(dir / "corn_maze.jpg"))), 0);
-}
-
 TEST(JpegReader, ReportsRisingProgressUpTo100) {
   for (bool progressive : {false, true}) {
     testing::ScriptedCallbacks rec;
