@@ -142,7 +142,20 @@ TEST(ExtractObjects, ThresholdIsStrictAndReadsRedOnly) {
   }
 }
 
-TEST(ExtractObjects, The256thRegionReusesMarkersAndEveryRegionIsFoundOnce) {
+// A project whose current sub-scene is 1 of a 20 x 12 picture.
+TProject SmallProject() {
+  TProject p;
+  p.PicWidth = 20;
+  p.PicHeight = 12;
+  ResetMeshDefaults(p);
+  p.MeshRegions.resize(2);
+  p.MeshRegions[0].Name = "Window";
+  p.MeshRegions[1].Name = "Region 1";
+  p.CurrentRegion = 1;
+  return p;
+}
+
+TEST(ExtractObjects, The256thRegionReusesMarkersAndLabelsGoOnInTheHigherBytes) {
   // 300 single pixels on a grid of every other pixel.
   std::vector<std::pair<int, int>> px;
   for (int i = 0; i < 300; ++i) px.push_back({1 + 2 * (i % 30), 1 + 2 * (i / 30)});
@@ -156,6 +169,14 @@ TEST(ExtractObjects, The256thRegionReusesMarkersAndEveryRegionIsFoundOnce) {
   // Marker red of region index 255 is 255, of index 256 it is 0 again.
   EXPECT_EQ(r.Working.Pixel(px[255].first, px[255].second)[2], 255);
   EXPECT_EQ(r.Working.Pixel(px[256].first, px[256].second)[2], 0);
+  // Accepted, labels beyond 255 go on in the label image's higher bytes.
+  TProject p = SmallProject();
+  AcceptExtraction(p, r, true);
+  ASSERT_EQ(p.fgObjCount(), 300);
+  EXPECT_EQ(LabelAt(p.LabelImage, px[0].first, px[0].second), 0);
+  EXPECT_EQ(LabelAt(p.LabelImage, px[256].first, px[256].second), 256);
+  EXPECT_EQ(LabelAt(p.LabelImage, px[299].first, px[299].second), 299);
+  EXPECT_EQ(LabelAt(p.LabelImage, 0, 0), 300);
 }
 
 TEST(ExtractObjects, MarkerRed255WithOutlineIsNotFoundAgain) {
@@ -318,19 +339,6 @@ TEST(QuantizeMask, RequantizingOnlyTouchesThePreview) {
   EXPECT_EQ(m.Pixel(1, 1)[2], 150);
 }
 
-// A project whose current sub-scene is 1 of a 20 x 12 picture.
-TProject SmallProject() {
-  TProject p;
-  p.PicWidth = 20;
-  p.PicHeight = 12;
-  ResetMeshDefaults(p);
-  p.MeshRegions.resize(2);
-  p.MeshRegions[0].Name = "Window";
-  p.MeshRegions[1].Name = "Region 1";
-  p.CurrentRegion = 1;
-  return p;
-}
-
 // Three regions: columns 1-3, 6-8 and 11-13, rows 2-5 of a 20 x 12 mask.
 TFastBMP ThreeRegions() {
   auto px = Rect(1, 2, 3, 5);
@@ -435,18 +443,6 @@ TEST(AcceptExtraction, EmptyMaskClearsTheObjects) {
   EXPECT_EQ(p.MeshRegions[1].ObjCount, 0);
   EXPECT_TRUE(p.ObjectsExtracted);
   EXPECT_EQ(LabelAt(p.LabelImage, 5, 5), 0);  // no objects: every pixel is "none" = 0
-}
-
-TEST(AcceptExtraction, MoreThan255ObjectsUseTheHigherLabelBytes) {
-  std::vector<std::pair<int, int>> px;
-  for (int i = 0; i < 300; ++i) px.push_back({1 + 2 * (i % 30), 1 + 2 * (i / 30)});
-  TProject p = SmallProject();
-  AcceptExtraction(p, ExtractObjects(Mask(62, 22, px), NoMinimum(), 22), true);
-  ASSERT_EQ(p.fgObjCount(), 300);
-  EXPECT_EQ(LabelAt(p.LabelImage, px[0].first, px[0].second), 0);
-  EXPECT_EQ(LabelAt(p.LabelImage, px[256].first, px[256].second), 256);
-  EXPECT_EQ(LabelAt(p.LabelImage, px[299].first, px[299].second), 299);
-  EXPECT_EQ(LabelAt(p.LabelImage, 0, 0), 300);
 }
 
 TEST(AcceptExtraction, InconsistentListIsRefusedWithoutChanges) {
