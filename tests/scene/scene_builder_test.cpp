@@ -29,6 +29,18 @@ PicturePoint Project(const TProject& p, double X, double Y, double Z) {
   return {q * X * p.SceneScale + p.VanishX, (Y - p.EyeHeight) * q * p.SceneScale + p.VanishY};
 }
 
+// An object board stands upright at one depth and projects exactly onto its picture box.
+void ExpectOnItsBox(const TProject& p, const TfgObj& o) {
+  const std::array<int, 4> px = {o.X1, o.X2, o.X2, o.X1};
+  const std::array<int, 4> py = {o.Y1, o.Y1, o.Y2, o.Y2};
+  for (size_t c = 0; c < 4; ++c) {
+    EXPECT_EQ(o.Z[c], o.Z[0]) << o.Name;
+    const PicturePoint pt = Project(p, o.X[c], o.Y[c], o.Z[c]);
+    EXPECT_NEAR(pt.x, px[c], 1e-6) << o.Name;
+    EXPECT_NEAR(pt.y, py[c], 1e-6) << o.Name;
+  }
+}
+
 // The scale, the eye and the rear corners of the worked example; where each board's corners
 // land is the projection test's below.
 TEST(BuildScene, WorkedExampleRoom300x200) {
@@ -318,17 +330,7 @@ TEST(BuildObjectBoards, ObjectCornersProjectOntoTheirBoxes) {
     ScriptedCallbacks ui;
     BuildObjectBoards(p, r, ui);
     EXPECT_TRUE(ui.Warnings.empty());
-    for (const TfgObj& o : p.fgObjs) {
-      SCOPED_TRACE(o.Name);
-      const std::array<int, 4> px = {o.X1, o.X2, o.X2, o.X1};
-      const std::array<int, 4> py = {o.Y1, o.Y1, o.Y2, o.Y2};
-      for (size_t c = 0; c < 4; ++c) {
-        EXPECT_EQ(o.Z[c], o.Z[0]);
-        const PicturePoint pt = Project(p, o.X[c], o.Y[c], o.Z[c]);
-        EXPECT_NEAR(pt.x, px[c], 1e-6);
-        EXPECT_NEAR(pt.y, py[c], 1e-6);
-      }
-    }
+    for (const TfgObj& o : p.fgObjs) ExpectOnItsBox(p, o);
     EXPECT_EQ(p.fgObjs[0].Y[0], 0);     // on the floor
     EXPECT_EQ(p.fgObjs[1].Y[2], r.Yc);  // under the ceiling
     EXPECT_EQ(p.fgObjs[2].X[0], r.XL);  // against the left wall
@@ -339,72 +341,56 @@ TEST(BuildObjectBoards, ObjectCornersProjectOntoTheirBoxes) {
   }
 }
 
-TEST(BuildObjectBoards, ObjectsThatCannotBePlacedAreSkippedWithAWarning) {
-  TProject p = MakeRoomProject();  // vanishing point (150, 99)
-  p.fgObjs = {
-      MakeObject("good", 20, 10, 60, 80, kFloor),
-      MakeObject("floor at horizon", 20, 99, 60, 120, kFloor),
-      MakeObject("ceiling at horizon", 20, 50, 60, 99, kCeiling),
-      MakeObject("left at vanishing column", 150, 50, 160, 90, kLeftWall),
-      MakeObject("right at vanishing column", 140, 50, 150, 90, kRightWall),
-      MakeObject("no plane", 20, 10, 60, 80, 0),
-      MakeObject("bad plane", 20, 10, 60, 80, 9),
+// Objects that cannot stand on their plane, each with a warning that names it: left out (nothing
+// to draw) when an edge lies at the vanishing point's height or column or there is no plane;
+// placed on the rear wall when the foot meets the floor only behind it (hidden behind something
+// low) or above the horizon. The records keep their planes.
+TEST(BuildObjectBoards, ObjectsThatCannotStandAreLeftOutOrPlacedOnTheRearWall) {
+  struct Case {
+    TfgObj object;
+    bool onRearWall;
+    const char* warning;
   };
+  // Inner rectangle 100..200 x 66..132, vanishing point (150, 99).
+  const Case cases[] = {
+      {MakeObject("floor at horizon", 20, 99, 60, 120, kFloor), false,
+       "Object 'floor at horizon' is left out of the 3D scene: its bottom edge lies at the "
+       "height of the vanishing point."},
+      {MakeObject("ceiling at horizon", 20, 50, 60, 99, kCeiling), false, "'ceiling at horizon'"},
+      {MakeObject("left", 150, 50, 160, 90, kLeftWall), false, "left edge lies in the column"},
+      {MakeObject("right", 140, 50, 150, 90, kRightWall), false, "right edge lies in the column"},
+      {MakeObject("no plane", 20, 10, 60, 80, 0), false, "no plane (Parent 0)"},
+      {MakeObject("bad plane", 20, 10, 60, 80, 9), false, "(Parent 9)"},
+      {MakeObject("post", 120, 80, 130, 120, kFloor), true,  // foot above the rear wall's bottom
+       "Object 'post' is placed on the rear wall: its box puts it behind the rear wall of the 3D "
+       "scene."},
+      {MakeObject("lamp", 160, 110, 170, 125, kFloor), true, "'lamp'"},  // foot above the horizon
+      {MakeObject("shelf", 105, 70, 115, 100, kLeftWall), true, "'shelf'"},  // right of the wall
+  };
+  TProject p = MakeRoomProject();
+  // A good object, and one whose foot is on the rear wall's bottom edge.
+  p.fgObjs = {MakeObject("good", 20, 10, 60, 80, kFloor),
+              MakeObject("chair", 150, 30, 170, 66, kFloor)};
+  for (const Case& c : cases) p.fgObjs.push_back(c.object);
   ScriptedCallbacks ui;
-  MakeScene(p, {}, ui);
-  ASSERT_EQ(ui.Warnings.size(), 6u);
-  EXPECT_EQ(ui.Warnings[0],
-            "Object 'floor at horizon' is left out of the 3D scene: its bottom edge lies at the "
-            "height of the vanishing point.");
-  EXPECT_NE(ui.Warnings[1].find("'ceiling at horizon'"), std::string::npos);
-  EXPECT_NE(ui.Warnings[2].find("left edge lies in the column"), std::string::npos);
-  EXPECT_NE(ui.Warnings[3].find("right edge lies in the column"), std::string::npos);
-  EXPECT_NE(ui.Warnings[4].find("no plane (Parent 0)"), std::string::npos);
-  EXPECT_NE(ui.Warnings[5].find("(Parent 9)"), std::string::npos);
-  EXPECT_EQ(p.fgObjCount(), 7);  // the records stay
-  EXPECT_GT(p.fgObjs[0].Z[0], -10);
-  EXPECT_LT(p.fgObjs[0].Z[0], 0);
-  for (size_t i = 1; i < p.fgObjs.size(); ++i) {
-    EXPECT_EQ(p.fgObjs[i].X, (std::array<double, 4>{}));  // collapsed: nothing to draw
-    EXPECT_EQ(p.fgObjs[i].Z, (std::array<double, 4>{}));
+  const RearCorners r = MakeScene(p, {}, ui);
+  ASSERT_EQ(ui.Warnings.size(), std::size(cases));
+  ExpectOnItsBox(p, p.fgObjs[0]);
+  ExpectOnItsBox(p, p.fgObjs[1]);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const TfgObj& o = p.fgObjs[i + 2];
+    EXPECT_THAT(ui.Warnings[i], ::testing::HasSubstr(cases[i].warning));
+    EXPECT_EQ(o.Parent, cases[i].object.Parent);
+    if (cases[i].onRearWall) {
+      EXPECT_NEAR(o.Z[0], r.Zr + 1 / p.SceneScale, 1e-9) << o.Name;
+      ExpectOnItsBox(p, o);
+    } else {
+      EXPECT_EQ(o.X, (std::array<double, 4>{})) << o.Name;
+      EXPECT_EQ(o.Z, (std::array<double, 4>{})) << o.Name;
+    }
   }
   EXPECT_TRUE(AllFinite(p));
   EXPECT_TRUE(p.SceneMade);
-}
-
-// A box whose foot meets the floor only behind the rear wall (hidden behind something low), or
-// above the horizon, is drawn on the rear wall with a warning that names it.
-TEST(BuildObjectBoards, ObjectsBehindTheRearWallArePlacedOnIt) {
-  TProject p = MakeRoomProject();  // inner rectangle 100..200 x 66..132, vanishing point (150, 99)
-  p.fgObjs = {
-      MakeObject("post", 120, 80, 130, 120, kFloor),      // foot above the rear wall's bottom
-      MakeObject("lamp", 160, 110, 170, 125, kFloor),     // foot above the horizon
-      MakeObject("shelf", 105, 70, 115, 100, kLeftWall),  // its left edge right of the wall's
-      MakeObject("chair", 150, 30, 170, 66, kFloor),      // foot on the rear wall's bottom edge
-  };
-  ScriptedCallbacks ui;
-  MakeScene(p, {}, ui);
-  ASSERT_EQ(ui.Warnings.size(), 3u);
-  EXPECT_EQ(ui.Warnings[0],
-            "Object 'post' is placed on the rear wall: its box puts it behind the rear wall of "
-            "the 3D scene.");
-  EXPECT_NE(ui.Warnings[1].find("'lamp'"), std::string::npos);
-  EXPECT_NE(ui.Warnings[2].find("'shelf'"), std::string::npos);
-  const RearCorners r = BuildScene(p, false);
-  for (const TfgObj& o : p.fgObjs) {
-    SCOPED_TRACE(o.Name);
-    if (o.Name != "chair") {
-      EXPECT_NEAR(o.Z[0], r.Zr + 1 / p.SceneScale, 1e-9);
-    }
-    const std::array<int, 4> px = {o.X1, o.X2, o.X2, o.X1};
-    const std::array<int, 4> py = {o.Y1, o.Y1, o.Y2, o.Y2};
-    for (size_t c = 0; c < 4; ++c) {
-      const PicturePoint pt = Project(p, o.X[c], o.Y[c], o.Z[c]);
-      EXPECT_NEAR(pt.x, px[c], 1e-6);
-      EXPECT_NEAR(pt.y, py[c], 1e-6);
-    }
-  }
-  EXPECT_EQ(p.fgObjs[0].Parent, kFloor);  // the record keeps its plane
 }
 
 TEST(GrowPlaneBoards, EveryPlaneGrowsOnePixelOutward) {
