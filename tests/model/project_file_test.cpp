@@ -10,6 +10,7 @@
 #include "core/model/project.h"
 #include "core/perspective/sub_scenes.h"
 #include "model/project_test_helpers.h"
+#include "scene/scene_fixtures.h"
 
 namespace glkov {
 namespace {
@@ -293,16 +294,8 @@ void MakeRichProject(TProject& p, TTimeline& t, const TempDir& dir) {
   p.InnerTop = 310;
   p.PerspectiveDone = true;
   p.CameraPathFile = "/elsewhere/cams/path1.cam";
-  p.fgObjs.resize(2);
-  p.fgObjs[0].Name = "Chair";
-  p.fgObjs[0].X1 = 10;
-  p.fgObjs[0].Y1 = 20;
-  p.fgObjs[0].X2 = 30;
-  p.fgObjs[0].Y2 = 40;
-  p.fgObjs[0].Parent = 1;
-  p.fgObjs[1].Name = "Lamp on the wall";
-  p.fgObjs[1].Parent = 2;
-  p.fgObjs[1].X2 = 5;
+  p.fgObjs = {testing::MakeObject("Chair", 10, 20, 30, 40, 1),
+              testing::MakeObject("Lamp on the wall", 0, 0, 5, 0, 2)};
   AddSubScene(p);
   AddSubScene(p);
   p.MeshRegions[2].CameraPath = "path2.cam";
