@@ -45,9 +45,9 @@ GifFrame Frame(int left, int top, int w, int h, bool interlace = false) {
   return f;
 }
 
-// What the first frame shows, worked out from the specification: the screen widened to hold the
-// frame, the background colour outside the frame and where it is transparent, else the colour of
-// its index in the local table or the global one.
+// What the first frame shows, worked out from the test file's layout: the screen widened to hold
+// the frame, the background colour outside the frame and where it is transparent, else the colour
+// of its index in the local table or the global one.
 TFastBMP Shown(const GifSpec& s) {
   const GifFrame& f = s.frames[0];
   const auto& table = f.localColours.empty() ? s.globalColours : f.localColours;
