@@ -99,14 +99,9 @@ TEST(LoadPictureFile, BadFilesAreRefusedAndTheTargetKeepsItsPicture) {
 // Every kind's extensions, in any case.
 TEST(LoadPictureFile, AcceptsThePictureKindsExtensions) {
   testing::TempDir dir;
-  const TFastBMP source = testing::SmoothPicture(8, 8);
-  std::vector<uint8_t> rgb;
-  for (int y = 0; y < 8; ++y) {
-    for (int x = 0; x < 8; ++x) rgb.insert(rgb.end(), {source.Pixel(x, y)[2], 0, 0});
-  }
-  const std::string jpeg = testing::EncodeJpeg(source);
+  const std::string jpeg = testing::EncodeJpeg(testing::SmoothPicture(8, 8));
   const std::string bmp = testing::MakeBmp({}, 8, 8).bytes;
-  const std::string png = testing::EncodePng(rgb, 8, 8, PNG_FORMAT_RGB);
+  const std::string png = testing::EncodePng(std::vector<uint8_t>(64, 9), 8, 8, PNG_FORMAT_GRAY);
   testing::GifFrame frame{0, 0, 8, 8, false, std::vector<uint8_t>(64, 1), {}, -1};
   const std::string gif = testing::EncodeGif({8, 8, {{1, 2, 3}, {4, 5, 6}}, 0, {frame}});
   const std::pair<const char*, const std::string*> files[] = {
