@@ -20,21 +20,7 @@ using testing::TempDir;
 using testing::WriteFile;
 using testing::WriteRoomPictures;
 
-// A project with the three pictures of w x h in memory, as after importing them.
-struct Room {
-  TProject project;
-  TTimeline timeline{project};
-  Room(int w, int h) {
-    project.IOriginal = GradientPicture(w, h, 1);
-    project.IMask = GradientPicture(w, h, 2);
-    project.IBackground = GradientPicture(w, h, 3);
-    project.PicWidth = w;
-    project.PicHeight = h;
-    ResetMeshDefaults(project);
-    CropOriginal(project, 0, 0, w - 1, h - 1);
-    InitRegions(project);
-  }
-};
+using Room = testing::ImportedRoom;
 
 TEST(InitRegions, WorkedPictureSizes) {
   struct Case {

@@ -16,24 +16,11 @@
 namespace glkov {
 namespace {
 
-using testing::GradientPicture;
 using testing::TempDir;
 
 // 640 x 480 pictures in memory, "Region 1" and "SubScene 2" (213, 160, 480, 360).
-struct TwoScenes {
-  TProject project;
-  TTimeline timeline{project};
-  TwoScenes() {
-    project.IOriginal = GradientPicture(640, 480, 1);
-    project.IMask = GradientPicture(640, 480, 2);
-    project.IBackground = GradientPicture(640, 480, 3);
-    project.PicWidth = 640;
-    project.PicHeight = 480;
-    ResetMeshDefaults(project);
-    CropOriginal(project, 0, 0, 639, 479);
-    InitRegions(project);
-    AddSubScene(project);
-  }
+struct TwoScenes : testing::ImportedRoom {
+  TwoScenes() : ImportedRoom(640, 480) { AddSubScene(project); }
 };
 
 TEST(WorkingRegion, ADividerPickDoesNotReceiveTheWorkingCopy) {
