@@ -6,41 +6,18 @@
 #include <cmath>
 #include <numeric>
 
-#include "core/animation/camera_path_file.h"
 #include "core/animation/interpolation.h"
 #include "core/error.h"
-#include "core/model/project.h"
-#include "core/scene/scene_builder.h"
 #include "support/small_room.h"
-#include "support/test_support.h"
-#include "tools/synthetic_room.h"
 
 namespace glkov {
 namespace {
 
-// The small synthetic room made as its 3D scene, and its box in scene units taken from the
-// room's own geometry (not from the boards the presets read).
-struct MadeRoom {
-  synthetic::SyntheticRoom Room;
-  TProject Project;
-  double XL = 0, XR = 0, Ceiling = 0, Rear = 0;
-
-  explicit MadeRoom(const synthetic::SyntheticRoomOptions& options)
-      : Room(synthetic::MakeSyntheticRoom(options)) {
-    synthetic::ApplyToProject(Room, Project);
-    Project.ObjectsExtracted = true;
-    ClearObjects(Project);
-    MakeScene(Project);
-    const double u = Room.SceneScale;
-    XL = (Room.Geometry.LeftX - options.VanishX) / u;
-    XR = (Room.Geometry.RightX - options.VanishX) / u;
-    Ceiling = Room.Geometry.CeilingY / u;
-    Rear = Room.Geometry.RearZ / u;
-  }
-};
+using testing::CameraDistance;
+using testing::MadeRoom;
 
 const MadeRoom& SmallRoom() {
-  static const MadeRoom room(testing::SmallRoomOptions());
+  static const MadeRoom room = testing::MakeRoomScene(testing::SmallRoomOptions());
   return room;
 }
 
@@ -60,21 +37,9 @@ std::vector<TCamera> Frames(const PresetFlight& flight, int smoothness = 0) {
   return PathFrameCameras(flight.Keys, segments, smoothness);
 }
 
-double Distance(const TCamera& a, const TCamera& b) {
-  double sum = 0;
-  for (const auto& [p, q] : {std::pair{a.CamPos, b.CamPos}, std::pair{a.CamDir, b.CamDir}}) {
-    sum += (p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) + (p.z - q.z) * (p.z - q.z);
-  }
-  return std::sqrt(sum);
-}
-
 void ExpectCameraNear(const TCamera& c, const TCamera& expected, double tol = 1e-9) {
-  EXPECT_LT(Distance(c, expected), tol);
+  EXPECT_LT(CameraDistance(c, expected), tol);
   EXPECT_NEAR(c.CamUp.y, expected.CamUp.y, tol);
-}
-
-TCamera EyeOf(const synthetic::SyntheticRoom& room) {
-  return {{0, room.EyeHeight, room.EyeDistance}, {0, 0, -1}, {0, 1, 0}};
 }
 
 class EveryPreset : public ::testing::TestWithParam<CameraPreset> {};
@@ -86,7 +51,7 @@ TEST_P(EveryPreset, ReturnToStartEndsWhereItBegan) {
   const std::vector<TCamera> frames = Frames(flight);
   EXPECT_EQ(frames.front(), frames.back());
   double farthest = 0;
-  for (const TCamera& c : frames) farthest = std::max(farthest, Distance(c, frames.front()));
+  for (const TCamera& c : frames) farthest = std::max(farthest, CameraDistance(c, frames.front()));
   EXPECT_GT(farthest, 0.05);
   EXPECT_NEAR(flight.Seconds, 3.0, 0.35);
 }
@@ -113,7 +78,8 @@ TEST(CameraPresets, EasingShapesTheSpeed) {
         ComputeCameraPreset(SmallRoom().Project, Options(CameraPreset::DollyIn, 0.8, c.easing));
     const std::vector<TCamera> frames = Frames(flight);
     std::vector<double> speed;
-    for (size_t f = 1; f < frames.size(); ++f) speed.push_back(Distance(frames[f], frames[f - 1]));
+    for (size_t f = 1; f < frames.size(); ++f)
+      speed.push_back(CameraDistance(frames[f], frames[f - 1]));
     const size_t n = speed.size();
     const auto mean = [&](double from, double to) {
       const auto a = speed.begin() + static_cast<long>(from * n);
@@ -128,7 +94,7 @@ TEST(CameraPresets, EasingShapesTheSpeed) {
       for (const int smoothness : {0, 5, 10}) {
         const std::vector<TCamera> f = Frames(flight, smoothness);
         std::vector<double> v;
-        for (size_t i = 1; i < f.size(); ++i) v.push_back(Distance(f[i], f[i - 1]));
+        for (size_t i = 1; i < f.size(); ++i) v.push_back(CameraDistance(f[i], f[i - 1]));
         const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
         EXPECT_LT(*hi, 1.001 * *lo) << "smoothness " << smoothness;
       }
@@ -141,7 +107,7 @@ TEST(CameraPresets, EasingShapesTheSpeed) {
 TEST(CameraPresets, StrengthThatWouldLeaveTheRoomIsReduced) {
   synthetic::SyntheticRoomOptions wide = testing::SmallRoomOptions();
   wide.FocalLength = 40;
-  const MadeRoom room(wide);
+  const MadeRoom room = testing::MakeRoomScene(wide);
   const PresetFlight flight = ComputeCameraPreset(room.Project, Options(CameraPreset::PanLeft));
   EXPECT_LT(flight.Strength, 1.0);
   EXPECT_EQ(flight.RequestedStrength, 1.0);
@@ -168,8 +134,9 @@ TEST(CameraPresets, RefusesBadOptionsAndAnUnmadeScene) {
   EXPECT_THROW(ComputeCameraPreset(unmade, Options(CameraPreset::DollyIn)), Error);
 }
 
-// The flight is an ordinary path: into the timeline, saved as a .cam file and read back.
-TEST(CameraPresets, FlightSavesAsAnOrdinaryCameraPath) {
+// The flight goes into the timeline as an ordinary path (saving it is the path file's round trip)
+// and the camera starts at the photograph's eye.
+TEST(CameraPresets, FlightGoesIntoTheTimeline) {
   TProject project = SmallRoom().Project;
   TTimeline timeline(project);
   const PresetFlight flight = ComputeCameraPreset(project, Options(CameraPreset::Orbit, 0.7));
@@ -177,19 +144,7 @@ TEST(CameraPresets, FlightSavesAsAnOrdinaryCameraPath) {
   EXPECT_EQ(timeline.KeyFrames(), flight.Keys);
   EXPECT_EQ(timeline.FPK, flight.FPK);
   EXPECT_EQ(timeline.CurrentKey(), 1);
-  ExpectCameraNear(project.Camera, EyeOf(SmallRoom().Room));
-
-  testing::TempDir dir;
-  const std::string file = (dir / "orbit.cam").string();
-  SaveCameraPathFile(timeline, file);
-  TProject other;
-  TTimeline read(other);
-  LoadCameraPathFile(read, file);
-  ASSERT_EQ(read.KeyCount(), timeline.KeyCount());
-  EXPECT_EQ(read.FPK, flight.FPK);
-  for (size_t i = 0; i < flight.Keys.size(); ++i) {
-    ExpectCameraNear(read.KeyFrames()[i].Camera(), flight.Keys[i].Camera(), 1e-12);
-  }
+  ExpectCameraNear(project.Camera, SmallRoom().Eye);
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST(Timeline, MovingOntoAnUnrecordedKeyKeepsThePreviousCamera) {
   EXPECT_EQ(t.RecordCaption(), "Record");
 }
 
-TEST(Timeline, ScrollBarStaysWithinTheKeys) {
+TEST(Timeline, KeyAndCountOutsideTheRangeAreRefused) {
   TProject p;
   TTimeline t(p);
   t.SelectKey(9);
@@ -98,6 +98,11 @@ TEST(Timeline, ScrollBarStaysWithinTheKeys) {
   EXPECT_EQ(t.CurrentKey(), 2);
   EXPECT_THROW(t.SetCurrentFrameEdit("two"), Error);
   EXPECT_EQ(t.CurrentKey(), 2);
+  // A count that is no number or too large changes nothing.
+  EXPECT_THROW(t.SetNoOfKeyframeEdit("many"), Error);
+  EXPECT_THROW(t.SetNoOfKeyframeEdit("2000000000"), Error);
+  EXPECT_EQ(t.KeyCount(), 2);
+  EXPECT_EQ(t.NoOfKeyframeEdit(), "2");
 }
 
 TEST(Timeline, TypingACountAppendsEmptyKeys) {
@@ -139,18 +144,11 @@ TEST(Timeline, LoweringTheCountAsksPerKey) {
   EXPECT_EQ(t.KeyFrames()[0].Camera(), CameraAt(2));
   EXPECT_EQ(t.NoOfKeyframeEdit(), "1");
   EXPECT_TRUE(t.DeleteButtonEnabled());
-}
-
-TEST(Timeline, DeletingPastTheEndIsRefusedQuietly) {
-  TProject p;
-  TTimeline t(p);
-  t.SetNoOfKeyframeEdit("3");
+  // On the last key: it goes, then the selected key is past the end and nothing more is deleted.
   t.SelectKey(3);
-  ScriptedCallbacks cb;  // every answer Yes
-  t.SetNoOfKeyframeEdit("0", cb);
-  // Key 3 goes, then key 3 is past the end: no more deletions, no error.
+  t.SetNoOfKeyframeEdit("0", cb);  // the script is empty: every answer Yes
   EXPECT_EQ(t.KeyCount(), 2);
-  EXPECT_EQ(cb.Questions.size(), 2u);
+  EXPECT_EQ(cb.Questions.size(), 4u);
   EXPECT_EQ(t.CurrentKey(), 2);
 }
 
@@ -180,25 +178,6 @@ TEST(Timeline, DeleteButtonDeletesTheSelectedKey) {
   t.DeleteKey(again);
   EXPECT_TRUE(again.Questions.empty());
   EXPECT_EQ(t.KeyCount(), 2);
-}
-
-TEST(Timeline, CountThatIsNoNumberOrTooLargeChangesNothing) {
-  TProject p;
-  TTimeline t(p);
-  EXPECT_THROW(t.SetNoOfKeyframeEdit("many"), Error);
-  EXPECT_THROW(t.SetNoOfKeyframeEdit("2000000000"), Error);
-  EXPECT_EQ(t.KeyCount(), 2);
-  EXPECT_EQ(t.NoOfKeyframeEdit(), "2");
-}
-
-TEST(Timeline, MasterFactorIsOneWhenNotANumber) {
-  TProject p;
-  TTimeline t(p);
-  EXPECT_EQ(t.MasterFrameRateFactor(), 1.0);
-  t.MFRFEdit = "2.5";
-  EXPECT_EQ(t.MasterFrameRateFactor(), 2.5);
-  t.MFRFEdit = "fast";
-  EXPECT_EQ(t.MasterFrameRateFactor(), 1.0);
 }
 
 }  // namespace

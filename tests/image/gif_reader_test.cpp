@@ -19,12 +19,7 @@ std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; 
 TFastBMP Decode(const std::string& gif) { return ReadGifPicture("test.gif", Bytes(gif)); }
 
 std::string ErrorOf(const std::string& gif) {
-  try {
-    Decode(gif);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
+  return testing::ErrorOf([&] { Decode(gif); });
 }
 
 // Eight colours: index i has blue 10 i, green 20 i, red 255 - 30 i.
@@ -50,68 +45,49 @@ GifFrame Frame(int left, int top, int w, int h, bool interlace = false) {
   return f;
 }
 
-// The colour of index i of a table, as blue, green, red bytes.
-void ExpectColour(const TFastBMP& bmp, int x, int y, const GifColorType& c) {
-  const uint8_t* p = bmp.Pixel(x, y);
-  EXPECT_EQ(p[0], c.Blue) << x << "," << y;
-  EXPECT_EQ(p[1], c.Green) << x << "," << y;
-  EXPECT_EQ(p[2], c.Red) << x << "," << y;
-}
-
-TEST(GifReader, FrameFillingTheScreen) {
-  for (bool interlace : {false, true}) {
-    GifSpec spec{13, 11, Palette(), 0, {Frame(0, 0, 13, 11, interlace)}};
-    const TFastBMP out = Decode(EncodeGif(spec));
-    ASSERT_EQ(out.Width(), 13);
-    ASSERT_EQ(out.Height(), 11);
-    for (int y = 0; y < 11; ++y) {
-      for (int x = 0; x < 13; ++x) ExpectColour(out, x, y, spec.globalColours[(x + 3 * y) % 8]);
+// What the first frame shows, worked out from the test file's layout: the screen widened to hold
+// the frame, the background colour outside the frame and where it is transparent, else the colour
+// of its index in the local table or the global one.
+TFastBMP Shown(const GifSpec& s) {
+  const GifFrame& f = s.frames[0];
+  const auto& table = f.localColours.empty() ? s.globalColours : f.localColours;
+  TFastBMP out(std::max(s.screenWidth, f.left + f.width),
+               std::max(s.screenHeight, f.top + f.height));
+  for (int y = 0; y < out.Height(); ++y) {
+    for (int x = 0; x < out.Width(); ++x) {
+      const GifColorType* c = &s.globalColours[static_cast<size_t>(s.background)];
+      if (x >= f.left && x < f.left + f.width && y >= f.top && y < f.top + f.height) {
+        const int i = f.indices[static_cast<size_t>((y - f.top) * f.width + x - f.left)];
+        if (i != f.transparent) c = &table[static_cast<size_t>(i)];
+      }
+      testing::SetPixel(out, x, y, c->Blue, c->Green, c->Red);
     }
   }
+  return out;
 }
 
-TEST(GifReader, LocalColourTableWins) {
-  GifSpec spec{4, 3, Palette(), 0, {Frame(0, 0, 4, 3)}};
-  auto local = Palette();
-  std::reverse(local.begin(), local.end());
-  spec.frames[0].localColours = local;
-  const TFastBMP out = Decode(EncodeGif(spec));
-  ExpectColour(out, 1, 0, local[1]);
-  ExpectColour(out, 2, 2, local[(2 + 6) % 8]);
-}
-
-// Outside the frame, and where the frame is transparent, the background colour shows.
-TEST(GifReader, SmallFrameOnTheBackground) {
-  GifSpec spec{10, 8, Palette(), 5, {Frame(3, 2, 4, 5)}};
-  spec.frames[0].transparent = 1;
-  const TFastBMP out = Decode(EncodeGif(spec));
-  ASSERT_EQ(out.Width(), 10);
-  ASSERT_EQ(out.Height(), 8);
-  const GifColorType& background = spec.globalColours[5];
-  ExpectColour(out, 0, 0, background);
-  ExpectColour(out, 9, 7, background);
-  ExpectColour(out, 2, 2, background);
-  ExpectColour(out, 3, 2, spec.globalColours[0]);             // frame (0, 0)
-  ExpectColour(out, 4, 2, background);                        // frame (1, 0): index 1
-  ExpectColour(out, 6, 6, spec.globalColours[(3 + 12) % 8]);  // frame (3, 4)
-  ExpectColour(out, 7, 6, background);
-}
-
-TEST(GifReader, OnlyTheFirstFrameCounts) {
-  GifFrame second = Frame(0, 0, 6, 4);
+// A frame filling the screen (also interlaced), a local colour table, a small transparent frame
+// on the background, a second frame (ignored), a frame reaching past the screen.
+TEST(GifReader, FirstFrameOnTheScreen) {
+  auto reversed = Palette();
+  std::reverse(reversed.begin(), reversed.end());
+  GifFrame local = Frame(0, 0, 4, 3), transparent = Frame(3, 2, 4, 5), second = Frame(0, 0, 6, 4);
+  local.localColours = reversed;
+  transparent.transparent = 1;
   for (auto& i : second.indices) i = 7;
-  GifSpec spec{6, 4, Palette(), 0, {Frame(0, 0, 6, 4), second}};
-  const TFastBMP out = Decode(EncodeGif(spec));
-  ExpectColour(out, 0, 0, spec.globalColours[0]);
-  ExpectColour(out, 5, 3, spec.globalColours[(5 + 9) % 8]);
-}
-
-TEST(GifReader, FrameReachingPastTheScreenWidensIt) {
-  GifSpec spec{4, 4, Palette(), 0, {Frame(2, 1, 5, 6)}};
-  const TFastBMP out = Decode(EncodeGif(spec));
-  EXPECT_EQ(out.Width(), 7);
-  EXPECT_EQ(out.Height(), 7);
-  ExpectColour(out, 6, 6, spec.globalColours[(4 + 15) % 8]);
+  const GifSpec cases[] = {
+      {13, 11, Palette(), 0, {Frame(0, 0, 13, 11)}},
+      {13, 11, Palette(), 0, {Frame(0, 0, 13, 11, true)}},
+      {4, 3, Palette(), 0, {local}},
+      {10, 8, Palette(), 5, {transparent}},
+      {6, 4, Palette(), 0, {Frame(0, 0, 6, 4), second}},
+      {4, 4, Palette(), 0, {Frame(2, 1, 5, 6)}},
+  };
+  for (const GifSpec& spec : cases) {
+    const TFastBMP out = Decode(EncodeGif(spec));
+    EXPECT_EQ(MaxChannelDiff(out, Shown(spec)), 0)
+        << spec.screenWidth << " x " << spec.screenHeight;
+  }
 }
 
 TEST(GifReader, Refusals) {
@@ -133,8 +109,6 @@ TEST(GifReader, Refusals) {
 
 TEST(GifReader, OversizedScreenOrFrameIsRefused) {
   const std::string limit = "more than the program accepts";
-  EXPECT_NE(ErrorOf(EncodeGif({16385, 2, Palette(), 0, {Frame(0, 0, 2, 2)}})).find(limit),
-            std::string::npos);
   EXPECT_NE(ErrorOf(EncodeGif({16384, 12208, Palette(), 0, {Frame(0, 0, 2, 2)}})).find(limit),
             std::string::npos);
   EXPECT_NE(ErrorOf(EncodeGif({2, 2, Palette(), 0, {Frame(16384, 0, 2, 2)}})).find(limit),

@@ -24,12 +24,7 @@ TFastBMP Decode(const std::string& jpeg, UiCallbacks& callbacks = DefaultCallbac
 }
 
 std::string ErrorOf(const std::string& jpeg) {
-  try {
-    Decode(jpeg);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
+  return testing::ErrorOf([&] { Decode(jpeg); });
 }
 
 struct JpegCase {
@@ -101,18 +96,6 @@ TEST(JpegReader, AdobeCmykBecomesRgb) {
   }
   const TFastBMP out = Decode(EncodeJpeg(source, {100, false, false, true, true, nullptr, 0}));
   EXPECT_LE(MaxChannelDiff(out, source), 8);
-}
-
-TEST(JpegReader, ShippedPhotographs) {
-  TFastBMP walkway, maze;
-  const auto dir = testing::SourceDir() / "examples" / "photos";
-  LoadPictureFile((dir / "walkway.jpg").string(), walkway);
-  LoadPictureFile((dir / "corn_maze.jpg").string(), maze);  // progressive
-  EXPECT_EQ(walkway.Width(), 300);
-  EXPECT_EQ(walkway.Height(), 300);
-  EXPECT_EQ(maze.Width(), 1024);
-  EXPECT_EQ(maze.Height(), 680);
-  EXPECT_EQ(MaxChannelDiff(maze, DecodeJpegDirectly(testing::ReadFile(dir / "corn_maze.jpg"))), 0);
 }
 
 TEST(JpegReader, ReportsRisingProgressUpTo100) {
@@ -189,10 +172,8 @@ std::string WithSize(std::string jpeg, int width, int height) {
 TEST(JpegReader, OversizedHeaderIsRefusedBeforeDecoding) {
   const std::string jpeg = EncodeJpeg(SmoothPicture(8, 8));
   const std::string tooWide = "more than the program accepts";
-  EXPECT_NE(ErrorOf(WithSize(jpeg, 16385, 8)).find(tooWide), std::string::npos);
-  EXPECT_NE(ErrorOf(WithSize(jpeg, 8, 16385)).find(tooWide), std::string::npos);
+  // The limits themselves are the shared size check's (the BMP table).
   EXPECT_NE(ErrorOf(WithSize(jpeg, 16384, 12208)).find(tooWide), std::string::npos);  // 200.02 MP
-  EXPECT_NE(ErrorOf(WithSize(jpeg, 65000, 65000)).find(tooWide), std::string::npos);
   EXPECT_EQ(ErrorOf(WithSize(jpeg, 65535, 65535)),  // libjpeg's own limit comes first
             "Cannot read picture \"test.jpg\": Maximum supported image dimension is 65500 pixels.");
   // Within the limits the size is accepted, and the missing data is the error.

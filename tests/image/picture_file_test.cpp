@@ -1,5 +1,6 @@
 #include "core/image/picture_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -88,40 +89,19 @@ TEST(LoadPictureFile, BadFilesAreRefusedAndTheTargetKeepsItsPicture) {
     const std::string path = (dir / bad.name).string();
     if (bad.folder) std::filesystem::create_directory(path);
     if (!bad.writeNothing) testing::WriteFile(path, bad.contents);
-    try {
-      LoadPictureFile(path, target);
-      ADD_FAILURE() << bad.name << " was accepted";
-    } catch (const Error& e) {
-      const std::string verb = bad.writeNothing && !bad.folder ? "open" : "read";
-      EXPECT_EQ(std::string(e.what()),
-                "Cannot " + verb + " picture \"" + path + "\": " + bad.message);
-    }
+    const std::string verb = bad.writeNothing && !bad.folder ? "open" : "read";
+    EXPECT_EQ(testing::ErrorOf([&] { LoadPictureFile(path, target); }),
+              "Cannot " + verb + " picture \"" + path + "\": " + bad.message);
     EXPECT_EQ(MaxChannelDiff(target, good.expected), 0) << bad.name;
   }
-}
-
-TEST(LoadPictureFile, KindIsChosenByExtensionNotContents) {
-  testing::TempDir dir;
-  const auto bmp = testing::MakeBmp({}, 3, 3);
-  testing::WriteFile(dir / "really-a-bmp.png", bmp.bytes);
-  testing::WriteFile(dir / "really-a-bmp.gif", bmp.bytes);
-  TFastBMP out;
-  EXPECT_THROW(LoadPictureFile((dir / "really-a-bmp.png").string(), out), Error);
-  EXPECT_THROW(LoadPictureFile((dir / "really-a-bmp.gif").string(), out), Error);
-  EXPECT_TRUE(out.Empty());
 }
 
 // Every kind's extensions, in any case.
 TEST(LoadPictureFile, AcceptsThePictureKindsExtensions) {
   testing::TempDir dir;
-  const TFastBMP source = testing::SmoothPicture(8, 8);
-  std::vector<uint8_t> rgb;
-  for (int y = 0; y < 8; ++y) {
-    for (int x = 0; x < 8; ++x) rgb.insert(rgb.end(), {source.Pixel(x, y)[2], 0, 0});
-  }
-  const std::string jpeg = testing::EncodeJpeg(source);
+  const std::string jpeg = testing::EncodeJpeg(testing::SmoothPicture(8, 8));
   const std::string bmp = testing::MakeBmp({}, 8, 8).bytes;
-  const std::string png = testing::EncodePng(rgb, 8, 8, PNG_FORMAT_RGB);
+  const std::string png = testing::EncodePng(std::vector<uint8_t>(64, 9), 8, 8, PNG_FORMAT_GRAY);
   testing::GifFrame frame{0, 0, 8, 8, false, std::vector<uint8_t>(64, 1), {}, -1};
   const std::string gif = testing::EncodeGif({8, 8, {{1, 2, 3}, {4, 5, 6}}, 0, {frame}});
   const std::pair<const char*, const std::string*> files[] = {
@@ -168,24 +148,9 @@ TEST(SaveBMP, RoundTripsOddWidthsAsBottomUp24BitFiles) {
 
 TEST(SaveBMP, RefusesAnEmptyPicture) {
   testing::TempDir dir;
-  try {
-    SaveBMP((dir / "empty.bmp").string(), TFastBMP());
-    FAIL();
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("empty.bmp"), std::string::npos);
-  }
+  EXPECT_THAT(testing::ErrorOf([&] { SaveBMP((dir / "empty.bmp").string(), TFastBMP()); }),
+              ::testing::HasSubstr("empty.bmp"));
   EXPECT_FALSE(std::filesystem::exists(dir / "empty.bmp"));
-}
-
-TEST(SaveBMP, FailedWriteNamesTheFileAndLeavesTheOldOne) {
-  testing::TempDir dir;
-  const auto path = dir / "no-such-folder" / "out.bmp";
-  try {
-    SaveBMP(path.string(), testing::SmoothPicture(3, 3));
-    FAIL();
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find(path.string()), std::string::npos) << e.what();
-  }
 }
 
 }  // namespace

@@ -9,19 +9,11 @@ namespace {
 using testing::CrLf;
 using testing::OneRegionProjectLines;
 
+// The reader's rules are project_file_test's; here the commands reach them.
 TEST(CliProject, ArgumentsStatusAndMessages) {
   testing::TempDir dir;
   testing::WriteRoomPictures(dir);
   testing::WriteFile(dir / "room.kov", CrLf(OneRegionProjectLines()));
-  auto lines = OneRegionProjectLines();
-  lines[10] = "lost.cam";
-  testing::WriteFile(dir / "lost.kov", CrLf(lines));
-  lines = OneRegionProjectLines();
-  lines[0] = "KOV 2.0";
-  testing::WriteFile(dir / "v2.kov", CrLf(lines));
-  lines = OneRegionProjectLines();
-  lines[7] = "lots";
-  testing::WriteFile(dir / "lots.kov", CrLf(lines));
   const std::vector<std::string> pictures = {"@/room.bmp", "@/roommask.bmp", "@/roomback.bmp"};
   auto newProject = [&pictures](std::vector<std::string> extra) {
     std::vector<std::string> args = {"new"};
@@ -41,28 +33,10 @@ TEST(CliProject, ArgumentsStatusAndMessages) {
       {{"new", "@/room.bmp"}, 2},
       {{"new", "@/none.bmp", "@/roommask.bmp", "@/roomback.bmp", "-o", "@/x.kov"}, 1, "none.bmp"},
       {{"info", "@/room.kov", "--json"}, 0, "", "/MeshRegions/1/Objects/0/Y2", 200},
-      {{"info", "@/lost.kov", "--json"}, 0, "", "/MeshRegions/1/CameraPath", "lost.cam"},
-      {{"info", "@/v2.kov"}, 1, "File is not a KOV file or wrong version.\n"},
-      {{"info", "@/lots.kov"}, 1, "lots.kov, line 8:"},
       {{"info", "@/missing.kov"}, 1, "missing.kov"},
   };
   testing::ExpectCliTable(cases, dir.path());
   EXPECT_FALSE(std::filesystem::exists(dir / "x.kov"));
-}
-
-// A file of an older version comes back in the current one.
-TEST(CliProject, SaveAsWritesTheCurrentVersion) {
-  testing::TempDir dir;
-  testing::WriteRoomPictures(dir);
-  auto lines = OneRegionProjectLines();
-  lines.erase(lines.begin() + 12);
-  lines.erase(lines.begin() + 1);
-  lines[0] = "KOV 1.1 Multi-Mesh";
-  testing::WriteFile(dir / "old.kov", CrLf(lines));
-  ASSERT_EQ(testing::RunCli(
-                {"info", (dir / "old.kov").string(), "--save-as", (dir / "new.kov").string()}),
-            0);
-  EXPECT_EQ(testing::ReadFile(dir / "new.kov"), CrLf(OneRegionProjectLines()));
 }
 
 }  // namespace

@@ -48,54 +48,6 @@ TEST(TextureSize, PowersOfTwoFrom16To1024) {
   EXPECT_EQ(TextureSize({-5}), 16);
 }
 
-TEST(SetViewWindowSize, CentresWithoutClamping) {
-  TProject p;
-  p.PicWidth = 640;
-  p.PicHeight = 480;
-  SetViewWindowSize(p, 620, 460);
-  EXPECT_EQ(p.ViewLeft, 10);
-  EXPECT_EQ(p.ViewBottom, 10);
-  EXPECT_EQ(p.ViewRight, 630);
-  EXPECT_EQ(p.ViewTop, 470);
-  SetViewWindowSize(p, 700, 480);
-  EXPECT_EQ(p.ViewLeft, -30);
-  EXPECT_EQ(p.ViewRight, 670);
-}
-
-TEST(StoreAndLoadRegion, RoundTripKeepsTheWorkingCopy) {
-  TProject p;
-  p.MeshRegions.resize(2);
-  p.InnerLeft = 10.25;
-  p.InnerRight = 90;
-  p.InnerBottom = 5;
-  p.InnerTop = 40;
-  p.VanishX = 50;
-  p.VanishY = 30;
-  p.PerspectiveDone = true;
-  p.CameraPathFile = "/tmp/a.cam";
-  p.fgObjs.resize(2);
-  p.fgObjs[0].X1 = 3;
-  p.fgObjs[0].Name = "Object 1";
-  p.fgObjs[0].Parent = 1;
-  p.fgObjs[1].Y2 = 44;
-  p.fgObjs[1].Parent = 5;
-  StoreRegion(p, 1);
-
-  TProject q = p;
-  q.fgObjs.clear();
-  q.InnerLeft = 0;
-  q.PerspectiveDone = false;
-  q.CameraPathFile.clear();
-  LoadRegion(q, 1);
-  EXPECT_EQ(q.InnerLeft, 10.25);
-  EXPECT_TRUE(q.PerspectiveDone);
-  EXPECT_EQ(q.CameraPathFile, "/tmp/a.cam");
-  ASSERT_EQ(q.fgObjCount(), 2);
-  EXPECT_EQ(q.fgObjs[0].Name, "Object 1");
-  EXPECT_EQ(q.fgObjs[1].Y2, 44);
-  EXPECT_EQ(q.fgObjs[1].Parent, 5);
-}
-
 TEST(StoreAndLoadRegion, IndexOutsideTheListIsIgnored) {
   TProject p;
   p.MeshRegions.resize(2);

@@ -6,8 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "core/animation/timeline.h"
 #include "core/image/fast_bmp.h"
 #include "core/image/picture_file.h"
+#include "core/model/picture_import.h"
+#include "core/model/project.h"
+#include "core/perspective/sub_scenes.h"
 #include "support/test_support.h"
 
 namespace glkov::testing {
@@ -25,6 +29,23 @@ inline TFastBMP GradientPicture(int w, int h, int seed = 0) {
   }
   return b;
 }
+
+// A project with the three pictures of w x h in memory, as after importing them: "Window" and
+// "Region 1" over the whole picture, the region entered.
+struct ImportedRoom {
+  TProject project;
+  TTimeline timeline{project};
+  ImportedRoom(int w, int h) {
+    project.IOriginal = GradientPicture(w, h, 1);
+    project.IMask = GradientPicture(w, h, 2);
+    project.IBackground = GradientPicture(w, h, 3);
+    project.PicWidth = w;
+    project.PicHeight = h;
+    ResetMeshDefaults(project);
+    CropOriginal(project, 0, 0, w - 1, h - 1);
+    InitRegions(project);
+  }
+};
 
 // Writes room.bmp, roommask.bmp and roomback.bmp of w x h pixels into dir.
 inline void WriteRoomPictures(const TempDir& dir, int w = 640, int h = 480) {

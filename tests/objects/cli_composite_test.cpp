@@ -2,13 +2,9 @@
 
 #include <filesystem>
 
-#include "core/animation/timeline.h"
 #include "core/image/picture_file.h"
-#include "core/model/picture_import.h"
-#include "core/model/project.h"
-#include "core/model/project_file.h"
 #include "core/objects/composite.h"
-#include "support/test_support.h"
+#include "model/project_test_helpers.h"
 
 namespace glkov {
 namespace {
@@ -23,14 +19,11 @@ std::string MakeProject(const TempDir& dir, const TFastBMP& mask) {
   SaveBMP((dir / "o.bmp").string(), FilledPicture(6, 4, 200, 100, 0));
   SaveBMP((dir / "m.bmp").string(), mask);
   SaveBMP((dir / "b.bmp").string(), FilledPicture(6, 4, 0, 0, 255));
-  const std::string kov = (dir / "p.kov").string();
-  TProject project;
-  TTimeline timeline(project);
-  LoadOriginal(project, timeline, (dir / "o.bmp").string());
-  LoadMask(project, (dir / "m.bmp").string());
-  LoadBackground(project, (dir / "b.bmp").string());
-  SaveProject(project, kov);
-  return kov;
+  testing::WriteFile(dir / "p.kov",
+                     testing::CrLf({"KOV with Perpective Grid", "1.3", "o.bmp", "b.bmp", "m.bmp",
+                                    "1", "0 0 5 3 Region 1", "0", "3.00 2.00 2.00 1.00 4.00 3.00",
+                                    "", "0", "5.00", "1 1 4 2", "3"}));
+  return (dir / "p.kov").string();
 }
 
 // The blend itself is tested in composite_test; here: the command writes what the core composes,
@@ -46,8 +39,8 @@ TEST(CliComposite, WritesTheCompositeAndFailsCleanly) {
   EXPECT_TRUE(out.empty());
   TFastBMP result;
   LoadPictureFile((dir / "out.bmp").string(), result);
-  const TFastBMP expected = ComposeMaskedImage(FilledPicture(6, 4, 200, 100, 0), mask,
-                                               FilledPicture(6, 4, 0, 0, 255));
+  const TFastBMP expected =
+      ComposeMaskedImage(FilledPicture(6, 4, 200, 100, 0), mask, FilledPicture(6, 4, 0, 0, 255));
   EXPECT_EQ(result.PackedPixels(), expected.PackedPixels());
   EXPECT_EQ(testing::ReadFile(dir / "o.bmp"), before);
 

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include "core/image/picture_file.h"
 #include "support/test_support.h"
 
 namespace glkov {
 namespace {
 
-using testing::RunCli;
 using testing::TempDir;
 
 // The command line's options reach the extraction (its rules are tested in extraction_test):
@@ -24,43 +21,37 @@ TEST(CliExtract, OptionsStatusAndAnswer) {
   SaveBMP(mask, m);
   testing::WriteFile(dir / "bad.bmp", "BM this is not a picture");
 
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string error;  // part of standard error
-    int objects;        // with --json
-    int firstY1;        // picture y (rows from the bottom) of the first object
+  // The first object's picture y tells which are found: 5 for the square (first in scan order),
+  // 2 for the line alone.
+  const std::vector<testing::CliCase> cases = {
+      // The default: threshold 128 strict, minimum size 16.
+      {{"extract", mask, "--json"}, 0, "", "/Objects/0/Y1", 2},
+      {{"extract", mask, "--threshold", "127", "--no-min-size", "--json"},
+       0,
+       "",
+       "/Objects/0/Y1",
+       5},
+      {{"extract", mask, "--threshold", "127", "--min-size", "2", "--json"},
+       0,
+       "",
+       "/Objects/0/Y1",
+       5},
+      {{"extract", mask, "--threshold", "127", "--min-size", "3", "--json"},
+       0,
+       "",
+       "/Objects/0/Y1",
+       2},
+      // Without --json: the extraction window's summary and table.
+      {{"extract", mask},
+       0,
+       "1 Object(s) Extracted.\n#\tLeft\tTop\tRight\tBottom\n1\t5\t2\t24\t2\n"},
+      {{"extract", "@/none.bmp"}, 1, "none.bmp"},
+      {{"extract", "@/bad.bmp"}, 1, "bad.bmp"},
+      {{"extract", mask, "--no-min-size", "--min-size", "4"}, 2},
+      {{"extract", mask, "--threshold", "256"}, 2},
+      {{"extract"}, 2},
   };
-  const std::string none = (dir / "none.bmp").string(), bad = (dir / "bad.bmp").string();
-  const std::vector<Case> cases = {
-      {{"extract", mask}, 0, "", 1, 2},  // default: threshold 128 strict, minimum size 16
-      {{"extract", mask, "--threshold", "127", "--no-min-size"}, 0, "", 2, 5},
-      {{"extract", mask, "--threshold", "127", "--min-size", "2"}, 0, "", 2, 5},
-      {{"extract", mask, "--threshold", "127", "--min-size", "3"}, 0, "", 1, 2},
-      {{"extract", none}, 1, "none.bmp", 0, 0},
-      {{"extract", bad}, 1, "bad.bmp", 0, 0},
-      {{"extract", mask, "--no-min-size", "--min-size", "4"}, 2, "", 0, 0},
-      {{"extract", mask, "--threshold", "256"}, 2, "", 0, 0},
-      {{"extract"}, 2, "", 0, 0},
-  };
-  for (Case c : cases) {
-    c.args.push_back("--json");
-    std::string out, err;
-    ASSERT_EQ(RunCli(c.args, &out, &err), c.status) << c.args[1] << " " << err;
-    if (c.status != 0) {
-      EXPECT_EQ(out, "");
-      EXPECT_NE(err.find(c.error), std::string::npos) << err;
-      continue;
-    }
-    const nlohmann::json objs = nlohmann::json::parse(out)["Objects"];
-    ASSERT_EQ(objs.size(), static_cast<size_t>(c.objects)) << out;
-    EXPECT_EQ(objs[0]["Y1"], c.firstY1) << out;
-  }
-
-  // Without --json: the extraction window's summary and table.
-  std::string out;
-  ASSERT_EQ(RunCli({"extract", mask}, &out), 0);
-  EXPECT_EQ(out, "1 Object(s) Extracted.\n#\tLeft\tTop\tRight\tBottom\n1\t5\t2\t24\t2\n");
+  testing::ExpectCliTable(cases, dir.path());
 }
 
 }  // namespace

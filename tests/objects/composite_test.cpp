@@ -11,16 +11,6 @@ namespace {
 
 using testing::FilledPicture;
 
-TEST(ComposeMaskedImage, WorkedPixel) {
-  const TFastBMP o = FilledPicture(2, 1, 200, 100, 0);
-  const TFastBMP m = FilledPicture(2, 1, 0, 0, 128);
-  const TFastBMP b = FilledPicture(2, 1, 0, 0, 255);
-  const TFastBMP out = ComposeMaskedImage(o, m, b);
-  EXPECT_EQ(out.Pixel(1, 0)[0], 100);
-  EXPECT_EQ(out.Pixel(1, 0)[1], 50);
-  EXPECT_EQ(out.Pixel(1, 0)[2], 127);
-}
-
 TEST(ComposeMaskedImage, OnlyTheRedByteWeighsAndInputsStayUnchanged) {
   TFastBMP o = FilledPicture(3, 2, 10, 20, 30);
   TFastBMP m(3, 2);
@@ -48,14 +38,9 @@ TEST(ComposeMaskedImage, NeverOverflowsAByte) {
 
 TEST(ComposeMaskedImage, DifferentSizesAreRefused) {
   const TFastBMP a(4, 3), c(4, 2);
-  try {
-    ComposeMaskedImage(a, c, a);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(),
-                 "The original, mask and background pictures must have the same size "
-                 "(original 4 x 3, mask 4 x 2, background 4 x 3).");
-  }
+  EXPECT_EQ(testing::ErrorOf([&] { ComposeMaskedImage(a, c, a); }),
+            "The original, mask and background pictures must have the same size "
+            "(original 4 x 3, mask 4 x 2, background 4 x 3).");
   EXPECT_THROW(ComposeMaskedImage(a, a, TFastBMP(3, 3)), Error);
   EXPECT_THROW(ComposeMaskedImage(TFastBMP(), a, a), Error);
 }
@@ -70,10 +55,10 @@ TEST(SaveMaskedImage, WritesABmpAndLeavesNoFileOnFailure) {
   TFastBMP back;
   LoadPictureFile(out, back);
   ASSERT_EQ(back.Width(), 5);
-  EXPECT_EQ(back.Pixel(4, 3)[2], 127);
+  EXPECT_EQ(back.Pixel(4, 3)[2], 127);  // red 0 over 255 at mask 128
+  EXPECT_EQ(back.Pixel(4, 3)[1], 50);
   EXPECT_THROW(SaveMaskedImage(o, m, TFastBMP(5, 5), (dir / "bad.bmp").string()), Error);
   EXPECT_FALSE(std::filesystem::exists(dir / "bad.bmp"));
-  EXPECT_THROW(SaveMaskedImage(o, m, b, (dir / "missing" / "x.bmp").string()), Error);
 }
 
 }  // namespace

@@ -97,31 +97,25 @@ TEST(ExtractObjects, SmallMasksGiveTheirBoxes) {
   }
 }
 
-// The region is filled with the first marker colour, then its box outlined in green.
+// A region is filled with the first marker colour (255, 128, 0), then its box outlined in green;
+// a region dropped as too small keeps the marker of the next listed region and no outline.
 TEST(ExtractObjects, MarkersAndOutlines) {
-  const ExtractionResult r = ExtractObjects(Mask(10, 10, Rect(5, 2, 7, 4)), NoMinimum(), 10);
-  ASSERT_EQ(r.Rows.size(), 1u);
-  EXPECT_TRUE(r.Rows[0].Checked);
-  EXPECT_EQ(r.Working.Pixel(6, 3)[0], 255);
-  EXPECT_EQ(r.Working.Pixel(6, 3)[1], 128);
-  EXPECT_EQ(r.Working.Pixel(6, 3)[2], 0);
-  EXPECT_EQ(r.Working.Pixel(5, 2)[1], 255);
-  EXPECT_EQ(r.Working.Pixel(5, 2)[2], 0);
-}
-
-TEST(ExtractObjects, DroppedRegionKeepsMarkerOfNextListedRegion) {
   ExtractOptions o;
   o.MinSize = 4;
-  // Small square first in scan order, then a long line.
-  auto px = Rect(2, 2, 3, 3);
-  auto line = Rect(2, 6, 12, 6);
-  px.insert(px.end(), line.begin(), line.end());
+  auto px = Rect(5, 2, 6, 3);  // small square first in scan order
+  for (const auto& q : Rect(2, 6, 12, 6)) px.push_back(q);
   const ExtractionResult r = ExtractObjects(Mask(15, 10, px), o, 10);
   ASSERT_EQ(r.Rows.size(), 1u);
   EXPECT_EQ(r.Rows[0].Number, 1);
-  EXPECT_EQ(r.Working.Pixel(2, 2)[1], 128);  // dropped: filled, not outlined
-  EXPECT_EQ(r.Working.Pixel(3, 3)[2], 0);
-  EXPECT_TRUE(r.Rows[0].SpanCount == 1);
+  EXPECT_TRUE(r.Rows[0].Checked);
+  EXPECT_EQ(r.Rows[0].SpanCount, 1u);
+  const auto colour = [&](int x, int row) {
+    const uint8_t* p = r.Working.Pixel(x, row);
+    return std::array<int, 3>{p[2], p[1], p[0]};
+  };
+  EXPECT_EQ(colour(6, 3), (std::array<int, 3>{0, 128, 255}));  // dropped: filled, not outlined
+  EXPECT_EQ(colour(7, 6)[0], 0);  // the line: its outline turns red 0 and green 255
+  EXPECT_EQ(colour(7, 6)[1], 255);
 }
 
 TEST(ExtractObjects, ThresholdIsStrictAndReadsRedOnly) {
@@ -148,7 +142,20 @@ TEST(ExtractObjects, ThresholdIsStrictAndReadsRedOnly) {
   }
 }
 
-TEST(ExtractObjects, The256thRegionReusesMarkersAndEveryRegionIsFoundOnce) {
+// A project whose current sub-scene is 1 of a 20 x 12 picture.
+TProject SmallProject() {
+  TProject p;
+  p.PicWidth = 20;
+  p.PicHeight = 12;
+  ResetMeshDefaults(p);
+  p.MeshRegions.resize(2);
+  p.MeshRegions[0].Name = "Window";
+  p.MeshRegions[1].Name = "Region 1";
+  p.CurrentRegion = 1;
+  return p;
+}
+
+TEST(ExtractObjects, The256thRegionReusesMarkersAndLabelsGoOnInTheHigherBytes) {
   // 300 single pixels on a grid of every other pixel.
   std::vector<std::pair<int, int>> px;
   for (int i = 0; i < 300; ++i) px.push_back({1 + 2 * (i % 30), 1 + 2 * (i / 30)});
@@ -162,6 +169,14 @@ TEST(ExtractObjects, The256thRegionReusesMarkersAndEveryRegionIsFoundOnce) {
   // Marker red of region index 255 is 255, of index 256 it is 0 again.
   EXPECT_EQ(r.Working.Pixel(px[255].first, px[255].second)[2], 255);
   EXPECT_EQ(r.Working.Pixel(px[256].first, px[256].second)[2], 0);
+  // Accepted, labels beyond 255 go on in the label image's higher bytes.
+  TProject p = SmallProject();
+  AcceptExtraction(p, r, true);
+  ASSERT_EQ(p.fgObjCount(), 300);
+  EXPECT_EQ(LabelAt(p.LabelImage, px[0].first, px[0].second), 0);
+  EXPECT_EQ(LabelAt(p.LabelImage, px[256].first, px[256].second), 256);
+  EXPECT_EQ(LabelAt(p.LabelImage, px[299].first, px[299].second), 299);
+  EXPECT_EQ(LabelAt(p.LabelImage, 0, 0), 300);
 }
 
 TEST(ExtractObjects, MarkerRed255WithOutlineIsNotFoundAgain) {
@@ -324,19 +339,6 @@ TEST(QuantizeMask, RequantizingOnlyTouchesThePreview) {
   EXPECT_EQ(m.Pixel(1, 1)[2], 150);
 }
 
-// A project whose current sub-scene is 1 of a 20 x 12 picture.
-TProject SmallProject() {
-  TProject p;
-  p.PicWidth = 20;
-  p.PicHeight = 12;
-  ResetMeshDefaults(p);
-  p.MeshRegions.resize(2);
-  p.MeshRegions[0].Name = "Window";
-  p.MeshRegions[1].Name = "Region 1";
-  p.CurrentRegion = 1;
-  return p;
-}
-
 // Three regions: columns 1-3, 6-8 and 11-13, rows 2-5 of a 20 x 12 mask.
 TFastBMP ThreeRegions() {
   auto px = Rect(1, 2, 3, 5);
@@ -388,47 +390,37 @@ TEST(AcceptExtraction, UntickedRowsAreLeftOutAndLabelsFollowTheObjects) {
   EXPECT_EQ(p.MeshRegions[1].ObjCount, 2);
 }
 
-TEST(AcceptExtraction, ReextractionWithOverwriteKeepsNamesAndParents) {
-  TProject p = SmallProject();
-  AcceptExtraction(p, ExtractObjects(ThreeRegions(), NoMinimum(), 12), true);
-  p.fgObjs[0].Name = "Chair";
-  p.fgObjs[0].Parent = kLeftWall;
-  p.fgObjs[0].TexUploaded = true;
-  p.Modified = false;
-
-  // The regions move one column to the right, and a fourth appears.
+// The regions move one column to the right and a fourth appears. With overwrite the objects take
+// the new rectangles and keep their names and planes; without, they keep their old rectangles.
+// A new object always takes its rectangle, a name and the floor.
+TEST(AcceptExtraction, ReextractionKeepsNamesAndParentsAndOverwritesOnRequest) {
   auto px = Rect(2, 2, 4, 5);
   for (auto q : {Rect(7, 2, 9, 5), Rect(12, 2, 14, 5), Rect(16, 8, 17, 9)})
     px.insert(px.end(), q.begin(), q.end());
-  AcceptExtraction(p, ExtractObjects(Mask(20, 12, px), NoMinimum(), 12), true);
-  ASSERT_EQ(p.fgObjCount(), 4);
-  EXPECT_EQ(p.fgObjs[0].Name, "Chair");
-  EXPECT_EQ(p.fgObjs[0].Parent, kLeftWall);
-  EXPECT_EQ(p.fgObjs[0].X1, 2);
-  EXPECT_FALSE(p.fgObjs[0].TexUploaded);
-  EXPECT_EQ(p.fgObjs[3].Name, "Object 4");
-  EXPECT_EQ(p.fgObjs[3].Parent, kFloor);
-  EXPECT_EQ(p.fgObjs[3].X1, 16);
-  EXPECT_TRUE(p.Modified);  // the rectangles changed
-  EXPECT_EQ(p.MeshRegions[1].Objects[0].Name, "Chair");
-}
-
-TEST(AcceptExtraction, ReextractionWithoutOverwriteKeepsOldRectangles) {
-  TProject p = SmallProject();
-  AcceptExtraction(p, ExtractObjects(ThreeRegions(), NoMinimum(), 12), true);
-  p.Modified = false;
-  auto px = Rect(2, 2, 4, 5);
-  for (auto q : {Rect(7, 2, 9, 5), Rect(12, 2, 14, 5), Rect(16, 8, 17, 9)})
-    px.insert(px.end(), q.begin(), q.end());
-  AcceptExtraction(p, ExtractObjects(Mask(20, 12, px), NoMinimum(), 12), false);
-  ASSERT_EQ(p.fgObjCount(), 4);
-  EXPECT_EQ(p.fgObjs[0].X1, 1);  // existing: untouched
-  EXPECT_EQ(p.fgObjs[2].X2, 13);
-  EXPECT_EQ(p.fgObjs[3].X1, 16);  // new: always takes its rectangle, name and floor
-  EXPECT_EQ(p.fgObjs[3].Y2, 3);
-  EXPECT_EQ(p.fgObjs[3].Name, "Object 4");
-  EXPECT_EQ(p.fgObjs[3].Parent, kFloor);
-  EXPECT_TRUE(p.Modified);  // one object more
+  for (const bool overwrite : {true, false}) {
+    SCOPED_TRACE(overwrite);
+    TProject p = SmallProject();
+    AcceptExtraction(p, ExtractObjects(ThreeRegions(), NoMinimum(), 12), true);
+    p.fgObjs[0].Name = "Chair";
+    p.fgObjs[0].Parent = kLeftWall;
+    p.fgObjs[0].TexUploaded = true;
+    p.Modified = false;
+    AcceptExtraction(p, ExtractObjects(Mask(20, 12, px), NoMinimum(), 12), overwrite);
+    ASSERT_EQ(p.fgObjCount(), 4);
+    EXPECT_EQ(p.fgObjs[0].Name, "Chair");
+    EXPECT_EQ(p.fgObjs[0].Parent, kLeftWall);
+    EXPECT_EQ(p.fgObjs[0].X1, overwrite ? 2 : 1);
+    EXPECT_EQ(p.fgObjs[2].X2, overwrite ? 14 : 13);
+    EXPECT_EQ(p.fgObjs[3].Name, "Object 4");
+    EXPECT_EQ(p.fgObjs[3].Parent, kFloor);
+    EXPECT_EQ(p.fgObjs[3].X1, 16);
+    EXPECT_EQ(p.fgObjs[3].Y2, 3);
+    EXPECT_TRUE(p.Modified);  // the rectangles changed, or one object more
+    EXPECT_EQ(p.MeshRegions[1].Objects[0].Name, "Chair");
+    if (overwrite) {
+      EXPECT_FALSE(p.fgObjs[0].TexUploaded);
+    }
+  }
 }
 
 TEST(AcceptExtraction, SameResultAgainLeavesModifiedAsItWas) {
@@ -451,18 +443,6 @@ TEST(AcceptExtraction, EmptyMaskClearsTheObjects) {
   EXPECT_EQ(p.MeshRegions[1].ObjCount, 0);
   EXPECT_TRUE(p.ObjectsExtracted);
   EXPECT_EQ(LabelAt(p.LabelImage, 5, 5), 0);  // no objects: every pixel is "none" = 0
-}
-
-TEST(AcceptExtraction, MoreThan255ObjectsUseTheHigherLabelBytes) {
-  std::vector<std::pair<int, int>> px;
-  for (int i = 0; i < 300; ++i) px.push_back({1 + 2 * (i % 30), 1 + 2 * (i / 30)});
-  TProject p = SmallProject();
-  AcceptExtraction(p, ExtractObjects(Mask(62, 22, px), NoMinimum(), 22), true);
-  ASSERT_EQ(p.fgObjCount(), 300);
-  EXPECT_EQ(LabelAt(p.LabelImage, px[0].first, px[0].second), 0);
-  EXPECT_EQ(LabelAt(p.LabelImage, px[256].first, px[256].second), 256);
-  EXPECT_EQ(LabelAt(p.LabelImage, px[299].first, px[299].second), 299);
-  EXPECT_EQ(LabelAt(p.LabelImage, 0, 0), 300);
 }
 
 TEST(AcceptExtraction, InconsistentListIsRefusedWithoutChanges) {

@@ -4,6 +4,7 @@
 
 #include "core/error.h"
 #include "core/model/project.h"
+#include "scene/scene_fixtures.h"
 
 namespace glkov {
 namespace {
@@ -14,15 +15,8 @@ TProject TwoObjects() {
   p.MeshRegions[0].Name = "Window";
   p.MeshRegions[1].Name = "Region 1";
   p.CurrentRegion = 1;
-  p.fgObjs.resize(2);
-  p.fgObjs[0].Name = "Tree";
-  p.fgObjs[0].Parent = 1;
-  p.fgObjs[0].X1 = 3;
-  p.fgObjs[0].Y1 = 4;
-  p.fgObjs[0].X2 = 30;
-  p.fgObjs[0].Y2 = 40;
-  p.fgObjs[1].Name = "Lamp";
-  p.fgObjs[1].Parent = 5;
+  p.fgObjs = {testing::MakeObject("Tree", 3, 4, 30, 40, 1),
+              testing::MakeObject("Lamp", 0, 0, 0, 0, 5)};
   return p;
 }
 
@@ -46,12 +40,8 @@ TEST(SceneTreeNodes, PlanesThenObjects) {
 
 TEST(ObjectGridValues, RowsInGridOrder) {
   TProject p = TwoObjects();
-  const auto v = ObjectGridValues(p.fgObjs[0]);
-  EXPECT_EQ(v[0], "4");
-  EXPECT_EQ(v[1], "3");
-  EXPECT_EQ(v[2], "40");
-  EXPECT_EQ(v[3], "30");
-  EXPECT_EQ(v[4], "Floor");
+  EXPECT_EQ(ObjectGridValues(p.fgObjs[0]),
+            (std::array<std::string, 5>{"4", "3", "40", "30", "Floor"}));
   EXPECT_EQ(ObjectGridValues(p.fgObjs[1])[4], "Rear Wall");
   EXPECT_EQ(std::string(ParentItems[4]), "Front Wall");
 }

@@ -19,6 +19,7 @@ namespace {
 
 using testing::DecodedMovie;
 using testing::DecodeMovie;
+using testing::ErrorOf;
 using testing::TempDir;
 
 // A frame that differs in every pixel and from frame to frame; smooth enough for lossy codecs.
@@ -68,16 +69,6 @@ std::set<std::string> FilesIn(const std::filesystem::path& dir) {
     names.insert(e.path().filename().string());
   }
   return names;
-}
-
-template <typename F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
 }
 
 struct DepthCase {
@@ -197,38 +188,6 @@ INSTANTIATE_TEST_SUITE_P(Encoders, CompressedMovie, ::testing::ValuesIn(CodecNam
                            }
                            return n;
                          });
-
-TEST(AviWriter, AbandonLeavesNoFileAndKeepsTheOldOne) {
-  TempDir dir;
-  const auto file = dir / "movie.avi";
-  AviWriterOptions o;
-  o.Width = 32;
-  o.Height = 16;
-  {
-    AviWriter writer(file, o);
-    writer.AddFrame(TestFrame(32, 16, 0));
-  }  // destroyed without Finish: an abort
-  EXPECT_TRUE(FilesIn(dir.path()).empty());
-
-  testing::WriteFile(file, "old movie");
-  {
-    AviWriter writer(file, o);
-    writer.AddFrame(TestFrame(32, 16, 0));
-    EXPECT_EQ(testing::ReadFile(file), "old movie");  // still there while writing
-    writer.Abandon();
-  }
-  EXPECT_EQ(testing::ReadFile(file), "old movie");
-  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"movie.avi"});
-
-  {
-    AviWriter writer(file, o);
-    writer.AddFrame(TestFrame(32, 16, 0));
-    EXPECT_EQ(testing::ReadFile(file), "old movie");
-    writer.Finish();
-  }
-  EXPECT_EQ(DecodeMovie(file).Frames.size(), 1u);
-  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"movie.avi"});
-}
 
 TEST(AviWriter, ErrorsCarryTheProgramsMessages) {
   TempDir dir;

@@ -113,73 +113,42 @@ TEST(NearestColour, FastSearchMatchesFullSearch) {
   }
 }
 
-TEST(GetFrameDIB, TwentyFourBitRowsBottomUpAndPadded) {
-  TFastBMP frame(3, 2);
-  SetPixel(frame, 0, 0, 1, 2, 3);  // top row
-  SetPixel(frame, 2, 1, 7, 8, 9);  // bottom row, right
-  BitmapInfoHeader h;
-  std::vector<uint8_t> bits(100, 0xEE);
-  GetFrameDIB(frame, 65536, h, bits);
-  ASSERT_EQ(bits.size(), 24u);
-  // Row 0 of the DIB is the bottom row.
-  const std::vector<uint8_t> expected = {0, 0, 0, 0, 0, 0, 7, 8, 9, 0, 0, 0,
-                                         1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  EXPECT_EQ(bits, expected);
-}
-
-TEST(GetFrameDIB, EightBitIndices) {
-  TFastBMP frame = FilledPicture(5, 2, 0, 0, 0);
-  SetPixel(frame, 1, 0, 255, 255, 255);  // top row: white
-  SetPixel(frame, 4, 1, 150, 100, 50);   // bottom row: cube entry 67
-  BitmapInfoHeader h;
-  std::vector<uint8_t> bits;
-  GetFrameDIB(frame, 256, h, bits);
-  EXPECT_EQ(h.biBitCount, 8);
-  ASSERT_EQ(bits.size(), 16u);
-  const std::vector<uint8_t> expected = {0, 0, 0, 0, 67, 0, 0, 0, 0, 15, 0, 0, 0, 0, 0, 0};
-  EXPECT_EQ(bits, expected);
-}
-
-TEST(GetFrameDIB, FourBitPixelsHighNibbleFirst) {
-  TFastBMP frame = FilledPicture(5, 1, 0, 0, 0);
-  SetPixel(frame, 0, 0, 0, 0, 255);      // red 9
-  SetPixel(frame, 1, 0, 255, 0, 0);      // blue 12
-  SetPixel(frame, 2, 0, 255, 255, 255);  // white 15
-  SetPixel(frame, 4, 0, 0, 255, 255);    // yellow 11
-  BitmapInfoHeader h;
-  std::vector<uint8_t> bits;
-  GetFrameDIB(frame, 16, h, bits);
-  EXPECT_EQ(h.biBitCount, 4);
-  const std::vector<uint8_t> expected = {0x9C, 0xF0, 0xB0, 0x00};
-  EXPECT_EQ(bits, expected);
-}
-
-TEST(ReduceFrameColors, PaletteColoursOnly) {
-  TFastBMP frame(16, 16);
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      SetPixel(frame, x, y, static_cast<uint8_t>(16 * x), static_cast<uint8_t>(16 * y),
-               static_cast<uint8_t>(x * y));
-    }
+// DIB rows run bottom-up and are padded to four bytes: 24-bit colours, 8-bit indices (white 15,
+// cube entry 67 for (150, 100, 50)), 4-bit indices high nibble first (red 9, blue 12, white 15,
+// yellow 11).
+TEST(GetFrameDIB, RowsBottomUpPaddedInEveryDepth) {
+  struct Pixel {
+    int x, y;
+    uint8_t b, g, r;
+  };
+  struct Case {
+    int colorCount, width, height;
+    std::vector<Pixel> pixels;  // on black
+    std::vector<uint8_t> bits;
+  };
+  const Case cases[] = {
+      {65536, 3, 2, {{0, 0, 1, 2, 3}, {2, 1, 7, 8, 9}}, {0, 0, 0, 0, 0, 0, 7, 8, 9, 0, 0, 0,
+                                                         1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {256,
+       5,
+       2,
+       {{1, 0, 255, 255, 255}, {4, 1, 150, 100, 50}},
+       {0, 0, 0, 0, 67, 0, 0, 0, 0, 15, 0, 0, 0, 0, 0, 0}},
+      {16,
+       5,
+       1,
+       {{0, 0, 0, 0, 255}, {1, 0, 255, 0, 0}, {2, 0, 255, 255, 255}, {4, 0, 0, 255, 255}},
+       {0x9C, 0xF0, 0xB0, 0x00}},
+  };
+  for (const Case& c : cases) {
+    TFastBMP frame = FilledPicture(c.width, c.height, 0, 0, 0);
+    for (const Pixel& p : c.pixels) SetPixel(frame, p.x, p.y, p.b, p.g, p.r);
+    BitmapInfoHeader h;
+    std::vector<uint8_t> bits(100, 0xEE);
+    GetFrameDIB(frame, c.colorCount, h, bits);
+    EXPECT_EQ(bits, c.bits) << c.colorCount;
+    EXPECT_EQ(h.biSizeImage, c.bits.size());
   }
-  for (int bits : {4, 8}) {
-    TFastBMP reduced = frame;
-    ReduceFrameColors(reduced, bits);
-    const std::vector<RgbQuad> palette = FramePalette(bits);
-    for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < 16; ++x) {
-        const uint8_t* s = frame.Pixel(x, y);
-        const RgbQuad& q = palette[NearestColorIndex(palette, s[0], s[1], s[2])];
-        const uint8_t* p = reduced.Pixel(x, y);
-        ASSERT_EQ(p[0], q.rgbBlue);
-        ASSERT_EQ(p[1], q.rgbGreen);
-        ASSERT_EQ(p[2], q.rgbRed);
-      }
-    }
-  }
-  TFastBMP same = frame;
-  ReduceFrameColors(same, 24);
-  EXPECT_EQ(same.PackedPixels(), frame.PackedPixels());
 }
 
 }  // namespace

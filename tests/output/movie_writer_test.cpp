@@ -1,11 +1,12 @@
 #include "core/output/movie_writer.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "core/error.h"
 #include "core/output/movie_info.h"
+#include "model/project_test_helpers.h"
 #include "output/decode_movie.h"
-#include "support/test_support.h"
 
 namespace glkov {
 namespace {
@@ -34,19 +35,8 @@ TEST(MovieWriter, FrameNamesFillTheNumberField) {
   EXPECT_THROW(PngFrameName("a%d_%d.png", 0), Error);
 }
 
-// A picture whose every row and column differ, so that a flip or a shift shows.
-TFastBMP Gradient(int w, int h) {
-  TFastBMP p(w, h);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      uint8_t* px = p.Pixel(x, y);
-      px[0] = static_cast<uint8_t>(x * 7);
-      px[1] = static_cast<uint8_t>(y * 11);
-      px[2] = static_cast<uint8_t>((x + y) * 3);
-    }
-  }
-  return p;
-}
+// A picture whose every row and column differ (blue x, green y), so that a flip or a shift shows.
+using testing::GradientPicture;
 
 TFastBMP Flipped(const TFastBMP& p) {
   TFastBMP f(p.Width(), p.Height());
@@ -59,7 +49,7 @@ TFastBMP Flipped(const TFastBMP& p) {
 // Lossless back ends give back exactly the frames they were given, in either row order.
 TEST(MovieWriter, LosslessFormatsKeepEveryPixelInBothRowOrders) {
   TempDir dir;
-  const TFastBMP picture = Gradient(37, 21);
+  const TFastBMP picture = GradientPicture(37, 21, 40);
   for (const std::string name : {"a.mkv", "a_%03d.png"}) {
     MovieWriterOptions o;
     o.Width = 37;
@@ -80,12 +70,8 @@ TEST(MovieWriter, UnwritableTargetsAreRefusedWithTheirCause) {
   TempDir dir;
   std::filesystem::create_directory(dir / "taken.mp4");
   MovieWriterOptions o;
-  try {
-    OpenMovieWriter(dir / "taken.mp4", o, DefaultCallbacks());
-    ADD_FAILURE() << "a folder was taken for a movie";
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("is a folder"), std::string::npos) << e.what();
-  }
+  EXPECT_THAT(testing::ErrorOf([&] { OpenMovieWriter(dir / "taken.mp4", o, DefaultCallbacks()); }),
+              ::testing::HasSubstr("is a folder"));
   EXPECT_THROW(OpenMovieWriter(dir / "no/such/f_%d.png", o, DefaultCallbacks()), Error);
   EXPECT_THROW(OpenMovieWriter(dir / "m.gif", {0, 10, 65536, 15, "", -1}, DefaultCallbacks()),
                Error);
@@ -103,7 +89,7 @@ TEST(MovieInformation, NamesContainerCodecSizeRateAndLength) {
   o.Height = 16;
   o.Rate = 10;
   const auto writer = OpenMovieWriter(dir / "m.mkv", o, DefaultCallbacks());
-  for (int i = 0; i < 5; ++i) writer->AddFrame(Gradient(32, 16), RowOrder::TopDown);
+  for (int i = 0; i < 5; ++i) writer->AddFrame(GradientPicture(32, 16, 40), RowOrder::TopDown);
   writer->Commit();
   const std::vector<std::string> lines = MovieInformation(dir / "m.mkv");
   ASSERT_EQ(lines.size(), 9u);

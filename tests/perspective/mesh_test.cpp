@@ -8,6 +8,7 @@
 
 #include "core/error.h"
 #include "core/model/project.h"
+#include "support/test_support.h"
 
 namespace glkov {
 namespace {
@@ -345,12 +346,8 @@ TEST(FieldOfView, AnswerOfTheInputBox) {
   TProject p = Room();
   SetFieldOfView(p, " 90 ");
   EXPECT_NEAR(p.FocalLength, 150, 1e-9);
-  try {
-    SetFieldOfView(p, "wide");
-    FAIL();
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "'wide' is not a valid floating point value");
-  }
+  EXPECT_EQ(testing::ErrorOf([&] { SetFieldOfView(p, "wide"); }),
+            "'wide' is not a valid floating point value");
   EXPECT_THROW(SetFieldOfView(p, "0"), Error);
   EXPECT_THROW(SetFieldOfView(p, ""), Error);
   EXPECT_NEAR(p.FocalLength, 150, 1e-9);

@@ -3,8 +3,6 @@
 #include <png.h>
 
 #include <cmath>
-#include <csetjmp>
-#include <cstring>
 
 #include "core/scene/offscreen_target.h"
 #include "core/scene/renderer.h"
@@ -152,34 +150,14 @@ TEST(AntiAliasing, RenderWarnsAndUsesTheMaximumAboveTheDriversSamples) {
 
 // Reads a 16-bit grey PNG; empty on any error.
 std::vector<uint16_t> ReadGrey16(const std::string& file, int& width, int& height) {
-  struct Source {
-    std::string data;
-    size_t at = 0;
-  } source{testing::ReadFile(file)};
-  const auto read = [](png_structp png, png_bytep out, png_size_t n) {
-    auto* s = static_cast<Source*>(png_get_io_ptr(png));
-    if (s->at + n > s->data.size()) png_error(png, "truncated");
-    std::memcpy(out, s->data.data() + s->at, n);
-    s->at += n;
-  };
-  std::vector<uint16_t> values;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    return {};
-  }
-  png_set_read_fn(png, &source, read);
-  png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  width = static_cast<int>(png_get_image_width(png, info));
-  height = static_cast<int>(png_get_image_height(png, info));
-  if (png_get_bit_depth(png, info) == 16 && png_get_color_type(png, info) == PNG_COLOR_TYPE_GRAY) {
-    png_bytepp rows = png_get_rows(png, info);
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) values.push_back(rows[y][2 * x] << 8 | rows[y][2 * x + 1]);
-    }
-  }
-  png_destroy_read_struct(&png, &info, nullptr);
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, file.c_str())) return {};
+  image.format = PNG_FORMAT_LINEAR_Y;
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  std::vector<uint16_t> values(PNG_IMAGE_SIZE(image) / 2);
+  if (!png_image_finish_read(&image, nullptr, values.data(), 0, nullptr)) return {};
   return values;
 }
 

@@ -23,39 +23,12 @@
 namespace glkov {
 namespace {
 
-// A made scene without objects, its box in scene units from the room's own geometry, and the
-// eye the photograph was taken from.
-struct PresetRoom {
-  TProject Project;
-  double XL = 0, XR = 0, Ceiling = 0, Rear = 0;
-  TCamera Eye;
-
-  void SetBox(const synthetic::SyntheticRoomOptions& o) {
-    const synthetic::RoomGeometry g = synthetic::ComputeRoomGeometry(o);
-    const double u = Project.SceneScale;
-    XL = (g.LeftX - o.VanishX) / u;
-    XR = (g.RightX - o.VanishX) / u;
-    Ceiling = g.CeilingY / u;
-    Rear = g.RearZ / u;
-    Eye = {{0, o.VanishY / u, o.FocalLength / u}, {0, 0, -1}, {0, 1, 0}};
-  }
-};
-
-PresetRoom MakeSmallRoom() {
-  PresetRoom r;
-  const synthetic::SyntheticRoom room = synthetic::MakeSyntheticRoom(testing::SmallRoomOptions());
-  synthetic::ApplyToProject(room, r.Project);
-  r.Project.ObjectsExtracted = true;
-  ClearObjects(r.Project);
-  MakeScene(r.Project);
-  r.SetBox(room.Options);
-  return r;
-}
+using testing::MadeRoom;
 
 // The corn-maze corridor of the examples, its photograph scaled to a quarter (256 x 170) with
 // the mesh fitted to the full picture scaled alike and moved to whole pixels (the boards meet
 // the picture's border exactly only then): a narrow, deep box.
-PresetRoom MakePhotoRoom() {
+MadeRoom MakePhotoRoom() {
   testing::TempDir dir;
   TFastBMP photo, small;
   LoadPictureFile((testing::SourceDir() / "examples/photos/corn_maze.jpg").string(), photo);
@@ -72,7 +45,7 @@ PresetRoom MakePhotoRoom() {
   o.InnerTop = 75;
   o.FocalLength = 222;
   const std::filesystem::path kov = synthetic::WritePhotoProject(o, dir.path(), "maze");
-  PresetRoom r;
+  MadeRoom r;
   TTimeline timeline(r.Project);
   LoadProject(r.Project, timeline, kov.string());
   MakeScene(r.Project);
@@ -90,18 +63,10 @@ PresetRoom MakePhotoRoom() {
   return r;
 }
 
-const PresetRoom& Room(bool photo) {
-  static const PresetRoom small = MakeSmallRoom();
-  static const PresetRoom maze = MakePhotoRoom();
+const MadeRoom& Room(bool photo) {
+  static const MadeRoom small = testing::MakeRoomScene(testing::SmallRoomOptions());
+  static const MadeRoom maze = MakePhotoRoom();
   return photo ? maze : small;
-}
-
-double Distance(const TCamera& a, const TCamera& b) {
-  double sum = 0;
-  for (const auto& [p, q] : {std::pair{a.CamPos, b.CamPos}, std::pair{a.CamDir, b.CamDir}}) {
-    sum += (p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) + (p.z - q.z) * (p.z - q.z);
-  }
-  return std::sqrt(sum);
 }
 
 // Pixels the clear colour shows through: every texel is painted grey first, so a black pixel is
@@ -123,7 +88,7 @@ class PresetFlight3D : public ::testing::TestWithParam<PresetCase> {};
 
 TEST_P(PresetFlight3D, StartsAtTheEyeStaysInsideAndFillsEveryFrame) {
   const auto [photo, preset] = GetParam();
-  const PresetRoom& room = Room(photo);
+  const MadeRoom& room = Room(photo);
   PresetOptions o;
   o.Preset = preset;
   o.Seconds = 3;
@@ -135,10 +100,11 @@ TEST_P(PresetFlight3D, StartsAtTheEyeStaysInsideAndFillsEveryFrame) {
 
   // The photograph's own view first ("Dolly Out" ends with it), and a flight that moves.
   const TCamera& eyeFrame = preset == CameraPreset::DollyOut ? frames.back() : frames.front();
-  EXPECT_LT(Distance(eyeFrame, room.Eye), 1e-9);
+  EXPECT_LT(testing::CameraDistance(eyeFrame, room.Eye), 1e-9);
   EXPECT_EQ(eyeFrame.CamUp, room.Eye.CamUp);
   double farthest = 0;
-  for (const TCamera& c : frames) farthest = std::max(farthest, Distance(c, room.Eye));
+  for (const TCamera& c : frames)
+    farthest = std::max(farthest, testing::CameraDistance(c, room.Eye));
   EXPECT_GT(farthest, 0.05 * (room.XR - room.XL)) << "the flight hardly moves";
 
   // 5 % of the box's width from the walls, floor, ceiling and rear wall.

@@ -102,6 +102,10 @@ TEST_P(ExportFormats, DecodesBackToTheAvisFrames) {
     worst = std::min(worst, Psnr(reference_->Frames[i], movie.Frames[i]));
   }
   EXPECT_GE(worst, c.MinPsnr);
+  if (out.extension() == ".mp4") {  // indexed at the front, to play while it loads
+    const std::string data = ReadFile(out);
+    EXPECT_LT(data.find("moov"), data.find("mdat"));
+  }
 }
 
 // Measured in RGB after the decoder's plain (nearest) chroma upsampling, so the 4:2:0 formats lose
@@ -116,14 +120,6 @@ INSTANTIATE_TEST_SUITE_P(AllFormats, ExportFormats,
                                            FormatCase{"movie.webm", "", "vp9", 27},
                                            FormatCase{"movie.gif", "", "gif", 28},
                                            FormatCase{"frames/shot_%04d.png", "", "png", 99}));
-
-TEST_F(ExportFormats, Mp4IsIndexedAtTheFront) {
-  const auto out = *dir_ / "front.mp4";
-  ASSERT_EQ(RunCli({"export", Project(), "-o", out.string(), "--scene", "1", "--crf", "30"}), 0);
-  const std::string data = ReadFile(out);
-  ASSERT_NE(data.find("moov"), std::string::npos);
-  EXPECT_LT(data.find("moov"), data.find("mdat"));
-}
 
 TEST_F(ExportFormats, OddSizesAreRoundedDownWhereTheCodecNeedsEvenOnes) {
   std::string err;

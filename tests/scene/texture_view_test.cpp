@@ -18,22 +18,15 @@ TfgObj TwoByTwo() {
   return o;
 }
 
+// Texel row 0 is the image's bottom row; each colour is weighted by its alpha ((200 * 128) >> 8 is
+// 100); pixels are blue, green, red.
 TEST(TextureView, ObjectIsWeightedByAlphaAndFlipped) {
   TFastBMP img;
   ObjectTextureView(TwoByTwo(), img);
   ASSERT_EQ(img.Width(), 2);
   ASSERT_EQ(img.Height(), 2);
-  // Texel row 0 is the image's bottom row; pixels are blue, green, red.
-  const uint8_t* a0 = img.Pixel(0, 1);
-  EXPECT_EQ(a0[0] + a0[1] + a0[2], 0);
-  const uint8_t* a255 = img.Pixel(1, 1);
-  EXPECT_EQ(a255[2], 200);
-  EXPECT_EQ(a255[1], 100);
-  EXPECT_EQ(a255[0], 50);
-  const uint8_t* half = img.Pixel(0, 0);
-  EXPECT_EQ(half[2], 100);  // (200 * 128) >> 8
-  EXPECT_EQ(half[1], 50);
-  EXPECT_EQ(half[0], 25);
+  EXPECT_EQ(img.PackedPixels(),
+            (std::vector<uint8_t>{25, 50, 100, 30, 20, 10, 0, 0, 0, 50, 100, 200}));
 }
 
 TEST(TextureView, ObjectNotUploadedOrShortStaysBlack) {

@@ -3,9 +3,12 @@
 // A small synthetic room without objects (160 x 120 pixels) written as a project whose
 // sub-scenes all show the whole room, each with its own straight camera path.
 
+#include <cmath>
 #include <string>
 #include <vector>
 
+#include "core/model/project.h"
+#include "core/scene/scene_builder.h"
 #include "support/test_support.h"
 #include "tools/synthetic_room.h"
 
@@ -79,6 +82,45 @@ inline void WriteSubScenesProject(const synthetic::SyntheticRoom& room, const Te
     contents.MeshRegions.push_back(r);
   }
   WriteFile(dir / "test.kov", synthetic::FormatProjectFile(contents));
+}
+
+// A room made as its 3D scene without objects, with its box in scene units taken from the room's
+// own geometry (not from the boards built from it) and the eye the photograph was taken from.
+struct MadeRoom {
+  TProject Project;
+  double XL = 0, XR = 0, Ceiling = 0, Rear = 0;
+  TCamera Eye;
+
+  // The box and the eye of a room of these options, in the scene units of the made project.
+  void SetBox(const synthetic::SyntheticRoomOptions& o) {
+    const synthetic::RoomGeometry g = synthetic::ComputeRoomGeometry(o);
+    const double u = Project.SceneScale;
+    XL = (g.LeftX - o.VanishX) / u;
+    XR = (g.RightX - o.VanishX) / u;
+    Ceiling = g.CeilingY / u;
+    Rear = g.RearZ / u;
+    Eye = {{0, o.VanishY / u, o.FocalLength / u}, {0, 0, -1}, {0, 1, 0}};
+  }
+};
+
+inline MadeRoom MakeRoomScene(const synthetic::SyntheticRoomOptions& options) {
+  MadeRoom r;
+  const synthetic::SyntheticRoom room = synthetic::MakeSyntheticRoom(options);
+  synthetic::ApplyToProject(room, r.Project);
+  r.Project.ObjectsExtracted = true;
+  ClearObjects(r.Project);
+  MakeScene(r.Project);
+  r.SetBox(room.Options);
+  return r;
+}
+
+// How far apart two cameras are, positions and directions together.
+inline double CameraDistance(const TCamera& a, const TCamera& b) {
+  double sum = 0;
+  for (const auto& [p, q] : {std::pair{a.CamPos, b.CamPos}, std::pair{a.CamDir, b.CamDir}}) {
+    sum += (p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) + (p.z - q.z) * (p.z - q.z);
+  }
+  return std::sqrt(sum);
 }
 
 }  // namespace glkov::testing

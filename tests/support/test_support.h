@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/error.h"
 #include "core/image/fast_bmp.h"
 #include "core/ui_callbacks.h"
 
@@ -42,6 +43,17 @@ class ScriptedCallbacks : public UiCallbacks {
   }
   void PumpEvents() override { ++Pumps; }
 };
+
+// The message of the glkov::Error that f throws; "(no error)" when it returns.
+template <class F>
+std::string ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
 
 // A fresh, empty folder for one test, removed when the object goes out of scope.
 class TempDir {
