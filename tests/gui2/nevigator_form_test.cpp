@@ -9,7 +9,6 @@
 #include <QToolButton>
 #include <QUndoStack>
 
-#include "core/animation/timeline.h"
 #include "core/model/project.h"
 #include "support/test_app.h"
 #include "support/test_support.h"
@@ -127,15 +126,6 @@ TEST_F(NevigatorFormTest, MoveAndResizeWithUndo) {
   EXPECT_EQ(RegionRect(p.MeshRegions[0]), (DividerRect{20, 20, 639, 479}));
 }
 
-TEST_F(NevigatorFormTest, DragToNothingKeepsAPixel) {
-  TProject p = Imported();
-  TNevigatorForm form(p, &undo, answers);
-  Show(form);
-  Drag(form, D(624, 464), QPoint(-50, -50));
-  const TMeshRegion& w = p.MeshRegions[0];
-  EXPECT_EQ(RegionRect(w), (DividerRect{10, 10, 10, 10}));
-}
-
 TEST_F(NevigatorFormTest, AddAndDeleteTheLast) {
   TProject p = Imported();
   TNevigatorForm form(p, &undo, answers);
@@ -190,46 +180,6 @@ TEST_F(NevigatorFormTest, EmptyProjectShowsNothingAndDoesNotCrash) {
   form.DeleteMeshButtonClick();
   EXPECT_TRUE(p.MeshRegions.empty());
   EXPECT_EQ(form.DividerScale(), 0);
-}
-
-TEST(MainWindowSceneLists, CombosAndEntering) {
-  TestApp();
-  TProject p = Imported();
-  AddSubScene(p);
-  AddSubScene(p);
-  QComboBox regions, scenes;
-  p.CurrentRegion = 2;
-  FillRegionCombo(regions, p);
-  ASSERT_EQ(regions.count(), 3);
-  EXPECT_EQ(regions.currentIndex(), 1);
-  FillSceneTransitionCombo(scenes, p);
-  ASSERT_EQ(scenes.count(), 5);
-  EXPECT_EQ(scenes.itemText(1), "Region 1 to SubScene 2");
-  EXPECT_EQ(scenes.itemText(4), "SubScene 3");
-
-  TTimeline timeline(p);
-  std::vector<QString> status;
-  auto record = [&](const QString& s) { status.push_back(s); };
-  const SceneListItem t = SubScenewTransCBChange(p, timeline, 3, record);
-  EXPECT_TRUE(t.Transition);
-  EXPECT_EQ(p.CurrentRegion, 2);
-  EXPECT_TRUE(p.TransitionMode);
-  ASSERT_EQ(status.size(), 2u);
-  EXPECT_EQ(status[0], "Loading global scene (2->3)...");
-  EXPECT_EQ(status[1], "");
-
-  status.clear();
-  RegionCBChange(p, timeline, 1, record);
-  EXPECT_EQ(p.CurrentRegion, 2);
-  EXPECT_FALSE(p.TransitionMode);
-  EXPECT_EQ(status[0], "Loading scene 2...");
-  EXPECT_EQ(p.IOriginal_r.Width(), 480 - 213 + 1);
-  EXPECT_EQ(p.IOriginal_r.Height(), 360 - 160 + 1);
-
-  status.clear();
-  SubScenewTransCBChange(p, timeline, 4, record);
-  EXPECT_EQ(p.CurrentRegion, 3);
-  EXPECT_EQ(status[0], "Loading scene 3...");
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST_F(GLPanelTest, FirstFrameMatchesTheOffscreenRender) {
       }
     }
   EXPECT_LE(differing, w * h / 100) << "of " << w * h;
-  shown.save("screenshots/gl_panel.png");
+  MaybeScreenshot(*panel, "gl_panel");
 }
 
 // Mean absolute difference per colour sample between the view's frame and the mean of each
@@ -154,7 +154,6 @@ TEST_F(GLPanelTest, AntiAliasingSettingSmoothsTheEdges) {
   // The plane edges and the outlines of the boards come closer to the supersampled frame; the
   // texel borders inside the planes stay as the nearest filter draws them.
   EXPECT_LT(smoothError, 0.85 * plainError) << "1 sample " << plainError << ", 4: " << smoothError;
-  smooth.save("screenshots/gl_panel_4x.png");
 }
 
 }  // namespace

@@ -139,15 +139,6 @@ TEST_F(OutputAVIFormTest, AbortAnsweredNoGoesOnThenAbortDeletesMovie) {
   EXPECT_EQ(ReadFile(dir_ / "movie.avi"), "old");
 }
 
-TEST_F(OutputAVIFormTest, RefusedExportShowsMessage) {
-  room.project.MeshRegions[1].CameraPath.clear();
-  room.project.CameraPathFile.clear();  // the working copy of sub-scene 1 too
-  auto form = MakeForm();
-  EXPECT_FALSE(form->OutputMovie(Movie()));
-  ASSERT_EQ(script.errors.size(), 1);
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "movie.avi"));
-}
-
 TEST_F(OutputAVIFormTest, PngNameBecomesANumberedSequence) {
   auto form = MakeForm();
   QSignalSpy written(form.get(), &app::TOutputAVIForm::MovieWritten);

@@ -86,12 +86,6 @@ TEST_F(TimelineFormTest, BadPathFileIsReportedAndTimelineKept) {
   EXPECT_EQ(timeline.KeyCount(), 4);
 }
 
-}  // namespace
-}  // namespace glkov::testing
-
-namespace glkov::testing {
-namespace {
-
 TEST_F(TimelineFormTest, PlayFliesThePathAtTheMovieRateAndPutsTheCameraBack) {
   Find<QSpinBox>("FPKEdit")->setValue(10);
   SetCamera(0);
