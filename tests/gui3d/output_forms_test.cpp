@@ -139,17 +139,6 @@ TEST_F(OutputAVIFormTest, AbortAnsweredNoGoesOnThenAbortDeletesMovie) {
   EXPECT_EQ(ReadFile(dir_ / "movie.avi"), "old");
 }
 
-TEST_F(OutputAVIFormTest, PngNameBecomesANumberedSequence) {
-  auto form = MakeForm();
-  QSignalSpy written(form.get(), &app::TOutputAVIForm::MovieWritten);
-  script.files = {QString::fromStdString((dir_ / "shot.png").string())};
-  ASSERT_TRUE(form->OutputButtonLEDClick()) << script.errors.join("\n").toStdString();
-  ASSERT_EQ(written.count(), 1);
-  EXPECT_EQ(written[0][0].toString().toStdString(), (dir_ / "shot_%04d.png").string());
-  EXPECT_TRUE(std::filesystem::exists(dir_ / "shot_0000.png"));
-  EXPECT_TRUE(std::filesystem::exists(dir_ / "shot_0010.png"));
-}
-
 TEST_F(OutputAVIFormTest, CancelledFileDialogExportsNothing) {
   auto form = MakeForm();
   QSignalSpy started(form.get(), &app::TOutputAVIForm::ExportStarted);

@@ -42,38 +42,19 @@ using testing::TempDir;
 
 enum class Fault { ReadOnlyFolder, ReadOnlyFileSystem, FileSizeLimit, FullFileSystem, Killed };
 
-const char* FaultName(Fault f) {
-  switch (f) {
-    case Fault::ReadOnlyFolder:
-      return "read-only folder";
-    case Fault::ReadOnlyFileSystem:
-      return "read-only file system";
-    case Fault::FileSizeLimit:
-      return "file size limit";
-    case Fault::FullFileSystem:
-      return "file system full";
-    case Fault::Killed:
-      return "killed (SIGKILL)";
-  }
-  return "";
-}
-
-// The cause each fault must be reported with.
-int FaultErrno(Fault f) {
-  switch (f) {
-    case Fault::ReadOnlyFolder:
-      return EACCES;
-    case Fault::ReadOnlyFileSystem:
-      return EROFS;
-    case Fault::FileSizeLimit:
-      return EFBIG;
-    case Fault::FullFileSystem:
-      return ENOSPC;
-    case Fault::Killed:
-      return 0;
-  }
-  return 0;
-}
+// Each fault, its name in the test names and the table, and the cause it must be reported with.
+struct FaultInfo {
+  Fault Kind;
+  const char* Id;
+  const char* Name;
+  int Errno;
+};
+constexpr FaultInfo kFaults[] = {
+    {Fault::ReadOnlyFolder, "ReadOnlyFolder", "read-only folder", EACCES},
+    {Fault::ReadOnlyFileSystem, "ReadOnlyFileSystem", "read-only file system", EROFS},
+    {Fault::FileSizeLimit, "FileSizeLimit", "file size limit", EFBIG},
+    {Fault::FullFileSystem, "FullFileSystem", "file system full", ENOSPC},
+    {Fault::Killed, "Killed", "killed (SIGKILL)", 0}};
 
 // Faults are sized so that every writer gets some way into its file before it fails.
 constexpr uint64_t kLimitBytes = 16384;
@@ -81,6 +62,7 @@ constexpr uint64_t kKillAfterBytes = 32768;
 
 // One writer: the file it writes and the write itself (its data made before any fork).
 struct Writer {
+  std::string Id;
   std::string Name;
   std::string FileName;
   std::function<void(const std::string&)> Write;
@@ -124,23 +106,24 @@ TFastBMP Noise(int w, int h, bool grey) {
 
 std::vector<Writer> Writers() {
   std::vector<Writer> writers;
-  writers.push_back({"project (SaveProject)", "room.kov", [](const std::string& f) {
+  writers.push_back({"Project", "project (SaveProject)", "room.kov", [](const std::string& f) {
                        TProject p = BigProject();
                        SaveProject(p, f);
                      }});
-  writers.push_back({"camera path (SaveCameraPathFile)", "walk.cam", [](const std::string& f) {
-                       TProject p;
-                       p.MeshRegions.resize(2);
-                       p.CurrentRegion = 1;
-                       TTimeline t(p);
-                       t.SetNoOfKeyframeEdit("5000");
-                       SaveCameraPathFile(t, f);
-                     }});
-  writers.push_back({"masked picture (SaveMaskedImage)", "masked.bmp", [](const std::string& f) {
-                       SaveMaskedImage(Filled(300, 200, 10), Filled(300, 200, 128),
-                                       Filled(300, 200, 200), f);
-                     }});
-  writers.push_back({"movie (AviWriter)", "movie.avi", [](const std::string& f) {
+  writers.push_back(
+      {"CameraPath", "camera path (SaveCameraPathFile)", "walk.cam", [](const std::string& f) {
+         TProject p;
+         p.MeshRegions.resize(2);
+         p.CurrentRegion = 1;
+         TTimeline t(p);
+         t.SetNoOfKeyframeEdit("5000");
+         SaveCameraPathFile(t, f);
+       }});
+  writers.push_back(
+      {"MaskedPicture", "masked picture (SaveMaskedImage)", "masked.bmp", [](const std::string& f) {
+         SaveMaskedImage(Filled(300, 200, 10), Filled(300, 200, 128), Filled(300, 200, 200), f);
+       }});
+  writers.push_back({"Movie", "movie (AviWriter)", "movie.avi", [](const std::string& f) {
                        AviWriterOptions o;
                        o.Width = 320;
                        o.Height = 240;
@@ -149,16 +132,16 @@ std::vector<Writer> Writers() {
                        for (int i = 0; i < 12; ++i) w.AddFrame(frame);
                        w.Finish();
                      }});
-  writers.push_back({"MP4 movie (MovieWriter)", "movie.mp4", [](const std::string& f) {
+  writers.push_back({"Mp4", "MP4 movie (MovieWriter)", "movie.mp4", [](const std::string& f) {
                        MovieWriterOptions o;
                        const TFastBMP frame = Noise(o.Width, o.Height, false);
                        auto w = OpenEncodedMovieWriter(f, MovieFormat::Mp4, o);
                        for (int i = 0; i < 12; ++i) w->AddFrame(frame, RowOrder::TopDown);
                        w->Commit();
                      }});
-  writers.push_back({"picture (SavePicturePNG)", "back.png",
+  writers.push_back({"Png", "picture (SavePicturePNG)", "back.png",
                      [](const std::string& f) { SavePicturePNG(f, Noise(300, 200, false)); }});
-  writers.push_back({"mask (SaveMaskPng)", "mask.png",
+  writers.push_back({"Mask", "mask (SaveMaskPng)", "mask.png",
                      [](const std::string& f) { SaveMaskPng(f, Noise(400, 300, true)); }});
   return writers;
 }
@@ -294,15 +277,12 @@ class PrintTable : public ::testing::Environment {
  public:
   void TearDown() override {
     if (Table().empty()) return;
-    const std::vector<Fault> faults = {Fault::ReadOnlyFolder, Fault::ReadOnlyFileSystem,
-                                       Fault::FileSizeLimit, Fault::FullFileSystem, Fault::Killed};
     std::ostringstream out;
     out << "Injected faults: writer | fault | outcome\n";
     for (const Writer& w : Writers()) {
-      for (Fault f : faults) {
-        const auto it = Table().find({w.Name, FaultName(f)});
-        if (it == Table().end()) continue;
-        out << w.Name << " | " << FaultName(f) << " | " << it->second << "\n";
+      for (const FaultInfo& f : kFaults) {
+        const auto it = Table().find({w.Name, f.Name});
+        if (it != Table().end()) out << w.Name << " | " << f.Name << " | " << it->second << "\n";
       }
     }
     std::cout << out.str();
@@ -314,17 +294,18 @@ class PrintTable : public ::testing::Environment {
 
 struct Case {
   size_t WriterIndex;
-  Fault FaultKind;
+  FaultInfo Fault;
 };
 
 class InjectedFault : public ::testing::TestWithParam<Case> {};
 
 TEST_P(InjectedFault, PreviousFileKeptNoStrayFileClearMessage) {
   const Writer writer = Writers()[GetParam().WriterIndex];
-  const Fault fault = GetParam().FaultKind;
+  const FaultInfo& info = GetParam().Fault;
+  const Fault fault = info.Kind;
   TempDir dir;
   const Outcome o = RunFault(writer, fault, dir);
-  auto& row = Table()[{writer.Name, FaultName(fault)}];
+  auto& row = Table()[{writer.Name, info.Name}];
   if (!o.Skipped.empty()) {
     row = "not run here (" + o.Skipped + ")";
     GTEST_SKIP() << o.Skipped;
@@ -340,7 +321,7 @@ TEST_P(InjectedFault, PreviousFileKeptNoStrayFileClearMessage) {
   } else {
     EXPECT_TRUE(o.Threw) << o.Message;
     EXPECT_NE(o.Message.find(target), std::string::npos) << o.Message;
-    cause = std::strerror(FaultErrno(fault));
+    cause = std::strerror(info.Errno);
     EXPECT_NE(o.Message.find(cause), std::string::npos) << o.Message;
     cause = "error \"" + cause + "\" naming the file";
   }
@@ -351,21 +332,13 @@ TEST_P(InjectedFault, PreviousFileKeptNoStrayFileClearMessage) {
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
   for (size_t w = 0; w < Writers().size(); ++w) {
-    for (Fault f : {Fault::ReadOnlyFolder, Fault::ReadOnlyFileSystem, Fault::FileSizeLimit,
-                    Fault::FullFileSystem, Fault::Killed}) {
-      cases.push_back({w, f});
-    }
+    for (const FaultInfo& f : kFaults) cases.push_back({w, f});
   }
   return cases;
 }
 
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
-  static const char* kWriters[] = {"Project", "CameraPath", "MaskedPicture", "Movie",
-                                   "Mp4",     "Png",        "Mask"};
-  static const char* kFaults[] = {"ReadOnlyFolder", "ReadOnlyFileSystem", "FileSizeLimit",
-                                  "FullFileSystem", "Killed"};
-  return std::string(kWriters[info.param.WriterIndex]) + "_" +
-         kFaults[static_cast<int>(info.param.FaultKind)];
+  return Writers()[info.param.WriterIndex].Id + "_" + info.param.Fault.Id;
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, InjectedFault, ::testing::ValuesIn(AllCases()), CaseName);
