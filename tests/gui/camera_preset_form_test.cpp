@@ -50,8 +50,7 @@ TEST_F(CameraPresetFormTest, PreviewFliesThePresetAndOkReplacesTheKeysInOneUndoS
   ASSERT_TRUE(dialog->Flight().has_value())
       << Child<QLabel>(dialog, "InfoLabel")->text().toStdString();
   const PresetFlight flight = *dialog->Flight();
-  EXPECT_EQ(dialog->Options().Preset, CameraPreset::Orbit);
-  EXPECT_TRUE(flight.Keys.front() == flight.Keys.back());  // "Return to Start"
+  EXPECT_TRUE(flight.Keys.front() == flight.Keys.back());  // "Return to Start" reached the flight
   Shot(dialog, "preset_dialog");
 
   // "Preview" flies the flight in the 3D view, as the timeline's "Play" does, without touching
@@ -73,7 +72,6 @@ TEST_F(CameraPresetFormTest, PreviewFliesThePresetAndOkReplacesTheKeysInOneUndoS
   EXPECT_EQ(t.FPK, flight.FPK);
   EXPECT_EQ(form->Project().Camera, flight.Keys.front().Camera());
   ASSERT_EQ(undo->count(), undoBase + 1);
-  EXPECT_EQ(undo->undoText(), "Camera Preset \"Orbit\"");
   form->UndoAction->trigger();
   EXPECT_EQ(t.KeyFrames(), recorded);
   EXPECT_EQ(t.FPK, fpk);
@@ -93,7 +91,6 @@ TEST_F(CameraPresetFormTest, TimelineButtonOpensItAndCancelChangesNothing) {
   ASSERT_NE(dialog, nullptr);
   EXPECT_FALSE(dialog->Flight().has_value());
   EXPECT_FALSE(Child<QPushButton>(dialog, "OKButton")->isEnabled());
-  EXPECT_FALSE(Child<QLabel>(dialog, "InfoLabel")->text().isEmpty());
   Child<QPushButton>(dialog, "CancelButton")->click();
   QApplication::processEvents();
 

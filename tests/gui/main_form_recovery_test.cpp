@@ -20,7 +20,7 @@ class MainFormRecoveryTest : public GuiTest {
   std::string Folder(const TMainForm& form) const { return form.RecoveryFolder().toStdString(); }
 };
 
-TEST_F(MainFormRecoveryTest, WrittenOnlyWithUnsavedChangesAndRemovedBySave) {
+TEST_F(MainFormRecoveryTest, WrittenOnlyWithUnsavedChangesAndRemovedBySaveOrClose) {
   auto form = FormWithProject();
   EXPECT_FALSE(form->WriteRecoveryNow()) << "nothing unsaved";
   EXPECT_FALSE(FindRecovery(Folder(*form)));
@@ -34,6 +34,12 @@ TEST_F(MainFormRecoveryTest, WrittenOnlyWithUnsavedChangesAndRemovedBySave) {
   EXPECT_TRUE(form->Project().Modified);
 
   ASSERT_TRUE(form->SaveProject());
+  EXPECT_FALSE(FindRecovery(Folder(*form)));
+  // Closed without saving, the work is the user's choice: the recovery goes too.
+  form->Project().Modified = true;
+  ASSERT_TRUE(form->WriteRecoveryNow());
+  script.answers = {false};  // "Save project before proceeding?": No
+  ASSERT_TRUE(form->CloseProject());
   EXPECT_FALSE(FindRecovery(Folder(*form)));
 }
 
@@ -96,15 +102,6 @@ TEST_F(MainFormRecoveryTest, NoDiscardsItAndTheStartupFileOpens) {
   EXPECT_FALSE(FindRecovery(Folder(*form)));
   QTRY_COMPARE(form->Project().PicWidth, 90);
   EXPECT_FALSE(form->Project().Modified);
-}
-
-TEST_F(MainFormRecoveryTest, CloseRemovesIt) {
-  auto form = FormWithProject();
-  form->Project().Modified = true;
-  ASSERT_TRUE(form->WriteRecoveryNow());
-  script.answers = {false};  // "Save project before proceeding?": No
-  ASSERT_TRUE(form->CloseProject());
-  EXPECT_FALSE(FindRecovery(Folder(*form)));
 }
 
 TEST_F(MainFormRecoveryTest, NoRecoveryNoQuestion) {

@@ -43,21 +43,6 @@ TEST_F(ProjectCommandsTest, SaveAsThenSaveWritesWithoutAsking) {
   EXPECT_TRUE(std::filesystem::exists(dir_ / "room.kov"));
 }
 
-TEST_F(ProjectCommandsTest, OpenSetsTitleMenusAndRecentList) {
-  const QString file = MakeProject("first.kov");
-  auto form = MakeForm();
-  script.files = {file};
-  ASSERT_TRUE(form->OpenProject());
-  EXPECT_EQ(script.fileTitles.last(), "Open KOV Project");
-  EXPECT_EQ(form->windowTitle(), "glKOV - [first]");
-  EXPECT_EQ(form->Project().PicWidth, 90);
-  EXPECT_EQ(form->Project().ProjectFileName, file.toStdString());
-  EXPECT_FALSE(form->Project().Modified);
-  EXPECT_EQ(app::ReadRecentFiles(), QStringList({file}));
-  auto* reopen = form->findChild<QMenu*>("Reopen1");
-  EXPECT_EQ(reopen->actions().first()->text(), file);
-}
-
 // Opening shows the scene divider as "New" does; "New" and closing empty its list of the
 // previous project's sub-scenes.
 TEST_F(ProjectCommandsTest, DividerFollowsTheProject) {
@@ -81,17 +66,29 @@ TEST_F(ProjectCommandsTest, DividerFollowsTheProject) {
   }
 }
 
-TEST_F(ProjectCommandsTest, ReopenMovesTheEntryToTheTop) {
+// Each project opened goes to the top of "Reopen"; entries of files that are gone leave on
+// request.
+TEST_F(ProjectCommandsTest, OpenAndReopenKeepTheRecentList) {
   const QString a = MakeProject("a.kov"), b = MakeProject("b.kov");
   auto form = MakeForm();
-  ASSERT_TRUE(form->OpenProjectFile(a));
+  script.files = {a};
+  ASSERT_TRUE(form->OpenProject());
+  EXPECT_EQ(form->Project().ProjectFileName, a.toStdString());
+  EXPECT_EQ(form->Project().PicWidth, 90);
+  EXPECT_FALSE(form->Project().Modified);
   ASSERT_TRUE(form->OpenProjectFile(b));
+  EXPECT_EQ(form->windowTitle(), "glKOV - [b]");
   EXPECT_EQ(app::ReadRecentFiles(), QStringList({b, a}));
   auto* reopen = form->findChild<QMenu*>("Reopen1");
   ASSERT_EQ(reopen->actions()[1]->text(), a);
   reopen->actions()[1]->trigger();
   EXPECT_EQ(form->windowTitle(), "glKOV - [a]");
   EXPECT_EQ(app::ReadRecentFiles(), QStringList({a, b}));
+  std::filesystem::remove(b.toStdString());
+  form->RemoveObsoleteAction->trigger();
+  EXPECT_EQ(app::ReadRecentFiles(), QStringList({a}));
+  form->ClearRecentAction->trigger();
+  EXPECT_TRUE(app::ReadRecentFiles().isEmpty());
 }
 
 TEST_F(ProjectCommandsTest, CommandLineArgumentOpensOnce) {
