@@ -144,12 +144,6 @@ class GuiTest : public ::testing::Test {
     return QString::fromStdString((dir_ / name).string());
   }
 
-  // The named child of parent; a test failure when there is none.
-  template <typename T>
-  static T* Child(QObject* parent, const char* name) {
-    return Find<T>(parent, name);
-  }
-
   // A picture of w x h pixels written as a BMP file; colour varies with the position.
   QString MakePicture(const std::string& name, int w, int h, int seed = 0) {
     TFastBMP bmp(w, h);

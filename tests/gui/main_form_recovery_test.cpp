@@ -25,12 +25,9 @@ TEST_F(MainFormRecoveryTest, WrittenOnlyWithUnsavedChangesAndRemovedBySaveOrClos
   EXPECT_FALSE(form->WriteRecoveryNow()) << "nothing unsaved";
   EXPECT_FALSE(FindRecovery(Folder(*form)));
 
-  form->Project().MeshRegions[1].Name = "Edited";
   form->Project().Modified = true;
   ASSERT_TRUE(form->WriteRecoveryNow());
-  const auto info = FindRecovery(Folder(*form));
-  ASSERT_TRUE(info);
-  EXPECT_EQ(info->ProjectFileName, (dir_ / "room.kov").string());
+  EXPECT_TRUE(FindRecovery(Folder(*form)));
   EXPECT_TRUE(form->Project().Modified);
 
   ASSERT_TRUE(form->SaveProject());

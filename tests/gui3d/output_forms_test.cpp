@@ -74,7 +74,6 @@ TEST_F(OutputAVIFormTest, ShowFillsInformationAndSizes) {
   EXPECT_EQ(form->findChild<QSpinBox*>("HeightEdit")->value(), 48);
   EXPECT_EQ(form->findChild<QLineEdit*>("AspectEdit")->text(), "1.33333333333333");
   EXPECT_FALSE(form->findChild<QLineEdit*>("AspectEdit")->isEnabled());
-  options.ColorDepthItem = 1;
   form->ExecDialog = [](QDialog& d) {
     // The user picks 256 colours in the advanced options and closes with OK.
     QTest::mouseClick(d.findChild<QRadioButton*>("ColorDepthGroup1"), Qt::LeftButton);

@@ -179,10 +179,21 @@ struct Outcome {
   int64_t BytesAtKill = 0;
 };
 
+std::string Digest(const std::string& s) {
+  return Sha256Hex(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+}
+
+// The digest of the target's content, and the other entries of its folder.
+std::pair<std::string, std::string> Leftovers(const TempDir& dir, const Writer& writer) {
+  std::string stray;
+  for (const auto& name : FolderEntries(dir.path())) {
+    if (name != writer.FileName) stray += name + " ";
+  }
+  return {Digest(testing::ReadFile(dir / writer.FileName)), stray};
+}
+
 Outcome RunFault(const Writer& writer, Fault fault, const TempDir& dir) {
   const auto target = dir / writer.FileName;
-  const std::string expectedSha =
-      Sha256Hex(reinterpret_cast<const uint8_t*>(kPrevious.data()), kPrevious.size());
   Outcome outcome;
   if (fault == Fault::Killed) {
     testing::WriteFile(target, kPrevious);
@@ -190,12 +201,9 @@ Outcome RunFault(const Writer& writer, Fault fault, const TempDir& dir) {
                                                  [&] { writer.Write(target.string()); });
     outcome.Message = killed.KilledMidWrite ? "" : "not killed: " + killed.Error;
     outcome.BytesAtKill = killed.BytesWritten;
-    const std::string now = testing::ReadFile(target);
-    outcome.PreviousIntact =
-        Sha256Hex(reinterpret_cast<const uint8_t*>(now.data()), now.size()) == expectedSha;
-    for (const auto& name : FolderEntries(dir.path())) {
-      if (name != writer.FileName) outcome.Stray += name + " ";
-    }
+    const auto [digest, stray] = Leftovers(dir, writer);
+    outcome.PreviousIntact = digest == Digest(kPrevious);
+    outcome.Stray = stray;
     return outcome;
   }
   // The other faults are set up, met and inspected in a child process, whose mounts and rights
@@ -240,13 +248,8 @@ Outcome RunFault(const Writer& writer, Fault fault, const TempDir& dir) {
     } catch (const Error& e) {
       message += e.what();
     }
-    const std::string now = testing::ReadFile(target);
-    std::string stray;
-    for (const auto& name : FolderEntries(dir.path())) {
-      if (name != writer.FileName) stray += name + " ";
-    }
-    const std::string sha = Sha256Hex(reinterpret_cast<const uint8_t*>(now.data()), now.size());
-    return sha + "\n" + stray + "\n" + message;
+    const auto [digest, stray] = Leftovers(dir, writer);
+    return digest + "\n" + stray + "\n" + message;
   });
   if (!run.Returned) {
     outcome.Message = "child failed: " + run.Error + " signal " + std::to_string(run.Signal);
@@ -261,7 +264,7 @@ Outcome RunFault(const Writer& writer, Fault fault, const TempDir& dir) {
   std::getline(in, sha);
   std::getline(in, outcome.Stray);
   std::string message((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  outcome.PreviousIntact = sha == expectedSha;
+  outcome.PreviousIntact = sha == Digest(kPrevious);
   outcome.Threw = !message.empty() && message[0] == 'M';
   outcome.Message = message.substr(1);
   return outcome;
