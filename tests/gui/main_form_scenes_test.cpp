@@ -141,7 +141,7 @@ TEST_F(MainFormScenesTest, InspectorEditsGoIntoTheSubScene) {
   form->UndoAction->trigger();
   EXPECT_EQ(p.MeshRegions[1].Objects[1].X1, 35);
   // Saved and opened again, the inspector lists the objects.
-  const QString file = QString::fromStdString((dir_ / "objects.kov").string());
+  const QString file = Path("objects.kov");
   script.files = {file};
   ASSERT_TRUE(form->SaveProject());
   ASSERT_TRUE(form->OpenProjectFile(file)) << script.errors.join("\n").toStdString();
@@ -286,7 +286,7 @@ TEST_F(MainFormScenesTest, MakeAfterATransitionTakesBackTheSubScenesPath) {
   ASSERT_TRUE(form->MakeScene());
   TTimeline& t = form->PathTimeline();
   t.SetNoOfKeyframeEdit("3");
-  script.files = {QString::fromStdString((dir_ / "p1.cam").string())};
+  script.files = {Path("p1.cam")};
   form->SaveCameraPathAction->trigger();
   ASSERT_EQ(p.MeshRegions[1].CameraPath, "p1.cam");
 
@@ -298,7 +298,7 @@ TEST_F(MainFormScenesTest, MakeAfterATransitionTakesBackTheSubScenesPath) {
   EXPECT_EQ(p.CurrentRegion, 1);
   EXPECT_EQ(t.KeyCount(), 3);
   EXPECT_EQ(p.CameraPathFile, (dir_ / "p1.cam").string());
-  script.files = {QString::fromStdString((dir_ / "t.kov").string())};
+  script.files = {Path("t.kov")};
   ASSERT_TRUE(form->SaveProject());
   EXPECT_EQ(std::filesystem::path(p.MeshRegions[1].CameraPath).filename(), "p1.cam");
   EXPECT_TRUE(script.errors.filter("Path file").isEmpty())
@@ -335,10 +335,7 @@ TEST_F(MainFormScenesTest, ImportingTheOriginalLastCutsAllThree) {
 // boxes into this sub-scene.
 TEST_F(MainFormScenesTest, ExtractionListGoesWithItsMask) {
   const std::vector<std::pair<const char*, std::function<void(TMainForm&)>>> changes = {
-      {"mask",
-       [this](TMainForm& f) {
-         ASSERT_TRUE(f.ImportPicture(1, QString::fromStdString((dir_ / "mask.bmp").string())));
-       }},
+      {"mask", [this](TMainForm& f) { ASSERT_TRUE(f.ImportPicture(1, Path("mask.bmp"))); }},
       {"sub-scene",
        [](TMainForm& f) {
          QTest::mouseClick(Find<QToolButton>(f.Nevigator(), "AddSB"), Qt::LeftButton);
@@ -486,7 +483,7 @@ TEST_F(MainFormScenesTest, MakeKeepsEditedBoxesWithoutOverwrite) {
     auto* grid = Find<QTableWidget>(form->ObjectInspector(), "InfoGrid");
     grid->item(1, 1)->setText("30");  // "Left" of the last object
     ASSERT_EQ(p.fgObjs[1].X1, 30);
-    ASSERT_TRUE(form->ImportPicture(1, QString::fromStdString((dir_ / "mask.bmp").string())));
+    ASSERT_TRUE(form->ImportPicture(1, Path("mask.bmp")));
     Find<QCheckBox>(form->FindToolForm("TExtractObjectForm"), "OverwritePosCB")
         ->setChecked(overwrite);
     ASSERT_TRUE(form->MakeScene()) << script.errors.join("\n").toStdString();

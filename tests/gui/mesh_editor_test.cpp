@@ -400,7 +400,7 @@ TEST_F(MeshEditorTest, SuggestPlacesTheMeshInOneUndoStep) {
   o.FocalLength = 260;
   o.Objects.clear();
   SaveBMP((dir_ / "room.bmp").string(), synthetic::MakeSyntheticRoom(o).Background);
-  ASSERT_TRUE(form->ImportPicture(0, QString::fromStdString((dir_ / "room.bmp").string())));
+  ASSERT_TRUE(form->ImportPicture(0, Path("room.bmp")));
   form->ShowPage(3);
   form->DefaultMeshButtonClick();
   form->UndoStack()->clear();

@@ -59,8 +59,7 @@ class MaskEditorTest : public GuiTest {
     form->show();
     QApplication::setActiveWindow(form.get());
     QApplication::processEvents();
-    EXPECT_TRUE(form->OpenProjectFile(QString::fromStdString((dir_ / "room.kov").string())))
-        << script.errors.join("\n").toStdString();
+    EXPECT_TRUE(form->OpenProjectFile(Path("room.kov"))) << script.errors.join("\n").toStdString();
     form->ShowPage(1);
     QApplication::processEvents();
     return form;
@@ -191,7 +190,7 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   ASSERT_TRUE(out->isVisible());
   Find<QSpinBox>(out, "WidthEdit")->setValue(64);
   Find<QSpinBox>(out, "HeightEdit")->setValue(48);
-  script.files = {QString::fromStdString((dir_ / "movie.avi").string())};
+  script.files = {Path("movie.avi")};
   Find<QPushButton>(out, "OutputButtonLED")->click();
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   EXPECT_TRUE(std::filesystem::exists(dir_ / "movie.avi"));
