@@ -146,6 +146,7 @@ TEST_F(NevigatorFormTest, AddAndDeleteTheLast) {
   ASSERT_EQ(p.MeshRegions.size(), 4u);
   EXPECT_EQ(p.MeshRegions[3].Name, "SubScene 3");
   EXPECT_EQ(p.CurrentRegion, 2);
+  EXPECT_EQ(cb->currentIndex(), 1);  // SubScene 2
   undo.undo();
   undo.undo();
   EXPECT_EQ(cb->count(), 1);
