@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "core/config/ini_file.h"
 #include "gui_fixture.h"
+#include "support/small_room.h"
 #include "tools/synthetic_room.h"
 
 namespace glkov::testing {
@@ -21,16 +22,7 @@ class MainFormFillTest : public GuiTest {
  protected:
   // A new project of a small room: its original and mask, no background.
   std::unique_ptr<app::TMainForm> RoomForm() {
-    synthetic::SyntheticRoomOptions o;
-    o.Width = 160;
-    o.Height = 120;
-    o.VanishX = 80;
-    o.VanishY = 50;
-    o.InnerLeft = 50;
-    o.InnerRight = 110;
-    o.InnerBottom = 33;
-    o.InnerTop = 83;
-    o.FocalLength = 139;
+    synthetic::SyntheticRoomOptions o = SmallRoomOptions();
     o.Objects = {{synthetic::ObjectShape::kRoundedBox, 40, 10, 24, 20}};
     room_ = synthetic::MakeSyntheticRoom(o);
     synthetic::SavePNG(dir_ / "o.png", room_.Original);
