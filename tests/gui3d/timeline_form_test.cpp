@@ -24,7 +24,6 @@ class TimelineFormTest : public Gui3dTest {
     EXPECT_NE(w, nullptr) << name;
     return w;
   }
-  QString Text(const char* name) { return Find<QLineEdit>(name)->text(); }
   void Click(const char* name) { QTest::mouseClick(Find<QToolButton>(name), Qt::LeftButton); }
   void Type(const char* name, const QString& text) {
     QLineEdit* e = Find<QLineEdit>(name);
