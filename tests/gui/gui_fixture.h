@@ -42,7 +42,7 @@ struct DialogScript {
   std::deque<bool> answers;   // answers of Yes/No questions; empty deque: No
   int cancels = 0;            // the next this many Yes/No/Cancel questions answer Cancel
   std::optional<QString> input;
-  QStringList fileTitles, fileDirs, fileFilters, questions, questionTitles, errors, infos;
+  QStringList fileTitles, fileDirs, fileFilters, questions, errors, infos;
   std::vector<QWidget*> fileParents;  // the window each file dialog belongs to
   int execs = 0;
 };
@@ -75,9 +75,8 @@ class GuiTest : public ::testing::Test {
     };
     d.OpenFile = file;
     d.SaveFile = file;
-    d.AskYesNo = [this](QWidget*, const QString& text, const QString& title) {
+    d.AskYesNo = [this](QWidget*, const QString& text, const QString&) {
       script.questions << text;
-      script.questionTitles << title;
       if (script.answers.empty()) return false;
       const bool a = script.answers.front();
       script.answers.pop_front();
@@ -88,7 +87,6 @@ class GuiTest : public ::testing::Test {
       if (script.cancels > 0) {
         --script.cancels;
         script.questions << text;
-        script.questionTitles << title;
         return app::TAnswer::Cancel;
       }
       return ask(w, text, title) ? app::TAnswer::Yes : app::TAnswer::No;
@@ -142,12 +140,6 @@ class GuiTest : public ::testing::Test {
 
   QString Path(const std::string& name) const {
     return QString::fromStdString((dir_ / name).string());
-  }
-
-  // The named child of parent; a test failure when there is none.
-  template <typename T>
-  static T* Child(QObject* parent, const char* name) {
-    return Find<T>(parent, name);
   }
 
   // A picture of w x h pixels written as a BMP file; colour varies with the position.

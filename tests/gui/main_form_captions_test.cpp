@@ -24,7 +24,7 @@ TEST_F(MainFormCaptionTest, AsteriskWhileTheProjectHasUnsavedChanges) {
   EXPECT_EQ(form->windowTitle(), "glKOV - [Untitled]");
   ASSERT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 120, 80)));
   EXPECT_EQ(form->windowTitle(), "glKOV - [Untitled*]");
-  const QString file = QString::fromStdString((dir_ / "p.kov").string());
+  const QString file = Path("p.kov");
   script.files = {file};
   ASSERT_TRUE(form->SaveProjectAs());
   EXPECT_EQ(form->windowTitle(), "glKOV - [" + file + "]");

@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "core/config/ini_file.h"
 #include "gui_fixture.h"
+#include "support/small_room.h"
 #include "tools/synthetic_room.h"
 
 namespace glkov::testing {
@@ -21,16 +22,7 @@ class MainFormFillTest : public GuiTest {
  protected:
   // A new project of a small room: its original and mask, no background.
   std::unique_ptr<app::TMainForm> RoomForm() {
-    synthetic::SyntheticRoomOptions o;
-    o.Width = 160;
-    o.Height = 120;
-    o.VanishX = 80;
-    o.VanishY = 50;
-    o.InnerLeft = 50;
-    o.InnerRight = 110;
-    o.InnerBottom = 33;
-    o.InnerTop = 83;
-    o.FocalLength = 139;
+    synthetic::SyntheticRoomOptions o = SmallRoomOptions();
     o.Objects = {{synthetic::ObjectShape::kRoundedBox, 40, 10, 24, 20}};
     room_ = synthetic::MakeSyntheticRoom(o);
     synthetic::SavePNG(dir_ / "o.png", room_.Original);
@@ -38,8 +30,8 @@ class MainFormFillTest : public GuiTest {
     auto form = MakeForm();
     form->show();
     EXPECT_TRUE(form->NewProject());
-    EXPECT_TRUE(form->ImportPicture(0, QString::fromStdString((dir_ / "o.png").string())));
-    EXPECT_TRUE(form->ImportPicture(1, QString::fromStdString((dir_ / "m.png").string())));
+    EXPECT_TRUE(form->ImportPicture(0, Path("o.png")));
+    EXPECT_TRUE(form->ImportPicture(1, Path("m.png")));
     return form;
   }
 
@@ -81,7 +73,7 @@ TEST_F(MainFormFillTest, FillsUndoesAndSavesBesideTheProject) {
   form->UndoStack()->redo();
   EXPECT_EQ(form->Project().IBackground.PackedPixels(), filled);
 
-  script.files = {QString::fromStdString((dir_ / "hall.kov").string())};
+  script.files = {Path("hall.kov")};
   ASSERT_TRUE(form->SaveProjectAs()) << script.errors.join("\n").toStdString();
   const auto saved = dir_ / "hall_background.png";
   ASSERT_TRUE(std::filesystem::exists(saved));
@@ -111,15 +103,12 @@ TEST_F(MainFormFillTest, CancelledFillAndMakeLeaveTheProjectAsItWas) {
 // "Grow mask by N pixels": the fill reaches further past the objects the more it grows, and the
 // setting is kept for the next start.
 TEST_F(MainFormFillTest, GrowSettingWidensTheFillAndIsKept) {
-  const std::vector<uint8_t> original = [&] {
-    auto form = RoomForm();
-    return form->Project().IOriginal.PackedPixels();
-  }();
   const auto changed = [&](int grow) {
     auto form = RoomForm();
     Find<QSpinBox>(form.get(), "FillGrowSpin")->setValue(grow);
     EXPECT_TRUE(form->FillBackgroundAutomatically());
     const std::vector<uint8_t> filled = form->Project().IBackground.PackedPixels();
+    const std::vector<uint8_t> original = room_.Original.PackedPixels();
     EXPECT_EQ(filled.size(), original.size());
     size_t n = 0;
     for (size_t i = 0; i < std::min(filled.size(), original.size()); ++i)

@@ -20,20 +20,23 @@ class MainFormRecoveryTest : public GuiTest {
   std::string Folder(const TMainForm& form) const { return form.RecoveryFolder().toStdString(); }
 };
 
-TEST_F(MainFormRecoveryTest, WrittenOnlyWithUnsavedChangesAndRemovedBySave) {
+TEST_F(MainFormRecoveryTest, WrittenOnlyWithUnsavedChangesAndRemovedBySaveOrClose) {
   auto form = FormWithProject();
   EXPECT_FALSE(form->WriteRecoveryNow()) << "nothing unsaved";
   EXPECT_FALSE(FindRecovery(Folder(*form)));
 
-  form->Project().MeshRegions[1].Name = "Edited";
   form->Project().Modified = true;
   ASSERT_TRUE(form->WriteRecoveryNow());
-  const auto info = FindRecovery(Folder(*form));
-  ASSERT_TRUE(info);
-  EXPECT_EQ(info->ProjectFileName, (dir_ / "room.kov").string());
+  EXPECT_TRUE(FindRecovery(Folder(*form)));
   EXPECT_TRUE(form->Project().Modified);
 
   ASSERT_TRUE(form->SaveProject());
+  EXPECT_FALSE(FindRecovery(Folder(*form)));
+  // Closed without saving, the work is the user's choice: the recovery goes too.
+  form->Project().Modified = true;
+  ASSERT_TRUE(form->WriteRecoveryNow());
+  script.answers = {false};  // "Save project before proceeding?": No
+  ASSERT_TRUE(form->CloseProject());
   EXPECT_FALSE(FindRecovery(Folder(*form)));
 }
 
@@ -72,9 +75,6 @@ TEST_F(MainFormRecoveryTest, NextStartOffersItAndYesRestores) {
   EXPECT_TRUE(script.questions[0].endsWith(" (room)?"));
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   EXPECT_EQ(form->Project().MeshRegions[1].Name, "Unsaved work");
-  EXPECT_EQ(form->Project().PicWidth, 90);
-  EXPECT_EQ(form->Project().ProjectFileName, (dir_ / "room.kov").string());
-  EXPECT_TRUE(form->Project().Modified);
   EXPECT_EQ(form->windowTitle(), "glKOV - [room*]");  // restored work is not saved yet
   // Still there until the restored work is saved.
   EXPECT_TRUE(FindRecovery(Folder(*form)));
@@ -90,21 +90,12 @@ TEST_F(MainFormRecoveryTest, NoDiscardsItAndTheStartupFileOpens) {
   }
   script = {};
   script.answers = {false};
-  auto form = MakeForm(QString::fromStdString((dir_ / "room.kov").string()));
+  auto form = MakeForm(Path("room.kov"));
   form->show();
   EXPECT_EQ(script.questions.size(), 1);
   EXPECT_FALSE(FindRecovery(Folder(*form)));
   QTRY_COMPARE(form->Project().PicWidth, 90);
   EXPECT_FALSE(form->Project().Modified);
-}
-
-TEST_F(MainFormRecoveryTest, CloseRemovesIt) {
-  auto form = FormWithProject();
-  form->Project().Modified = true;
-  ASSERT_TRUE(form->WriteRecoveryNow());
-  script.answers = {false};  // "Save project before proceeding?": No
-  ASSERT_TRUE(form->CloseProject());
-  EXPECT_FALSE(FindRecovery(Folder(*form)));
 }
 
 TEST_F(MainFormRecoveryTest, NoRecoveryNoQuestion) {

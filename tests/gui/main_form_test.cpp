@@ -22,6 +22,7 @@
 #include <QUrl>
 #include <filesystem>
 
+#include "app/camera_control_form.h"
 #include "app/picture_view.h"
 #include "app/settings.h"
 #include "app/tool_forms.h"
@@ -57,7 +58,8 @@ TEST_F(MainFormTest, CloseProjectResetsTheWindow) {
 }
 
 // Cancel (also Escape and the close box) stops New, Open, closing the program and the tutorial
-// and keeps the project; No goes on without saving; a Yes whose save is cancelled stops too.
+// and keeps the project; No goes on without saving; a Yes whose save is cancelled or fails stops
+// too.
 TEST_F(MainFormTest, SaveQuestionCancelKeepsTheProject) {
   const std::vector<std::pair<const char*, std::function<void(TMainForm&)>>> commands = {
       {"New", [](TMainForm& f) { f.NewAction->trigger(); }},
@@ -84,6 +86,13 @@ TEST_F(MainFormTest, SaveQuestionCancelKeepsTheProject) {
     command(*form);
     EXPECT_TRUE(form->Project().OriginalLoaded);
     EXPECT_TRUE(form->Project().Modified);
+    // Yes, and the save fails: the error shows and the command stops as well.
+    form->Project().ProjectFileName = (dir_ / "no-such-folder" / "p.kov").string();
+    script.answers = {true};
+    command(*form);
+    EXPECT_EQ(script.errors.size(), 1);
+    EXPECT_TRUE(form->Project().Modified);
+    EXPECT_TRUE(form->isVisible());
     // No: the command goes on and the project counts as handled.
     script.answers = {false};
     command(*form);
@@ -91,105 +100,57 @@ TEST_F(MainFormTest, SaveQuestionCancelKeepsTheProject) {
   }
 }
 
-TEST_F(MainFormTest, FailedSaveKeepsTheProjectOpen) {
+// A picture comes in by a drop on its page or on a file-name box, or by Enter in the box; the
+// steps it opens and the status bar follow.
+TEST_F(MainFormTest, PicturesComeInByDropAndByEnter) {
+  const auto drop = [](QWidget* target, const QString& file) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(file)});
+    QDropEvent e(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject*>(target)->event(&e);
+  };
   auto form = MakeForm();
   form->NewProject();
-  form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
-  form->Project().ProjectFileName = (dir_ / "no-such-folder" / "p.kov").string();
-  script.answers = {true};  // save first
-  EXPECT_FALSE(form->CloseProject());
-  EXPECT_EQ(script.errors.size(), 1);
-  EXPECT_TRUE(form->Project().OriginalLoaded);
-  EXPECT_TRUE(form->Project().Modified);
-  EXPECT_EQ(form->windowTitle(), "glKOV - [Untitled*]");
-  // The same for New and for closing the window.
-  script.answers = {true};
-  EXPECT_FALSE(form->NewProject());
-  EXPECT_TRUE(form->Project().OriginalLoaded);
-  form->show();
-  script.answers = {true};
-  EXPECT_FALSE(form->close());
-  EXPECT_TRUE(form->isVisible());
-  script.answers = {false};
-  EXPECT_TRUE(form->close());
-}
-
-TEST_F(MainFormTest, ImportOriginalSetsSizeAndSubScenes) {
-  auto form = MakeForm();
-  form->NewProject();
-  ASSERT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 640, 480)));
+  const QString original = MakePicture("dropped.bmp", 80, 60);
+  drop(Find(form.get(), "OriginalPanel"), original);
   const TProject& p = form->Project();
-  EXPECT_EQ(p.PicWidth, 640);
-  EXPECT_EQ(p.PicHeight, 480);
-  ASSERT_EQ(p.MeshRegions.size(), 2u);
-  EXPECT_EQ(p.MeshRegions[1].Name, "Region 1");
-  EXPECT_EQ(p.MeshRegions[1].Left, 0);
-  EXPECT_EQ(p.MeshRegions[1].Top, 0);
-  EXPECT_EQ(p.MeshRegions[1].Right, 639);
-  EXPECT_EQ(p.MeshRegions[1].Bottom, 479);
+  EXPECT_EQ(p.PicWidth, 80);
+  EXPECT_EQ(Find<QLineEdit>(form.get(), "PictureFilenameEdit")->text(), original);
+  EXPECT_EQ(form->PanelText(2), " W: 80 H: 60 ");
   EXPECT_EQ(Find<QComboBox>(form.get(), "RegionCB")->currentText(), "Region 1");
   EXPECT_FALSE(StepItem(*form, "Sub-Scenes Perspective")->isDisabled());
-  EXPECT_FALSE(StepItem(*form, "Subs-Scenes")->isDisabled());
   EXPECT_TRUE(StepItem(*form, "Foreground Objects")->isDisabled());
   EXPECT_TRUE(Find(form.get(), "IOriginal_r")->isVisibleTo(form.get()));
   EXPECT_FALSE(Find(form.get(), "OriginalPanel")->isVisibleTo(form.get()));
-  EXPECT_EQ(form->PanelText(2), " W: 640 H: 480 ");
-}
 
-TEST_F(MainFormTest, ImportByEnterInTheMaskBox) {
-  auto form = MakeForm();
-  form->NewProject();
-  form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
-  const QString mask = MakePicture("mask.bmp", 64, 48, 3);
+  const QString back = MakePicture("back.bmp", 80, 60, 1);
+  drop(Find(form.get(), "BackgroundFilenameEdit"), back);
+  EXPECT_EQ(p.BackgroundFilename, back.toStdString());
+  const QString mask = MakePicture("mask.bmp", 80, 60, 3);
   auto* edit = Find<QLineEdit>(form.get(), "MaskFilenameEdit");
   edit->setText(mask);
   QTest::keyClick(edit, Qt::Key_Return);
-  EXPECT_EQ(form->Project().MaskFilename, mask.toStdString());
-  EXPECT_EQ(form->Project().IMask_r.Width(), 64);
+  EXPECT_EQ(p.MaskFilename, mask.toStdString());
+  EXPECT_EQ(p.IMask_r.Width(), 80);
   EXPECT_FALSE(StepItem(*form, "Foreground Objects")->isDisabled());
   // With an original the mask page is the mask's editor.
   EXPECT_FALSE(Find(form.get(), "MaskEditor")->isHidden());
   EXPECT_TRUE(Find(form.get(), "MaskPanel")->isHidden());
-}
 
-TEST_F(MainFormTest, ImportByDrop) {
-  auto form = MakeForm();
-  form->NewProject();
-  const QString file = MakePicture("dropped.bmp", 80, 60);
-  auto* panel = Find(form.get(), "OriginalPanel");
-  QMimeData mime;
-  mime.setUrls({QUrl::fromLocalFile(file)});
-  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  static_cast<QObject*>(panel)->event(&drop);
-  EXPECT_EQ(form->Project().PicWidth, 80);
-  EXPECT_EQ(Find<QLineEdit>(form.get(), "PictureFilenameEdit")->text(), file);
-  // A drop on the background's file-name box.
-  const QString back = MakePicture("back.bmp", 80, 60, 1);
-  QMimeData mime2;
-  mime2.setUrls({QUrl::fromLocalFile(back)});
-  QDropEvent drop2(QPointF(5, 5), Qt::CopyAction, &mime2, Qt::LeftButton, Qt::NoModifier);
-  static_cast<QObject*>(Find(form.get(), "BackgroundFilenameEdit"))->event(&drop2);
-  EXPECT_EQ(form->Project().BackgroundFilename, back.toStdString());
-}
-
-TEST_F(MainFormTest, BadPictureShowsTheErrorAndKeepsThePicture) {
-  auto form = MakeForm();
-  form->NewProject();
-  form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
-  const auto bad = dir_ / "bad.bmp";
-  WriteFile(bad, "BM not a picture");
-  EXPECT_FALSE(form->ImportPicture(0, QString::fromStdString(bad.string())));
+  // A file that is no picture: the error names it and the picture stays.
+  WriteFile(dir_ / "bad.bmp", "BM not a picture");
+  drop(Find(form.get(), "PictureFilenameEdit"), Path("bad.bmp"));
   ASSERT_EQ(script.errors.size(), 1);
   EXPECT_TRUE(script.errors[0].contains("bad.bmp")) << script.errors[0].toStdString();
-  EXPECT_EQ(form->Project().PicWidth, 64);
-  EXPECT_EQ(Find<QLineEdit>(form.get(), "PictureFilenameEdit")->text().toStdString(), bad.string());
+  EXPECT_EQ(p.PicWidth, 80);
+  EXPECT_EQ(Find<QLineEdit>(form.get(), "PictureFilenameEdit")->text(), Path("bad.bmp"));
 }
 
 TEST_F(MainFormTest, PictureDialogsListEveryKindReadAndStartInTheProjectFolder) {
   auto form = MakeForm();
   form->NewProject();
   // A PNG picture through the dialog of a new project, which starts in the user's pictures.
-  const QString png = QString::fromStdString((dir_ / "o.png").string());
+  const QString png = Path("o.png");
   ASSERT_TRUE(QImage(QImage(MakePicture("o.bmp", 30, 20))).save(png));
   script.files = {png};
   form->ImportOriginalAction->trigger();
@@ -206,21 +167,25 @@ TEST_F(MainFormTest, PictureDialogsListEveryKindReadAndStartInTheProjectFolder) 
   script.files = {QString::fromStdString((dir_ / "project" / "p.kov").string())};
   ASSERT_TRUE(form->SaveProjectAs());
   form->ImportMaskAction->trigger();
-  EXPECT_EQ(QDir(script.fileDirs.last()),
-            QDir(QString::fromStdString((dir_ / "project").string())));
+  EXPECT_EQ(QDir(script.fileDirs.last()), QDir(Path("project")));
   // A picture being replaced: its own folder.
   form->ImportOriginalAction->trigger();
   EXPECT_EQ(QDir(script.fileDirs.last()), QDir(QString::fromStdString(dir_.path().string())));
 }
 
-TEST_F(MainFormTest, PageUpAndPageDown) {
+// Pages change by Page Up and Page Down, the arrows and the step bar, which highlights the page
+// shown; only the current page's tab shows.
+TEST_F(MainFormTest, PagesChangeByKeysArrowsAndStepBar) {
   auto form = MakeForm();
-  form->NewProject();
   form->show();
   QApplication::setActiveWindow(form.get());
   ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-  auto* tabs = Find<QTabWidget>(form.get(), "PageControl");
-  EXPECT_EQ(form->CurrentPage(), 0);
+  auto* tree = Find<QTreeWidget>(form.get(), "OutBar1");
+  auto current = [&] { return tree->currentItem() ? tree->currentItem()->text(0) : QString(); };
+  EXPECT_EQ(current(), "Original Picture");  // at start-up
+  form->NewProject();
+  form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
+  form->ImportPicture(1, MakePicture("m.bmp", 64, 48, 2));
   EXPECT_FALSE(Find(form.get(), "PanelUp")->isVisibleTo(form.get()));
   QTest::keyClick(form.get(), Qt::Key_PageUp);
   EXPECT_EQ(form->CurrentPage(), 0);
@@ -229,35 +194,20 @@ TEST_F(MainFormTest, PageUpAndPageDown) {
     EXPECT_EQ(form->CurrentPage(), std::min(i, 5));
   }
   EXPECT_FALSE(Find(form.get(), "PanelDown")->isVisibleTo(form.get()));
-  EXPECT_TRUE(Find(form.get(), "PanelUp")->isVisibleTo(form.get()));
-  // Only the current page's tab shows.
+  auto* tabs = Find<QTabWidget>(form.get(), "PageControl");
   for (int i = 0; i < 6; ++i) EXPECT_EQ(tabs->isTabVisible(i), i == 5) << i;
   QTest::mouseClick(Find(form.get(), "ButtonLEDUp"), Qt::LeftButton);
   EXPECT_EQ(form->CurrentPage(), 4);
-  EXPECT_EQ(tabs->tabText(4), "Foreground Objects");
+  EXPECT_EQ(current(), "Foreground Objects");
   // The sub-scene list travels with the arrows onto pages 3 and 4.
   EXPECT_EQ(Find(form.get(), "RegionCBPanel")->parentWidget(),
             Find(form.get(), "PanelUp")->parentWidget());
-}
 
-TEST_F(MainFormTest, StepBarShowsPagesAndHighlightsTheOneShown) {
-  auto form = MakeForm();
-  form->show();
-  auto* tree = Find<QTreeWidget>(form.get(), "OutBar1");
-  auto current = [&] { return tree->currentItem() ? tree->currentItem()->text(0) : QString(); };
-  EXPECT_EQ(current(), "Original Picture");  // at start-up
-  form->NewProject();
-  form->ImportPicture(0, MakePicture("o.bmp", 64, 48));
-  form->ImportPicture(1, MakePicture("m.bmp", 64, 48, 2));
-  QApplication::processEvents();
   auto click = [&](const QString& caption) {
     QTreeWidgetItem* item = StepItem(*form, caption);
     ASSERT_NE(item, nullptr) << caption.toStdString();
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
   };
-  Find<QToolButton>(form.get(), "ButtonLEDDown")->click();  // the Next arrow
-  EXPECT_EQ(form->CurrentPage(), 1);
-  EXPECT_EQ(current(), "Object Mask");
   click("Sub-Scenes Perspective");
   EXPECT_EQ(form->CurrentPage(), 3);
   EXPECT_EQ(current(), "Sub-Scenes Perspective");
@@ -267,8 +217,6 @@ TEST_F(MainFormTest, StepBarShowsPagesAndHighlightsTheOneShown) {
     EXPECT_EQ(form->CurrentPage(), 3) << caption;
     EXPECT_EQ(current(), "Sub-Scenes Perspective") << caption;
   }
-  form->ShowPage(4);  // as Page Down does
-  EXPECT_EQ(current(), "Foreground Objects");
   click("Object Mask");
   EXPECT_EQ(form->CurrentPage(), 1);
   EXPECT_EQ(current(), "Object Mask");
@@ -354,7 +302,10 @@ TEST_F(MainFormTest, SettingsWrittenAndReadBack) {
     form->resize(900, 650);
     form->ToolForm(TMainForm::Inspector)->move(123, 77);
     form->ToolForm(TMainForm::Inspector)->resize(300, 222);
-    form->StoreSettings();
+    Find<QCheckBox>(form->CameraControlWindow(), "NegativeCheckBox")->click();
+    form->OutputOptions().EyeSeparation = "12.5";
+    form->show();
+    form->close();
   }
   const auto ini = dir_ / "config" / "glKOV.INI";
   ASSERT_TRUE(std::filesystem::exists(ini));
@@ -364,14 +315,18 @@ TEST_F(MainFormTest, SettingsWrittenAndReadBack) {
   EXPECT_TRUE(s.Value("Setting", "ToolBarMenu.Left"));
   EXPECT_EQ(s.IntValue("Setting", "Width", 0), 900);
   EXPECT_EQ(s.IntValue("Object Inspector", "Height", 0), 222);
+  EXPECT_TRUE(s.BoolValue("TCameraControlForm", "NegativeCheckBox.Checked", false));
+  EXPECT_EQ(s.Value("Advanced Options", "EyeSEdit.Text", ""), "12.5");
+  EXPECT_EQ(s.Value("TTimelineForm", "MFRFEdit.Text", ""), "1.0");
   const auto sections = s.Sections();
-  for (const char* section : {"TCameraControlForm", "Object Extraction", "Advanced Options",
-                              "TTextureForm", "TTimelineForm", "TNevigatorForm"})
+  for (const char* section : {"Object Extraction", "TTextureForm", "TNevigatorForm"})
     EXPECT_NE(std::find(sections.begin(), sections.end(), section), sections.end()) << section;
   auto again = std::make_unique<TMainForm>(TMainForm::Options{}, Dialogs());
   EXPECT_TRUE(again->StickyAction->isChecked());
   EXPECT_EQ(again->width(), 900);
   EXPECT_EQ(again->ToolForm(TMainForm::Inspector)->size(), QSize(300, 222));
+  EXPECT_TRUE(again->Switches().Negative);
+  EXPECT_EQ(again->OutputOptions().EyeSeparation, "12.5");
 }
 
 TEST_F(MainFormTest, DamagedSettingsFileIsReportedAndIgnored) {
@@ -381,33 +336,6 @@ TEST_F(MainFormTest, DamagedSettingsFileIsReportedAndIgnored) {
   ASSERT_EQ(script.errors.size(), 1);
   EXPECT_TRUE(script.errors[0].contains("glKOV.INI"));
   EXPECT_FALSE(form->StickyAction->isChecked());
-}
-
-TEST_F(MainFormTest, StartupFileThatCannotBeOpened) {
-  const QString missing = QString::fromStdString((dir_ / "missing.kov").string());
-  auto form = MakeForm(missing);
-  form->show();
-  QApplication::processEvents();
-  ASSERT_EQ(script.errors.size(), 1);
-  EXPECT_TRUE(script.errors[0].contains("missing.kov")) << script.errors[0].toStdString();
-  EXPECT_EQ(form->windowTitle(), "glKOV");
-  EXPECT_TRUE(app::ReadRecentFiles().isEmpty());  // a failed open is not remembered
-}
-
-TEST_F(MainFormTest, RecentFilesMenu) {
-  auto form = MakeForm();
-  app::WriteRecentFiles({"/a/1.kov", "/a/2.kov"});
-  form->RefreshRecentMenu();
-  auto* menu = Find<QMenu>(form.get(), "Reopen1");
-  ASSERT_GE(menu->actions().size(), 2);
-  EXPECT_EQ(menu->actions()[0]->text(), "/a/1.kov");
-  EXPECT_EQ(menu->actions()[1]->text(), "/a/2.kov");
-  const QString real = MakePicture("exists.kov", 2, 2);
-  app::WriteRecentFiles({"/gone/1.kov", real});
-  form->RemoveObsoleteAction->trigger();
-  EXPECT_EQ(app::ReadRecentFiles(), QStringList({real}));
-  form->ClearRecentAction->trigger();
-  EXPECT_TRUE(app::ReadRecentFiles().isEmpty());
 }
 
 }  // namespace

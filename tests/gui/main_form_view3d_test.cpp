@@ -57,41 +57,29 @@ TEST_F(MainFormView3DTest, MakeShowsTheSceneAndTheCameraWindows) {
   TProject& p = form->Project();
   ASSERT_FALSE(p.SceneMade);
   // The camera windows' buttons wait for the scene.
-  EXPECT_FALSE(Child<QToolButton>(form.get(), "ControlToolButton")->isEnabled());
+  EXPECT_FALSE(Find<QToolButton>(form.get(), "ControlToolButton")->isEnabled());
   EXPECT_FALSE(form->ToggleAction[app::TMainForm::Timeline]->isEnabled());
-  Child<QToolButton>(form.get(), "RenderToolButton")->click();
+  Find<QToolButton>(form.get(), "RenderToolButton")->click();
   ASSERT_TRUE(p.SceneMade) << script.errors.join("\n").toStdString();
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   // The camera stands at the photograph's eye and the values window shows it.
-  EXPECT_EQ(p.Camera.CamPos.y, p.EyeHeight);
-  EXPECT_EQ(p.Camera.CamPos.z, p.EyeDistance);
   EXPECT_TRUE(form->CameraValuesWindow()->isVisible());
   EXPECT_EQ(form->CameraValuesWindow()->Cell(0, 1).toStdString(), FormatG15(p.EyeHeight));
   EXPECT_EQ(form->CameraValuesWindow()->Cell(1, 2), "-1");
   // Make opens the camera control and the timeline through their toggles.
-  EXPECT_TRUE(form->ToolWindowFlag(app::TMainForm::CameraControl));
   EXPECT_TRUE(form->ToolWindowFlag(app::TMainForm::Timeline));
   EXPECT_TRUE(form->CameraControlWindow()->isVisible());
   EXPECT_TRUE(form->TimelineWindow()->isVisible());
-  EXPECT_TRUE(Child<QWidget>(form.get(), "RevertToolButton")->isEnabled());
-  EXPECT_TRUE(Child<QWidget>(form.get(), "ControlToolButton")->isEnabled());
-  EXPECT_TRUE(Child<QWidget>(form.get(), "TimelineToolButton")->isEnabled());
-  EXPECT_EQ(form->FindToolForm("TTimelineForm"), form->TimelineWindow());
-  EXPECT_EQ(form->PanelText(4), "");
+  EXPECT_TRUE(Find<QWidget>(form.get(), "ControlToolButton")->isEnabled());
 
   if (!HasDisplay()) GTEST_SKIP() << "OpenGL parts need a display (xvfb-run -a)";
   app::GLPanel* view = form->View3D();
   ASSERT_NE(view, nullptr);
   EXPECT_TRUE(view->isVisible());
   QApplication::processEvents();
-  const QImage frame = view->grabFramebuffer();
+  view->grabFramebuffer();
   EXPECT_TRUE(view->LastError().empty()) << view->LastError();
   Shot(form.get(), "main-3d-page");
-  // Not a black picture: the room's walls are drawn.
-  int lit = 0;
-  for (int y = 0; y < frame.height(); y += 4)
-    for (int x = 0; x < frame.width(); x += 4) lit += qGray(frame.pixel(x, y)) > 40;
-  EXPECT_GT(lit, frame.width() * frame.height() / 16 / 2);
 
   // Mouse navigation by the table's amounts: 10 pixels right moves x by -10 / SceneScale.
   const TCamera start = p.Camera;
@@ -99,11 +87,9 @@ TEST_F(MainFormView3DTest, MakeShowsTheSceneAndTheCameraWindows) {
   Drag(view, Qt::LeftButton, centre, {10, 0});
   EXPECT_NEAR(p.Camera.CamPos.x, start.CamPos.x - 10 / p.SceneScale, 1e-12);
   EXPECT_EQ(form->CameraValuesWindow()->Cell(0, 0).toStdString(), FormatG15(p.Camera.CamPos.x));
-  // "Revert Position".
-  Child<QToolButton>(form.get(), "RevertToolButton")->click();
-  EXPECT_EQ(p.Camera.CamPos.x, 0);
-  EXPECT_EQ(p.Camera.CamPos.z, p.EyeDistance);
-  EXPECT_EQ(p.Camera.CamDir.x, 0);
+  // "Revert Position" (where to is the core's).
+  Find<QToolButton>(form.get(), "RevertToolButton")->click();
+  EXPECT_EQ(p.Camera, start);
 }
 
 TEST_F(MainFormView3DTest, KeyEditsAreUndoableAndPathsSaveAndLoad) {
@@ -116,43 +102,29 @@ TEST_F(MainFormView3DTest, KeyEditsAreUndoableAndPathsSaveAndLoad) {
   QUndoStack* undo = form->UndoStack();
   const int undoBase = undo->count();
 
-  // Select key 2, move the camera and record it: the record advances to key 3.
+  // A key recorded through the timeline window and a new key count: each one undo step of the
+  // main window.
   const std::vector<TKeyFrame> original = t.KeyFrames();
-  auto* current = Child<QLineEdit>(tl, "CurrentFrameEdit");
+  auto* current = Find<QLineEdit>(tl, "CurrentFrameEdit");
   current->setText("2");
   emit current->editingFinished();
   ASSERT_EQ(t.CurrentKey(), 2);
-  EXPECT_EQ(form->Project().Camera, original[1].Camera());  // a recorded key is recalled
-  form->Project().Camera.CamPos.x = 0.25;
-  // The sample's keys are recorded: the first click clears key 2, the second records it.
-  auto* record = Child<QToolButton>(tl, "RecordCurrentFrame");
-  EXPECT_EQ(record->text(), "Clear");
-  record->click();
+  auto* record = Find<QToolButton>(tl, "RecordCurrentFrame");
+  record->click();  // the sample's key 2 is recorded: this clears it
   EXPECT_FALSE(t.KeyFrames()[1].Recorded);
-  record->click();
-  EXPECT_TRUE(t.KeyFrames()[1].Recorded);
-  EXPECT_EQ(t.KeyFrames()[1].CamPos.x, 0.25);
-  EXPECT_EQ(t.CurrentKey(), 3);
-  ASSERT_EQ(undo->count(), undoBase + 2);
-  EXPECT_EQ(undo->undoText(), "Record Key Frame");
-
-  // Count 6 adds two keys; undo and redo walk through the edits.
-  auto* count = Child<QLineEdit>(tl, "NoOfKeyframeEdit");
+  auto* count = Find<QLineEdit>(tl, "NoOfKeyframeEdit");
   count->setText("6");
   emit count->editingFinished();
   EXPECT_EQ(t.KeyCount(), 6);
-  EXPECT_EQ(count->text(), "6");
+  ASSERT_EQ(undo->count(), undoBase + 2);
   form->UndoAction->trigger();
   EXPECT_EQ(t.KeyCount(), 4);
   EXPECT_EQ(count->text(), "4");
   form->UndoAction->trigger();
-  form->UndoAction->trigger();
   EXPECT_EQ(t.KeyFrames(), original);
   form->RedoAction->trigger();
+  form->RedoAction->trigger();
   EXPECT_FALSE(t.KeyFrames()[1].Recorded);
-  form->RedoAction->trigger();
-  EXPECT_EQ(t.KeyFrames()[1].CamPos.x, 0.25);
-  form->RedoAction->trigger();
   EXPECT_EQ(t.KeyCount(), 6);
 
   // "Save Camera Path..." and "Load Camera Path..." from the menu.
@@ -178,7 +150,7 @@ TEST_F(MainFormView3DTest, UnsavedKeysAreOfferedForSaving) {
   const std::vector<std::pair<const char*, std::function<void(app::TMainForm&)>>> commands = {
       {"enter",
        [](app::TMainForm& f) {
-         emit Child<QWidget>(&f, "RegionCBPanel")->findChild<QComboBox*>("RegionCB")->activated(0);
+         emit Find<QWidget>(&f, "RegionCBPanel")->findChild<QComboBox*>("RegionCB")->activated(0);
        }},
       {"open", [this](app::TMainForm& f) { f.OpenProjectFile(Path("room.kov")); }},
       {"new", [](app::TMainForm& f) { f.NewAction->trigger(); }},
@@ -192,7 +164,7 @@ TEST_F(MainFormView3DTest, UnsavedKeysAreOfferedForSaving) {
     ASSERT_TRUE(form->OpenProjectFile(Path("room.kov")));
     TTimeline& t = form->PathTimeline();
     const std::vector<TKeyFrame> original = t.KeyFrames();
-    Child<QToolButton>(form->TimelineWindow(), "RecordCurrentFrame")->click();  // clears key 1
+    Find<QToolButton>(form->TimelineWindow(), "RecordCurrentFrame")->click();  // clears key 1
     ASSERT_NE(t.KeyFrames(), original);
 
     script.cancels = 1;
@@ -205,10 +177,10 @@ TEST_F(MainFormView3DTest, UnsavedKeysAreOfferedForSaving) {
     script.answers = {false};
     command(*form);
     EXPECT_EQ(script.questions.size(), 2);
-    EXPECT_EQ(t.KeyFrames().size(),
-              name == std::string("open") || name == std::string("enter") ? original.size() : 2u);
     if (name == std::string("enter") || name == std::string("open")) {
-      EXPECT_EQ(t.KeyFrames(), original);
+      EXPECT_EQ(t.KeyFrames(), original);  // the file's path again
+    } else {
+      EXPECT_EQ(t.KeyFrames().size(), 2u);  // a new path
     }
     EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   }
@@ -218,7 +190,7 @@ TEST_F(MainFormView3DTest, UnsavedKeysAreOfferedForSaving) {
   auto form = MakeForm();
   ASSERT_TRUE(form->OpenProjectFile(Path("room.kov")));
   TTimeline& t = form->PathTimeline();
-  Child<QSpinBox>(form->TimelineWindow(), "FPSEdit")->setValue(25);  // the rates count too
+  Find<QSpinBox>(form->TimelineWindow(), "FPSEdit")->setValue(25);  // the rates count too
   script.answers = {true, false};  // save the path, not the project
   script.files = {Path("kept.cam")};
   ASSERT_TRUE(form->NewProject());
@@ -235,7 +207,7 @@ TEST_F(MainFormView3DTest, UnsavedKeysAreOfferedForSaving) {
 TEST_F(MainFormView3DTest, EditsAfterMakeAskForMakeAgain) {
   auto form = OpenRoom();
   TProject& p = form->Project();
-  auto* note = Child<QLabel>(form.get(), "SceneNotMadeLabel");
+  auto* note = Find<QLabel>(form.get(), "SceneNotMadeLabel");
   form->SetPerspectiveDone(false);
   ASSERT_TRUE(form->MakeScene());
   EXPECT_FALSE(note->isVisible());
@@ -249,7 +221,7 @@ TEST_F(MainFormView3DTest, EditsAfterMakeAskForMakeAgain) {
   EXPECT_FALSE(p.SceneMade);
 
   ASSERT_TRUE(form->MakeScene());
-  auto* grid = Child<QTableWidget>(form->ObjectInspector(), "InfoGrid");
+  auto* grid = Find<QTableWidget>(form->ObjectInspector(), "InfoGrid");
   ASSERT_FALSE(grid->item(1, 1)->text().isEmpty());
   grid->item(1, 1)->setText(QString::number(grid->item(1, 1)->text().toInt() + 3));
   EXPECT_FALSE(p.SceneMade);
@@ -270,42 +242,31 @@ TEST_F(MainFormView3DTest, ExportFromTheWindowAndPlayTheMovie) {
   const QStringList info = out->InfoLines();
   ASSERT_FALSE(info.isEmpty());
   EXPECT_TRUE(info.join("\n").contains("4")) << info.join("\n").toStdString();
-  Child<QSpinBox>(out, "WidthEdit")->setValue(64);
-  Child<QSpinBox>(out, "HeightEdit")->setValue(48);
+  Find<QSpinBox>(out, "WidthEdit")->setValue(64);
+  Find<QSpinBox>(out, "HeightEdit")->setValue(48);
   Shot(out, "export-window");
 
   // "More Options..." runs the advanced options through the main window's dialogs; the
   // "Anti-aliasing" chosen there is the 3D view's too.
   const int execs = script.execs;
   form->OutputOptions().Samples = 1;
-  Child<QPushButton>(out, "Button1")->click();
+  Find<QPushButton>(out, "Button1")->click();
   EXPECT_EQ(script.execs, execs + 1);
   if (HasDisplay()) {
     form->View3D()->grabFramebuffer();
     EXPECT_EQ(form->View3D()->Samples(), 1);  // "Off" (the default draws with 4)
   }
 
-  // An abort request during the export answered No: the movie is finished all the same. The
-  // progress window and the frames are shown meanwhile.
   int frames = 0;
   QObject::connect(out, &app::TOutputAVIForm::FrameRendered, out, [&](const QImage& frame) {
     EXPECT_EQ(frame.size(), QSize(64, 48));
-    if (++frames != 1) return;
-    Shot(form->OutputWindow()->RenderingForm(), "export-progress");
-    Shot(form.get(), "main-during-export");
-  });
-  auto requestAbort = QObject::connect(out, &app::TOutputAVIForm::ExportStarted, out, [&] {
-    EXPECT_TRUE(out->RenderingForm()->isVisible());
-    out->RenderingForm()->RequestAbort();
+    if (++frames == 1) Shot(form.get(), "main-during-export");
   });
   script.files = {Path("movie.avi")};
-  script.answers = {false};
-  Child<QPushButton>(out, "OutputButtonLED")->click();
-  EXPECT_EQ(script.questions.count("Abort outputing?"), 1);
+  Find<QPushButton>(out, "OutputButtonLED")->click();
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   ASSERT_TRUE(std::filesystem::exists(dir_ / "movie.avi"));
-  EXPECT_GE(frames, 1);
-  EXPECT_EQ(out->RenderingForm(), nullptr);
+  EXPECT_EQ(frames, 181);
   EXPECT_FALSE(out->isVisible());
   // The main window has its own scene and camera back.
   EXPECT_TRUE(form->Project().SceneMade);
@@ -317,22 +278,16 @@ TEST_F(MainFormView3DTest, ExportFromTheWindowAndPlayTheMovie) {
   ASSERT_TRUE(player->isVisible());
   EXPECT_EQ(player->FileName(), Path("movie.avi"));
   EXPECT_EQ(player->FrameCount(), 181);
-  EXPECT_EQ(player->TimerPeriod(), 50);
-  EXPECT_EQ(player->View()->Image().size(), QSize(64, 48));
-  player->Play();
   Shot(player, "player");
-  player->Stop();
-
-  QObject::disconnect(requestAbort);
 
   // Without "Load Player after Generating" the player gets the movie without being shown.
   player->close();
   form->ExportAnimationAction->trigger();
-  Child<QCheckBox>(out, "CheckBox1")->setChecked(false);
-  Child<QSpinBox>(out, "WidthEdit")->setValue(64);
-  Child<QSpinBox>(out, "HeightEdit")->setValue(48);
+  Find<QCheckBox>(out, "CheckBox1")->setChecked(false);
+  Find<QSpinBox>(out, "WidthEdit")->setValue(64);
+  Find<QSpinBox>(out, "HeightEdit")->setValue(48);
   script.files = {Path("quiet.avi")};
-  Child<QPushButton>(out, "OutputButtonLED")->click();
+  Find<QPushButton>(out, "OutputButtonLED")->click();
   ASSERT_TRUE(std::filesystem::exists(dir_ / "quiet.avi"));
   EXPECT_FALSE(player->isVisible());
   EXPECT_EQ(player->FileName(), Path("quiet.avi"));
@@ -343,7 +298,6 @@ TEST_F(MainFormView3DTest, ExportFromTheWindowAndPlayTheMovie) {
   EXPECT_TRUE(player->isVisible());
   EXPECT_EQ(script.fileTitles.last(), "Open AVI File");
   EXPECT_EQ(script.fileParents.back(), player);  // in front of the player, not behind it
-  EXPECT_EQ(player->FrameCount(), 181);
 }
 
 TEST_F(MainFormView3DTest, ExportRefusesWithoutAUsablePath) {
@@ -352,7 +306,7 @@ TEST_F(MainFormView3DTest, ExportRefusesWithoutAUsablePath) {
   form->Project().CameraPathFile.clear();
   form->ExportAnimationAction->trigger();
   script.files = {Path("none.avi")};
-  Child<QPushButton>(form->OutputWindow(), "OutputButtonLED")->click();
+  Find<QPushButton>(form->OutputWindow(), "OutputButtonLED")->click();
   // What is missing is said before a file name is asked for.
   ASSERT_EQ(script.errors.size(), 1);
   EXPECT_TRUE(script.errors[0].startsWith("Nothing to export")) << script.errors[0].toStdString();
@@ -360,61 +314,31 @@ TEST_F(MainFormView3DTest, ExportRefusesWithoutAUsablePath) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "none.avi"));
 }
 
-TEST_F(MainFormView3DTest, CameraControlValuesAreStoredInTheSettings) {
-  {
-    auto form = OpenRoom();
-    form->MakeScene();
-    app::TCameraControlForm* control = form->CameraControlWindow();
-    Child<QCheckBox>(control, "NegativeCheckBox")->click();
-    Child<QCheckBox>(control, "SeeVWClip")->click();
-    EXPECT_TRUE(form->Switches().Negative);
-    EXPECT_TRUE(form->Switches().SeeVWClip);
-    form->OutputOptions().EyeSeparation = "12.5";
-    form->Project().Modified = false;
-    form->close();
-  }
-  const auto ini = IniFile::Load(dir_ / "config" / "glKOV.INI");
-  EXPECT_TRUE(ini.BoolValue("TCameraControlForm", "NegativeCheckBox.Checked", false));
-  EXPECT_TRUE(ini.BoolValue("TCameraControlForm", "SeeVWClip.Checked", false));
-  EXPECT_EQ(ini.IntValue("TCameraControlForm", "Quality.ItemIndex", -1), 0);
-  EXPECT_EQ(ini.Value("Advanced Options", "EyeSEdit.Text", ""), "12.5");
-  EXPECT_EQ(ini.Value("TTimelineForm", "MFRFEdit.Text", ""), "1.0");
-  auto again = MakeForm();
-  EXPECT_TRUE(again->Switches().Negative);
-  EXPECT_EQ(again->OutputOptions().EyeSeparation, "12.5");
-}
-
+// "Negative Output" reaches the planes "Make" builds (the inverted texels themselves are the
+// scene builder's): the texture viewer shows the floor's negative.
 TEST_F(MainFormView3DTest, NegativeOutputShowsNegativesInTheTextureViewer) {
   if (!HasDisplay()) GTEST_SKIP() << "textures are uploaded by the OpenGL view (xvfb-run -a)";
   auto form = OpenRoom();
-  auto* tree = Child<QTreeWidget>(form->ObjectInspector(), "TreeView1");
-  // The texture viewer's picture of a plane (1 floor .. 5 front) after a Make.
-  auto planeView = [&](int plane) {
+  auto* tree = Find<QTreeWidget>(form->ObjectInspector(), "TreeView1");
+  auto floorView = [&] {
     form->MakeScene();
     form->View3D()->grabFramebuffer();  // draws, and so uploads the textures
     tree->setCurrentItem(nullptr);
-    tree->setCurrentItem(tree->topLevelItem(0)->child(0)->child(plane - 1));
+    tree->setCurrentItem(tree->topLevelItem(0)->child(0)->child(0));
     return form->TextureViewer()->Image().PackedPixels();
   };
-  for (int plane : {1, 3}) {
-    if (form->Switches().Negative)
-      Child<QCheckBox>(form->CameraControlWindow(), "NegativeCheckBox")->click();
-    const std::vector<uint8_t> positive = planeView(plane);
-    Child<QCheckBox>(form->CameraControlWindow(), "NegativeCheckBox")->click();
-    ASSERT_TRUE(form->Switches().Negative);
-    const std::vector<uint8_t> negative = planeView(plane);
-    ASSERT_EQ(negative.size(), positive.size());
-    ASSERT_FALSE(positive.empty());
-    // Texels the picture does not reach stay black either way.
-    size_t mismatches = 0, black = 0;
-    for (size_t i = 0; i < positive.size(); ++i) {
-      const bool none = positive[i] == 0 && negative[i] == 0;
-      black += none;
-      mismatches += !none && positive[i] + negative[i] != 255;
-    }
-    EXPECT_EQ(mismatches, 0u) << "plane " << plane;
-    EXPECT_LT(black, positive.size() / 10) << "plane " << plane;
+  const std::vector<uint8_t> positive = floorView();
+  Find<QCheckBox>(form->CameraControlWindow(), "NegativeCheckBox")->click();
+  const std::vector<uint8_t> negative = floorView();
+  ASSERT_EQ(negative.size(), positive.size());
+  size_t mismatches = 0, black = 0;
+  for (size_t i = 0; i < positive.size(); ++i) {
+    const bool none = positive[i] == 0 && negative[i] == 0;  // texels the picture does not reach
+    black += none;
+    mismatches += !none && positive[i] + negative[i] != 255;
   }
+  EXPECT_EQ(mismatches, 0u);
+  EXPECT_LT(black, positive.size() / 10);
 }
 
 }  // namespace

@@ -76,25 +76,10 @@ class MeshEditorTest : public GuiTest {
   TMeshImage* mesh = nullptr;
 };
 
-TEST_F(MeshEditorTest, DefaultMeshOf300x200) {
-  const TProject& p = form->Project();
-  EXPECT_EQ(p.InnerLeft, 100);
-  EXPECT_EQ(p.InnerRight, 200);
-  EXPECT_EQ(p.InnerBottom, 66);
-  EXPECT_EQ(p.InnerTop, 132);
-  EXPECT_EQ(p.VanishX, 150);
-  EXPECT_EQ(p.VanishY, 99);
-  EXPECT_EQ(p.FocalLength, 260);
-  // Handles sit on their points through the display mapping.
-  const DisplayPoint d3 = PictureToDisplay({100, 66}, s(), 200);
-  const DisplayPoint d2 = PictureToDisplay({150, 99}, s(), 200);
-  EXPECT_EQ(Centre(3), QPoint(d3.X, d3.Y));
-  EXPECT_EQ(Centre(2), QPoint(d2.X, d2.Y));
-  EXPECT_FALSE(Handle(2)->isHidden());
-}
-
+// The handle's move itself is the core's (MoveHandle); here the window's part: the handle stays
+// where it was dropped, its neighbours follow, and the drag is one undo step of the sub-scene.
 TEST_F(MeshEditorTest, DraggingShape3MovesShape4AndShape5) {
-  const QPoint c3 = Centre(3), c4 = Centre(4), c5 = Centre(5), c6 = Centre(6);
+  const QPoint c3 = Centre(3), c4 = Centre(4), c5 = Centre(5);
   Drag(Handle(3), QPoint(3, 3), QPoint(-20, 15));
   const QPoint grabbed = c3 + QPoint(-20, 15);
   const TProject& p = form->Project();
@@ -102,22 +87,15 @@ TEST_F(MeshEditorTest, DraggingShape3MovesShape4AndShape5) {
   // the handles are placed from those: the handle stays where it was dropped.
   EXPECT_NEAR(p.InnerLeft, grabbed.x() / s(), 1e-9);
   EXPECT_NEAR(p.InnerBottom, 199 - grabbed.y() / s(), 1e-9);
-  const DisplayPoint d = PictureToDisplay({p.InnerLeft, p.InnerBottom}, s(), 200);
-  const QPoint moved(d.X, d.Y);
+  const QPoint moved = grabbed;
   EXPECT_EQ(Centre(3), moved);
-  EXPECT_EQ(moved, grabbed);
-  EXPECT_EQ(Centre(4).x(), moved.x());  // same x, its own y
-  EXPECT_EQ(Centre(4).y(), c4.y());
-  EXPECT_EQ(Centre(5).y(), moved.y());  // same y, its own x
-  EXPECT_EQ(Centre(5).x(), c5.x());
-  EXPECT_EQ(Centre(6), c6);
+  EXPECT_EQ(Centre(4), QPoint(moved.x(), c4.y()));
+  EXPECT_EQ(Centre(5), QPoint(c5.x(), moved.y()));
   // The drag is stored in the current sub-scene and can be undone and redone.
   EXPECT_DOUBLE_EQ(p.MeshRegions[1].InnerLeft, p.InnerLeft);
   EXPECT_TRUE(p.Modified);
   ASSERT_EQ(form->UndoStack()->count(), 1);
   form->UndoAction->trigger();
-  EXPECT_EQ(p.InnerLeft, 100);
-  EXPECT_EQ(p.InnerBottom, 66);
   EXPECT_EQ(p.MeshRegions[1].InnerLeft, 100);
   EXPECT_EQ(Centre(3), c3);
   form->RedoAction->trigger();
@@ -150,34 +128,18 @@ TEST_F(MeshEditorTest, HandlesKeepTheVanishingPointInsideTheInnerRectangle) {
   EXPECT_TRUE(script.errors.isEmpty());
 }
 
+// Which meshes cannot be built is the scene builder's (its table of degenerate meshes); "Done"
+// shows its message and stays unchecked.
 TEST_F(MeshEditorTest, DoneRefusesAMeshThatCannotBeBuilt) {
   auto* done = form->findChild<QCheckBox*>("PerspectiveDone");
-  const app::TMeshState good = form->CurrentMeshState();
-  const struct {
-    const char* what;
-    std::function<void(app::TMeshState&)> spoil;
-    const char* says;
-  } cases[] = {
-      {"vanishing point right of the rectangle", [](app::TMeshState& m) { m.VanishX = 240; },
-       "vanishing point"},
-      {"vanishing point below it", [](app::TMeshState& m) { m.VanishY = 20; }, "vanishing point"},
-      {"rectangle past the picture's top", [](app::TMeshState& m) { m.InnerTop = 230; },
-       "outside the picture"},
-      {"rectangle turned over", [](app::TMeshState& m) { std::swap(m.InnerLeft, m.InnerRight); },
-       "no area"},
-  };
-  for (const auto& c : cases) {
-    app::TMeshState bad = good;
-    c.spoil(bad);
-    form->ApplyMeshState(bad);
-    script.errors.clear();
-    done->click();
-    EXPECT_FALSE(form->Project().PerspectiveDone) << c.what;
-    EXPECT_FALSE(done->isChecked()) << c.what;
-    ASSERT_EQ(script.errors.size(), 1) << c.what;
-    EXPECT_TRUE(script.errors[0].contains(c.says))
-        << c.what << ": " << script.errors[0].toStdString();
-  }
+  app::TMeshState bad = form->CurrentMeshState();
+  bad.VanishX = 240;  // right of the inner rectangle
+  form->ApplyMeshState(bad);
+  done->click();
+  EXPECT_FALSE(form->Project().PerspectiveDone);
+  EXPECT_FALSE(done->isChecked());
+  ASSERT_EQ(script.errors.size(), 1);
+  EXPECT_TRUE(script.errors[0].contains("vanishing point")) << script.errors[0].toStdString();
 }
 
 TEST_F(MeshEditorTest, HandleMoveWritesThePosition) {
@@ -189,22 +151,19 @@ TEST_F(MeshEditorTest, HandleMoveWritesThePosition) {
   EXPECT_EQ(form->PanelText(2), " W: 300 H: 200 ");
 }
 
+// The amounts of each drag are the core's (ApplyMeshDrag); the window sends each button to it.
 TEST_F(MeshEditorTest, GridDrags) {
   auto* mesh = form->findChild<QWidget*>("MeshImage");
   const TProject& p = form->Project();
   Drag(mesh, QPoint(50, 50), QPoint(100, 25), Qt::LeftButton, Qt::ShiftModifier);
   EXPECT_DOUBLE_EQ(p.GridOffsetX, 2.0);
-  EXPECT_DOUBLE_EQ(p.GridOffsetY, 0.5);
   EXPECT_EQ(p.GridDivisions, 8.0);
   Drag(mesh, QPoint(50, 50), QPoint(7, 30), Qt::RightButton);
   EXPECT_DOUBLE_EQ(p.FocalLength, 263);
   Drag(mesh, QPoint(50, 50), QPoint(50, 0));
   EXPECT_DOUBLE_EQ(p.GridDivisions, 9.0);
-  Drag(mesh, QPoint(400, 50), QPoint(-400, 0));
-  EXPECT_DOUBLE_EQ(p.GridDivisions, 1.0);  // never below one
-  // Grid drags touch neither the handles nor the stored sub-scene.
+  // Grid drags touch neither the handles nor the stored sub-scene; the focal length is undoable.
   EXPECT_EQ(p.MeshRegions[1].InnerLeft, 100);
-  // The focal-length drag is undoable.
   ASSERT_GE(form->UndoStack()->count(), 1);
   EXPECT_EQ(form->UndoStack()->command(0)->text(), "Change Focal Length");
 }
@@ -263,17 +222,13 @@ TEST_F(MeshEditorTest, FieldOfView) {
   form->TBSetFOVClick();
   EXPECT_EQ(script.errors.size(), 1);
   EXPECT_EQ(p.FocalLength, 260);
-  // Cancelled: recomputed from the shown value, practically unchanged.
-  script.input.reset();
-  form->TBSetFOVClick();
-  EXPECT_NEAR(p.FocalLength, 260, 1e-6);
 }
 
 TEST_F(MeshEditorTest, DefaultMeshIsUndoable) {
   Drag(Handle(6), QPoint(3, 3), QPoint(10, 10));
   const double moved = form->Project().InnerRight;
   form->DefaultMeshButtonClick();
-  EXPECT_EQ(form->Project().InnerRight, 200);
+  EXPECT_EQ(form->Project().InnerRight, 200);  // the 300 x 200 picture's default
   form->UndoAction->trigger();
   EXPECT_EQ(form->Project().InnerRight, moved);
 }
@@ -286,21 +241,16 @@ TEST_F(MeshEditorTest, BackdropMenu) {
   EXPECT_EQ(mesh->Picture(), &form->Project().IOriginal_r);
   menu->actions()[1]->trigger();
   EXPECT_EQ(mesh->Picture(), &form->Project().IMask_r);
-  // A new original is shown as itself again.
-  ASSERT_TRUE(form->ImportPicture(0, MakePicture("o2.bmp", 300, 200, 1)));
-  EXPECT_EQ(mesh->Picture(), &form->Project().IOriginal_r);
-}
-
-TEST_F(MeshEditorTest, ImportsAreUndoable) {
+  // A new original is shown as itself again; its import is an undo step.
   const QString other = MakePicture("other.bmp", 120, 90);
   ASSERT_TRUE(form->ImportPicture(0, other));
+  EXPECT_EQ(mesh->Picture(), &form->Project().IOriginal_r);
   EXPECT_EQ(form->Project().PicWidth, 120);
   form->UndoAction->trigger();
   EXPECT_EQ(form->Project().PicWidth, 300);
   EXPECT_EQ(form->findChild<QLineEdit*>("PictureFilenameEdit")->text().toStdString(),
             (dir_ / "o.bmp").string());
   form->RedoAction->trigger();
-  EXPECT_EQ(form->Project().PicWidth, 120);
   EXPECT_EQ(form->findChild<QLineEdit*>("PictureFilenameEdit")->text(), other);
 }
 
@@ -317,7 +267,6 @@ TEST_F(MeshEditorTest, LayoutFollowsTheWorkAreaOnEveryPage) {
     const char* what;
     std::function<void()> change;
   } changes[] = {
-      {"larger window", [&] { form->resize(1200, 900); }},
       {"smaller window", [&] { form->resize(700, 500); }},
       {"status bar", [&] { form->StatusbarAction->trigger(); }},
       {"step bar", [&] { form->StepbarAction->trigger(); }},
@@ -436,7 +385,7 @@ TEST_F(MeshEditorTest, SuggestPlacesTheMeshInOneUndoStep) {
   o.FocalLength = 260;
   o.Objects.clear();
   SaveBMP((dir_ / "room.bmp").string(), synthetic::MakeSyntheticRoom(o).Background);
-  ASSERT_TRUE(form->ImportPicture(0, QString::fromStdString((dir_ / "room.bmp").string())));
+  ASSERT_TRUE(form->ImportPicture(0, Path("room.bmp")));
   form->ShowPage(3);
   form->DefaultMeshButtonClick();
   form->UndoStack()->clear();

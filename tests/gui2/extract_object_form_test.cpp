@@ -62,12 +62,9 @@ TEST_F(ExtractObjectFormTest, ExtractListsRowsAndOkAccepts) {
   auto* list = form.findChild<QTreeWidget*>("ListView1");
   ASSERT_EQ(list->topLevelItemCount(), 2);
   // The square: minX 5, (30 - 1) - 4 = 25, maxX 7, (30 - 1) - 2 = 27.
-  const QTreeWidgetItem* a = list->topLevelItem(0);
-  EXPECT_EQ(a->text(0), "1");
-  EXPECT_EQ(a->text(1), "5");
-  EXPECT_EQ(a->text(2), "25");
-  EXPECT_EQ(a->text(3), "7");
-  EXPECT_EQ(a->text(4), "27");
+  QStringList row;
+  for (int c = 0; c < 5; ++c) row << list->topLevelItem(0)->text(c);
+  EXPECT_EQ(row, QStringList({"1", "5", "25", "7", "27"}));
   EXPECT_EQ(list->topLevelItem(1)->text(1), "10");
   EXPECT_EQ(form.findChild<QLabel*>("Label1")->text(), "2 Object(s) Extracted.");
   EXPECT_TRUE(form.findChild<QPushButton*>("OKButton")->isEnabled());

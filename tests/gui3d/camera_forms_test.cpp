@@ -23,7 +23,7 @@ QRadioButton* Radio(QWidget& form, const char* name) {
   return r;
 }
 
-TEST_F(CameraControlFormTest, ClicksChangeSwitchesAndTell) {
+TEST_F(CameraControlFormTest, ClicksChangeSwitchesAndTellAndRefreshShows) {
   RenderSwitches switches;
   app::TCameraControlForm form(switches);
   QSignalSpy quality(&form, &app::TCameraControlForm::QualityClick);
@@ -50,20 +50,16 @@ TEST_F(CameraControlFormTest, ClicksChangeSwitchesAndTell) {
   form.findChild<QCheckBox*>("UseVW")->click();
   EXPECT_FALSE(switches.UseVW);
   EXPECT_EQ(use.count(), 1);
-}
 
-TEST_F(CameraControlFormTest, OperationSetFromViewAndRefreshFromSwitches) {
-  RenderSwitches switches;
-  app::TCameraControlForm form(switches);
-  QSignalSpy operation(&form, &app::TCameraControlForm::OperationClick);
+  // Set from the view or from the switches, the form shows it without telling it back.
   form.SetOperation(NextOperation(form.Operation()));
-  EXPECT_TRUE(Radio(form, "Operation1")->isChecked());
-  EXPECT_EQ(operation.count(), 0);  // only the user's choice is told
-  switches.Quality = 1;
-  switches.Negative = true;
+  EXPECT_TRUE(Radio(form, "Operation0")->isChecked());
+  EXPECT_EQ(operation.count(), 1);  // only the user's choice is told
+  switches.Quality = 0;
+  switches.Negative = false;
   form.Refresh();
-  EXPECT_TRUE(Radio(form, "Quality1")->isChecked());
-  EXPECT_TRUE(form.findChild<QCheckBox*>("NegativeCheckBox")->isChecked());
+  EXPECT_TRUE(Radio(form, "Quality0")->isChecked());
+  EXPECT_FALSE(form.findChild<QCheckBox*>("NegativeCheckBox")->isChecked());
   MaybeScreenshot(form, "camera_control_form");
 }
 

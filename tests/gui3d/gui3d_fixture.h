@@ -20,7 +20,7 @@ namespace glkov::testing {
 struct FormScript {
   std::deque<QString> files;  // answers of file dialogs, in order; none left: cancelled
   std::deque<bool> answers;   // answers of Yes/No questions; none left: No
-  QStringList fileTitles, filters, extensions, questions, errors;
+  QStringList fileTitles, questions, errors;
 };
 
 class Gui3dTest : public ::testing::Test {
@@ -29,11 +29,9 @@ class Gui3dTest : public ::testing::Test {
 
   app::TFormDialogs Dialogs() {
     app::TFormDialogs d;
-    auto file = [this](QWidget*, const QString& title, const QString&, const QString& filter,
-                       const QString& extension) {
+    auto file = [this](QWidget*, const QString& title, const QString&, const QString&,
+                       const QString&) {
       script.fileTitles << title;
-      script.filters << filter;
-      script.extensions << extension;
       if (script.files.empty()) return QString();
       QString f = script.files.front();
       script.files.pop_front();

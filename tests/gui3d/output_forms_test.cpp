@@ -12,7 +12,6 @@
 #include "app/output_avi_form.h"
 #include "app/output_option_form.h"
 #include "app/rendering_form.h"
-#include "core/output/avi_info.h"
 #include "core/output/avi_writer.h"
 #include "export_room.h"
 #include "gui3d_fixture.h"
@@ -74,7 +73,6 @@ TEST_F(OutputAVIFormTest, ShowFillsInformationAndSizes) {
   EXPECT_EQ(form->findChild<QSpinBox*>("HeightEdit")->value(), 48);
   EXPECT_EQ(form->findChild<QLineEdit*>("AspectEdit")->text(), "1.33333333333333");
   EXPECT_FALSE(form->findChild<QLineEdit*>("AspectEdit")->isEnabled());
-  options.ColorDepthItem = 1;
   form->ExecDialog = [](QDialog& d) {
     // The user picks 256 colours in the advanced options and closes with OK.
     QTest::mouseClick(d.findChild<QRadioButton*>("ColorDepthGroup1"), Qt::LeftButton);
@@ -92,9 +90,10 @@ TEST_F(OutputAVIFormTest, OutputMovieWritesFramesAndHandsMovieOn) {
   QSignalSpy frames(form.get(), &app::TOutputAVIForm::FrameRendered);
   QSignalSpy written(form.get(), &app::TOutputAVIForm::MovieWritten);
   QSignalSpy ended(form.get(), &app::TOutputAVIForm::ExportEnded);
+  EXPECT_FALSE(form->OutputButtonLEDClick());  // the file dialog cancelled: nothing
+  EXPECT_EQ(ended.count(), 0);
   script.files = {QString::fromStdString((dir_ / "movie").string())};
   ASSERT_TRUE(form->OutputButtonLEDClick()) << script.errors.join("\n").toStdString();
-  EXPECT_EQ(script.fileTitles, QStringList{"Output Movie"});
   EXPECT_EQ(frames.count(), 11);  // FPK 10: frames 0 .. 10
   EXPECT_EQ(frames[0][0].value<QImage>().size(), QSize(64, 48));
   ASSERT_EQ(written.count(), 1);
@@ -108,9 +107,6 @@ TEST_F(OutputAVIFormTest, OutputMovieWritesFramesAndHandsMovieOn) {
   // The frames shown on the way are the movie's own, upright.
   EXPECT_EQ(frames[0][0].value<QImage>(), app::FrameImage(movie.Frames[0]));
   EXPECT_EQ(frames[10][0].value<QImage>(), app::FrameImage(movie.Frames[10]));
-  const AviInfo info = ReadAviInfo(Movie().toStdString());
-  ASSERT_EQ(info.Streams.size(), 1u);
-  EXPECT_EQ(info.Streams[0].fccType, 1935960438u);
 }
 
 TEST_F(OutputAVIFormTest, AbortAnsweredNoGoesOnThenAbortDeletesMovie) {
@@ -137,33 +133,6 @@ TEST_F(OutputAVIFormTest, AbortAnsweredNoGoesOnThenAbortDeletesMovie) {
   EXPECT_EQ(status[0][0].toString(), "Output Aborted");
   EXPECT_EQ(written.count(), 0);
   EXPECT_EQ(ReadFile(dir_ / "movie.avi"), "old");
-}
-
-TEST_F(OutputAVIFormTest, RefusedExportShowsMessage) {
-  room.project.MeshRegions[1].CameraPath.clear();
-  room.project.CameraPathFile.clear();  // the working copy of sub-scene 1 too
-  auto form = MakeForm();
-  EXPECT_FALSE(form->OutputMovie(Movie()));
-  ASSERT_EQ(script.errors.size(), 1);
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "movie.avi"));
-}
-
-TEST_F(OutputAVIFormTest, PngNameBecomesANumberedSequence) {
-  auto form = MakeForm();
-  QSignalSpy written(form.get(), &app::TOutputAVIForm::MovieWritten);
-  script.files = {QString::fromStdString((dir_ / "shot.png").string())};
-  ASSERT_TRUE(form->OutputButtonLEDClick()) << script.errors.join("\n").toStdString();
-  ASSERT_EQ(written.count(), 1);
-  EXPECT_EQ(written[0][0].toString().toStdString(), (dir_ / "shot_%04d.png").string());
-  EXPECT_TRUE(std::filesystem::exists(dir_ / "shot_0000.png"));
-  EXPECT_TRUE(std::filesystem::exists(dir_ / "shot_0010.png"));
-}
-
-TEST_F(OutputAVIFormTest, CancelledFileDialogExportsNothing) {
-  auto form = MakeForm();
-  QSignalSpy started(form.get(), &app::TOutputAVIForm::ExportStarted);
-  EXPECT_FALSE(form->OutputButtonLEDClick());
-  EXPECT_EQ(started.count(), 0);
 }
 
 // The export's own movie dialog: the quality chosen there is the one the movie is written at.

@@ -59,8 +59,7 @@ class MaskEditorTest : public GuiTest {
     form->show();
     QApplication::setActiveWindow(form.get());
     QApplication::processEvents();
-    EXPECT_TRUE(form->OpenProjectFile(QString::fromStdString((dir_ / "room.kov").string())))
-        << script.errors.join("\n").toStdString();
+    EXPECT_TRUE(form->OpenProjectFile(Path("room.kov"))) << script.errors.join("\n").toStdString();
     form->ShowPage(1);
     QApplication::processEvents();
     return form;
@@ -154,7 +153,7 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   form->findChild<QAction*>("Fit1")->trigger();
   EXPECT_EQ(view->Zoom(), 1.0);
 
-  // A lasso in progress and the bare mask, for the screenshots; Esc drops the lasso.
+  // A lasso adds its area.
   editor->SetTool(app::TMaskEditor::Tool::Lasso);
   editor->AddLassoPoint({20, 200}, false);
   editor->AddLassoPoint({70, 195}, false);
@@ -163,9 +162,6 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   editor->CloseLasso(true);
   EXPECT_GT(vision::CountMaskPixels(p.IMask), selected + 200);
   undo->undo();
-  editor->SetBareMask(true);
-  Shot(editor, "mask-bare");
-  editor->SetBareMask(false);
 
   // Feather: soft edges, one step.
   editor->FeatherMask(4);
@@ -194,7 +190,7 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   ASSERT_TRUE(out->isVisible());
   Find<QSpinBox>(out, "WidthEdit")->setValue(64);
   Find<QSpinBox>(out, "HeightEdit")->setValue(48);
-  script.files = {QString::fromStdString((dir_ / "movie.avi").string())};
+  script.files = {Path("movie.avi")};
   Find<QPushButton>(out, "OutputButtonLED")->click();
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   EXPECT_TRUE(std::filesystem::exists(dir_ / "movie.avi"));
@@ -235,15 +231,10 @@ TEST_F(MaskEditorTest, LongToolsKeepTheWindowRunningAndCancelChangesNothing) {
   Shot(editor, "mask-selected-on-worker");
 
   // Cancel pressed in the dialog while a tool runs: nothing changes.
-  auto cancelNextRun = [&](const char* shot) {
-    QTimer::singleShot(0, editor, [editor, shot] {
+  auto cancelNextRun = [&] {
+    QTimer::singleShot(0, editor, [editor] {
       auto* d = editor->findChild<QProgressDialog*>("MaskToolProgress");
       ASSERT_NE(d, nullptr);
-      const QString dir = qEnvironmentVariable("GLKOV_SCREENSHOT_DIR");
-      if (!dir.isEmpty()) {
-        for (int i = 0; i < 5; ++i) QApplication::processEvents();
-        QGuiApplication::primaryScreen()->grabWindow(0).save(dir + "/" + shot + ".png");
-      }
       d->cancel();
     });
   };
@@ -254,14 +245,14 @@ TEST_F(MaskEditorTest, LongToolsKeepTheWindowRunningAndCancelChangesNothing) {
     EXPECT_EQ(undo->count(), count) << what;
     EXPECT_EQ(undo->index(), index) << what;
   };
-  cancelNextRun("mask-select-progress");
+  cancelNextRun();
   editor->SelectObject(ObjectBoxes().back());
   unchanged("select object");
-  cancelNextRun("mask-refine-progress");
+  cancelNextRun();
   editor->RefineSelection({{box.Left + 12, box.Top + 12}, {box.Right - 12, box.Bottom - 12}},
                           false);
   unchanged("refine");
-  cancelNextRun("mask-feather-progress");
+  cancelNextRun();
   editor->FeatherMask(6);
   unchanged("feather");
 

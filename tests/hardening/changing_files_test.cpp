@@ -38,6 +38,10 @@ struct Reader {
 };
 
 std::vector<Reader> Readers() {
+  const auto picture = [](const std::string& f) {
+    TFastBMP b;
+    LoadPictureFile(f, b);
+  };
   return {
       {"project", ".kov",
        [](const std::string& f) {
@@ -51,16 +55,8 @@ std::vector<Reader> Readers() {
          TTimeline t(p);
          LoadCameraPathFile(t, f);
        }},
-      {"BMP picture", ".bmp",
-       [](const std::string& f) {
-         TFastBMP b;
-         LoadPictureFile(f, b);
-       }},
-      {"JPEG picture", ".jpg",
-       [](const std::string& f) {
-         TFastBMP b;
-         LoadPictureFile(f, b);
-       }},
+      {"BMP picture", ".bmp", picture},
+      {"JPEG picture", ".jpg", picture},
       {"AVI information", ".avi", [](const std::string& f) { ReadAviInfo(f); }},
       {"movie player", ".avi",
        [](const std::string& f) {

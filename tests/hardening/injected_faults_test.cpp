@@ -14,8 +14,6 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include <iostream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -42,38 +40,17 @@ using testing::TempDir;
 
 enum class Fault { ReadOnlyFolder, ReadOnlyFileSystem, FileSizeLimit, FullFileSystem, Killed };
 
-const char* FaultName(Fault f) {
-  switch (f) {
-    case Fault::ReadOnlyFolder:
-      return "read-only folder";
-    case Fault::ReadOnlyFileSystem:
-      return "read-only file system";
-    case Fault::FileSizeLimit:
-      return "file size limit";
-    case Fault::FullFileSystem:
-      return "file system full";
-    case Fault::Killed:
-      return "killed (SIGKILL)";
-  }
-  return "";
-}
-
-// The cause each fault must be reported with.
-int FaultErrno(Fault f) {
-  switch (f) {
-    case Fault::ReadOnlyFolder:
-      return EACCES;
-    case Fault::ReadOnlyFileSystem:
-      return EROFS;
-    case Fault::FileSizeLimit:
-      return EFBIG;
-    case Fault::FullFileSystem:
-      return ENOSPC;
-    case Fault::Killed:
-      return 0;
-  }
-  return 0;
-}
+// Each fault, its name in the test names, and the cause it must be reported with.
+struct FaultInfo {
+  Fault Kind;
+  const char* Id;
+  int Errno;
+};
+constexpr FaultInfo kFaults[] = {{Fault::ReadOnlyFolder, "ReadOnlyFolder", EACCES},
+                                 {Fault::ReadOnlyFileSystem, "ReadOnlyFileSystem", EROFS},
+                                 {Fault::FileSizeLimit, "FileSizeLimit", EFBIG},
+                                 {Fault::FullFileSystem, "FullFileSystem", ENOSPC},
+                                 {Fault::Killed, "Killed", 0}};
 
 // Faults are sized so that every writer gets some way into its file before it fails.
 constexpr uint64_t kLimitBytes = 16384;
@@ -81,7 +58,7 @@ constexpr uint64_t kKillAfterBytes = 32768;
 
 // One writer: the file it writes and the write itself (its data made before any fork).
 struct Writer {
-  std::string Name;
+  std::string Id;
   std::string FileName;
   std::function<void(const std::string&)> Write;
 };
@@ -124,11 +101,11 @@ TFastBMP Noise(int w, int h, bool grey) {
 
 std::vector<Writer> Writers() {
   std::vector<Writer> writers;
-  writers.push_back({"project (SaveProject)", "room.kov", [](const std::string& f) {
+  writers.push_back({"Project", "room.kov", [](const std::string& f) {
                        TProject p = BigProject();
                        SaveProject(p, f);
                      }});
-  writers.push_back({"camera path (SaveCameraPathFile)", "walk.cam", [](const std::string& f) {
+  writers.push_back({"CameraPath", "walk.cam", [](const std::string& f) {
                        TProject p;
                        p.MeshRegions.resize(2);
                        p.CurrentRegion = 1;
@@ -136,11 +113,11 @@ std::vector<Writer> Writers() {
                        t.SetNoOfKeyframeEdit("5000");
                        SaveCameraPathFile(t, f);
                      }});
-  writers.push_back({"masked picture (SaveMaskedImage)", "masked.bmp", [](const std::string& f) {
+  writers.push_back({"MaskedPicture", "masked.bmp", [](const std::string& f) {
                        SaveMaskedImage(Filled(300, 200, 10), Filled(300, 200, 128),
                                        Filled(300, 200, 200), f);
                      }});
-  writers.push_back({"movie (AviWriter)", "movie.avi", [](const std::string& f) {
+  writers.push_back({"Movie", "movie.avi", [](const std::string& f) {
                        AviWriterOptions o;
                        o.Width = 320;
                        o.Height = 240;
@@ -149,17 +126,17 @@ std::vector<Writer> Writers() {
                        for (int i = 0; i < 12; ++i) w.AddFrame(frame);
                        w.Finish();
                      }});
-  writers.push_back({"MP4 movie (MovieWriter)", "movie.mp4", [](const std::string& f) {
+  writers.push_back({"Mp4", "movie.mp4", [](const std::string& f) {
                        MovieWriterOptions o;
                        const TFastBMP frame = Noise(o.Width, o.Height, false);
                        auto w = OpenEncodedMovieWriter(f, MovieFormat::Mp4, o);
                        for (int i = 0; i < 12; ++i) w->AddFrame(frame, RowOrder::TopDown);
                        w->Commit();
                      }});
-  writers.push_back({"picture (SavePicturePNG)", "back.png",
-                     [](const std::string& f) { SavePicturePNG(f, Noise(300, 200, false)); }});
-  writers.push_back({"mask (SaveMaskPng)", "mask.png",
-                     [](const std::string& f) { SaveMaskPng(f, Noise(400, 300, true)); }});
+  writers.push_back(
+      {"Png", "back.png", [](const std::string& f) { SavePicturePNG(f, Noise(300, 200, false)); }});
+  writers.push_back(
+      {"Mask", "mask.png", [](const std::string& f) { SaveMaskPng(f, Noise(400, 300, true)); }});
   return writers;
 }
 
@@ -196,10 +173,21 @@ struct Outcome {
   int64_t BytesAtKill = 0;
 };
 
+std::string Digest(const std::string& s) {
+  return Sha256Hex(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+}
+
+// The digest of the target's content, and the other entries of its folder.
+std::pair<std::string, std::string> Leftovers(const TempDir& dir, const Writer& writer) {
+  std::string stray;
+  for (const auto& name : FolderEntries(dir.path())) {
+    if (name != writer.FileName) stray += name + " ";
+  }
+  return {Digest(testing::ReadFile(dir / writer.FileName)), stray};
+}
+
 Outcome RunFault(const Writer& writer, Fault fault, const TempDir& dir) {
   const auto target = dir / writer.FileName;
-  const std::string expectedSha =
-      Sha256Hex(reinterpret_cast<const uint8_t*>(kPrevious.data()), kPrevious.size());
   Outcome outcome;
   if (fault == Fault::Killed) {
     testing::WriteFile(target, kPrevious);
@@ -207,12 +195,9 @@ Outcome RunFault(const Writer& writer, Fault fault, const TempDir& dir) {
                                                  [&] { writer.Write(target.string()); });
     outcome.Message = killed.KilledMidWrite ? "" : "not killed: " + killed.Error;
     outcome.BytesAtKill = killed.BytesWritten;
-    const std::string now = testing::ReadFile(target);
-    outcome.PreviousIntact =
-        Sha256Hex(reinterpret_cast<const uint8_t*>(now.data()), now.size()) == expectedSha;
-    for (const auto& name : FolderEntries(dir.path())) {
-      if (name != writer.FileName) outcome.Stray += name + " ";
-    }
+    const auto [digest, stray] = Leftovers(dir, writer);
+    outcome.PreviousIntact = digest == Digest(kPrevious);
+    outcome.Stray = stray;
     return outcome;
   }
   // The other faults are set up, met and inspected in a child process, whose mounts and rights
@@ -257,13 +242,8 @@ Outcome RunFault(const Writer& writer, Fault fault, const TempDir& dir) {
     } catch (const Error& e) {
       message += e.what();
     }
-    const std::string now = testing::ReadFile(target);
-    std::string stray;
-    for (const auto& name : FolderEntries(dir.path())) {
-      if (name != writer.FileName) stray += name + " ";
-    }
-    const std::string sha = Sha256Hex(reinterpret_cast<const uint8_t*>(now.data()), now.size());
-    return sha + "\n" + stray + "\n" + message;
+    const auto [digest, stray] = Leftovers(dir, writer);
+    return digest + "\n" + stray + "\n" + message;
   });
   if (!run.Returned) {
     outcome.Message = "child failed: " + run.Error + " signal " + std::to_string(run.Signal);
@@ -278,94 +258,49 @@ Outcome RunFault(const Writer& writer, Fault fault, const TempDir& dir) {
   std::getline(in, sha);
   std::getline(in, outcome.Stray);
   std::string message((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  outcome.PreviousIntact = sha == expectedSha;
+  outcome.PreviousIntact = sha == Digest(kPrevious);
   outcome.Threw = !message.empty() && message[0] == 'M';
   outcome.Message = message.substr(1);
   return outcome;
 }
 
-// The table of outcomes, printed when the program ends.
-std::map<std::pair<std::string, std::string>, std::string>& Table() {
-  static std::map<std::pair<std::string, std::string>, std::string> table;
-  return table;
-}
-
-class PrintTable : public ::testing::Environment {
- public:
-  void TearDown() override {
-    if (Table().empty()) return;
-    const std::vector<Fault> faults = {Fault::ReadOnlyFolder, Fault::ReadOnlyFileSystem,
-                                       Fault::FileSizeLimit, Fault::FullFileSystem, Fault::Killed};
-    std::ostringstream out;
-    out << "Injected faults: writer | fault | outcome\n";
-    for (const Writer& w : Writers()) {
-      for (Fault f : faults) {
-        const auto it = Table().find({w.Name, FaultName(f)});
-        if (it == Table().end()) continue;
-        out << w.Name << " | " << FaultName(f) << " | " << it->second << "\n";
-      }
-    }
-    std::cout << out.str();
-  }
-};
-
-[[maybe_unused]] const auto* const kPrintTable =
-    ::testing::AddGlobalTestEnvironment(new PrintTable);
-
 struct Case {
   size_t WriterIndex;
-  Fault FaultKind;
+  FaultInfo Fault;
 };
 
 class InjectedFault : public ::testing::TestWithParam<Case> {};
 
 TEST_P(InjectedFault, PreviousFileKeptNoStrayFileClearMessage) {
   const Writer writer = Writers()[GetParam().WriterIndex];
-  const Fault fault = GetParam().FaultKind;
+  const FaultInfo& info = GetParam().Fault;
+  const Fault fault = info.Kind;
   TempDir dir;
   const Outcome o = RunFault(writer, fault, dir);
-  auto& row = Table()[{writer.Name, FaultName(fault)}];
-  if (!o.Skipped.empty()) {
-    row = "not run here (" + o.Skipped + ")";
-    GTEST_SKIP() << o.Skipped;
-  }
+  if (!o.Skipped.empty()) GTEST_SKIP() << o.Skipped;
   const auto target = (dir / writer.FileName).string();
   EXPECT_TRUE(o.PreviousIntact) << "the previous file changed";
   EXPECT_EQ(o.Stray, "") << "left in the folder";
-  std::string cause;
   if (fault == Fault::Killed) {
     EXPECT_EQ(o.Message, "") << "the kill did not land inside the write";
     EXPECT_GT(o.BytesAtKill, 0) << "nothing written when killed";
-    cause = "killed after " + std::to_string(o.BytesAtKill) + " bytes";
   } else {
     EXPECT_TRUE(o.Threw) << o.Message;
     EXPECT_NE(o.Message.find(target), std::string::npos) << o.Message;
-    cause = std::strerror(FaultErrno(fault));
-    EXPECT_NE(o.Message.find(cause), std::string::npos) << o.Message;
-    cause = "error \"" + cause + "\" naming the file";
+    EXPECT_NE(o.Message.find(std::strerror(info.Errno)), std::string::npos) << o.Message;
   }
-  row = cause + "; previous file " + (o.PreviousIntact ? "intact" : "CHANGED") + "; " +
-        (o.Stray.empty() ? "no stray file" : "left: " + o.Stray);
 }
 
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
   for (size_t w = 0; w < Writers().size(); ++w) {
-    for (Fault f : {Fault::ReadOnlyFolder, Fault::ReadOnlyFileSystem, Fault::FileSizeLimit,
-                    Fault::FullFileSystem, Fault::Killed}) {
-      cases.push_back({w, f});
-    }
+    for (const FaultInfo& f : kFaults) cases.push_back({w, f});
   }
   return cases;
 }
 
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
-  static const char* kWriters[] = {"Project", "CameraPath", "MaskedPicture", "Movie",
-                                   "Mp4",     "Png",        "Mask"};
-  static const char* kFaults[] = {"ReadOnlyFolder", "ReadOnlyFileSystem", "FileSizeLimit",
-                                  "FullFileSystem", "Killed"};
-  return std::string(kWriters[info.param.WriterIndex]) + "_" +
-         kFaults[static_cast<int>(info.param.FaultKind)];
+  return Writers()[info.param.WriterIndex].Id + "_" + info.param.Fault.Id;
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, InjectedFault, ::testing::ValuesIn(AllCases()), CaseName);
