@@ -31,14 +31,16 @@ run: build
 # `make bench` use.
 CI_FUZZ_SECONDS ?= 15
 
-test:
+# The packages come first, in a make of their own: the suite's make then finds xvfb-run for the
+# window tests also on a machine where it was only just installed.
+test: deps
 	@$(MAKE) --no-print-directory suite PRESET=asan
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(CI_FUZZ_SECONDS)
 
-test-release:
+test-release: deps
 	@$(MAKE) --no-print-directory suite PRESET=release
 
-test-asan:
+test-asan: deps
 	@$(MAKE) --no-print-directory suite PRESET=asan
 
 # One hung test must not eat the run: each test has 120 s. The closing line counts the tests that
