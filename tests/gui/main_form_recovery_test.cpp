@@ -98,11 +98,5 @@ TEST_F(MainFormRecoveryTest, NoDiscardsItAndTheStartupFileOpens) {
   EXPECT_FALSE(form->Project().Modified);
 }
 
-TEST_F(MainFormRecoveryTest, NoRecoveryNoQuestion) {
-  auto form = MakeForm();
-  form->show();
-  EXPECT_TRUE(script.questions.isEmpty());
-}
-
 }  // namespace
 }  // namespace glkov::testing

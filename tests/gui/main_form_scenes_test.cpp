@@ -223,17 +223,9 @@ TEST_F(MainFormScenesTest, ResizingTheEditedSubSceneCutsThePicturesAgain) {
   };
   // Region 1's bottom-right corner square lies outside the view window (10, 10, 53, 37).
   QWidget* image = divider->NevImage();
-  auto send = [image](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
-    QMouseEvent e(type, at, image->mapToGlobal(at),
-                  type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, {});
-    QApplication::sendEvent(image, &e);
-  };
-  send(QEvent::MouseMove, d(62, 46), Qt::NoButton);
+  Mouse(image, QEvent::MouseMove, d(62, 46), Qt::NoButton, Qt::NoButton);
   ASSERT_EQ(divider->DragMode(), DividerDragMode::Resize);
-  send(QEvent::MouseButtonPress, d(62, 46), Qt::LeftButton);
-  send(QEvent::MouseMove, d(52, 40), Qt::LeftButton);
-  send(QEvent::MouseMove, d(42, 36), Qt::LeftButton);
-  send(QEvent::MouseButtonRelease, d(42, 36), Qt::NoButton);
+  Drag(image, d(62, 46), d(42, 36) - d(62, 46));
   const TMeshRegion& r = p.MeshRegions[1];
   ASSERT_LT(r.Right, 50);
   EXPECT_EQ(p.PicWidth, r.Right - r.Left + 1);

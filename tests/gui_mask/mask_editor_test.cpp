@@ -1,23 +1,16 @@
 // The "Object Mask" page's editor driven through the main window: a mask made with its tools
-// for the synthetic room, saved with the project, made into a scene and exported, with no other
-// program. Screenshots of the tools go to GLKOV_SCREENSHOT_DIR when it is set.
+// for the synthetic room, saved with the project and made into a scene, with no other program.
+// Screenshots of the tools go to GLKOV_SCREENSHOT_DIR when it is set.
 #include "app/mask_editor.h"
 
 #include <QAction>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QProgressDialog>
-#include <QPushButton>
-#include <QScreen>
-#include <QSlider>
-#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 #include <QUndoStack>
 #include <filesystem>
 
-#include "app/output_avi_form.h"
 #include "app/picture_view.h"
 #include "core/model/project.h"
 #include "core/vision/mask_tools.h"
@@ -81,13 +74,10 @@ class MaskEditorTest : public GuiTest {
                       Qt::KeyboardModifiers mods) {
     auto* view = static_cast<app::TPictureView*>(canvas);
     auto at = [&](MaskPoint p) { return view->ImageToView(QPointF(p.X + 0.5, p.Y + 0.5)); };
-    auto send = [&](QEvent::Type type, QPointF pos, Qt::MouseButtons buttons) {
-      QMouseEvent e(type, pos, canvas->mapToGlobal(pos), b, buttons, mods);
-      QApplication::sendEvent(canvas, &e);
-    };
-    send(QEvent::MouseButtonPress, at(points.front()), b);
-    for (size_t i = 1; i < points.size(); ++i) send(QEvent::MouseMove, at(points[i]), b);
-    send(QEvent::MouseButtonRelease, at(points.back()), Qt::NoButton);
+    Mouse(canvas, QEvent::MouseButtonPress, at(points.front()), b, b, mods);
+    for (size_t i = 1; i < points.size(); ++i)
+      Mouse(canvas, QEvent::MouseMove, at(points[i]), b, b, mods);
+    Mouse(canvas, QEvent::MouseButtonRelease, at(points.back()), b, Qt::NoButton, mods);
   }
 
   synthetic::SyntheticRoom room_;
@@ -176,24 +166,10 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   LoadPictureFile((dir_ / "room_mask.png").string(), saved);
   EXPECT_EQ(saved.PackedPixels(), p.IMask.PackedPixels());
 
-  // The background behind the objects painted here is filled by the program itself.
-  form->ShowPage(2);
-  Find<QToolButton>(form.get(), "FillAutomaticallyButton")->click();
-  EXPECT_TRUE(p.BackgroundFilled);
-
-  // Make finds the three objects in the mask made here; the export writes the movie.
+  // Make finds the three objects in the mask made here.
   form->MakeScene();
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   EXPECT_EQ(p.fgObjCount(), 3);
-  form->ExportAnimationAction->trigger();
-  app::TOutputAVIForm* out = form->OutputWindow();
-  ASSERT_TRUE(out->isVisible());
-  Find<QSpinBox>(out, "WidthEdit")->setValue(64);
-  Find<QSpinBox>(out, "HeightEdit")->setValue(48);
-  script.files = {Path("movie.avi")};
-  Find<QPushButton>(out, "OutputButtonLED")->click();
-  EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
-  EXPECT_TRUE(std::filesystem::exists(dir_ / "movie.avi"));
 }
 
 // Select Object, its refinement and Feather run on a worker thread: the window's events keep
