@@ -45,14 +45,6 @@ inline void Drag(QWidget* w, QPoint grab, QPoint delta, Qt::MouseButton button =
 
 inline bool HasDisplay() { return QApplication::platformName() == QLatin1String("xcb"); }
 
-// Pictures of the windows, written only under a display and when GLKOV_SCREENSHOT_DIR names a
-// folder.
-inline void Shot(QWidget* w, const char* name) {
-  if (!HasDisplay()) return;
-  QApplication::processEvents();
-  MaybeScreenshot(*w, name);
-}
-
 // Scripted answers for the main window's dialogs, and a record of what it showed.
 struct DialogScript {
   std::deque<QString> files;  // answers of file dialogs, in order; empty deque: cancelled

@@ -65,7 +65,6 @@ TEST_F(MainFormView3DTest, MakeShowsTheSceneAndTheCameraWindows) {
   QApplication::processEvents();
   view->grabFramebuffer();
   EXPECT_TRUE(view->LastError().empty()) << view->LastError();
-  Shot(form.get(), "main-3d-page");
 
   // Mouse navigation by the table's amounts: 10 pixels right moves x by -10 / SceneScale.
   const TCamera start = p.Camera;
@@ -125,7 +124,6 @@ TEST_F(MainFormView3DTest, KeyEditsAreUndoableAndPathsSaveAndLoad) {
   EXPECT_EQ(t.KeyCount(), 4);
   EXPECT_EQ(t.KeyFrames(), original);
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
-  Shot(tl, "timeline");
 }
 
 // Recorded keys that were never saved are offered for saving before entering a sub-scene, opening
@@ -200,7 +198,6 @@ TEST_F(MainFormView3DTest, EditsAfterMakeAskForMakeAgain) {
   form->UndoAction->trigger();  // the mesh edit
   EXPECT_FALSE(p.SceneMade);
   EXPECT_TRUE(note->isVisible());
-  Shot(form.get(), "main-3d-page-not-made");
   ASSERT_TRUE(form->MakeScene());
   EXPECT_FALSE(note->isVisible());
   form->RedoAction->trigger();
@@ -230,7 +227,6 @@ TEST_F(MainFormView3DTest, ExportFromTheWindowAndPlayTheMovie) {
   EXPECT_TRUE(info.join("\n").contains("4")) << info.join("\n").toStdString();
   Find<QSpinBox>(out, "WidthEdit")->setValue(64);
   Find<QSpinBox>(out, "HeightEdit")->setValue(48);
-  Shot(out, "export-window");
 
   // "More Options..." runs the advanced options through the main window's dialogs; the
   // "Anti-aliasing" chosen there is the 3D view's too.
@@ -246,7 +242,7 @@ TEST_F(MainFormView3DTest, ExportFromTheWindowAndPlayTheMovie) {
   int frames = 0;
   QObject::connect(out, &app::TOutputAVIForm::FrameRendered, out, [&](const QImage& frame) {
     EXPECT_EQ(frame.size(), QSize(64, 48));
-    if (++frames == 1) Shot(form.get(), "main-during-export");
+    ++frames;
   });
   script.files = {Path("movie.avi")};
   Find<QPushButton>(out, "OutputButtonLED")->click();
@@ -264,7 +260,6 @@ TEST_F(MainFormView3DTest, ExportFromTheWindowAndPlayTheMovie) {
   ASSERT_TRUE(player->isVisible());
   EXPECT_EQ(player->FileName(), Path("movie.avi"));
   EXPECT_EQ(player->FrameCount(), 181);
-  Shot(player, "player");
 
   // Without "Load Player after Generating" the player gets the movie without being shown.
   player->close();

@@ -68,7 +68,6 @@ TEST_F(ExtractObjectFormTest, ExtractListsRowsAndOkAccepts) {
   EXPECT_EQ(list->topLevelItem(1)->text(1), "10");
   EXPECT_EQ(form.findChild<QLabel*>("Label1")->text(), "2 Object(s) Extracted.");
   EXPECT_TRUE(form.findChild<QPushButton*>("OKButton")->isEnabled());
-  MaybeScreenshot(form, "object_extraction");
 
   list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
   bool accepted = false;

@@ -63,7 +63,6 @@ TEST_F(NevigatorFormTest, DrawsRectanglesInTheirColours) {
   form.findChild<QComboBox*>("RegionCB")->setCurrentIndex(1);
   EXPECT_EQ(p.CurrentRegion, 2);
   EXPECT_EQ(form.DividerImage().pixelColor(D(300, 160)), QColor(255, 0, 0));
-  MaybeScreenshot(form, "scene_divider_two_sub_scenes");
 }
 
 TEST_F(NevigatorFormTest, MoveAndResizeWithUndo) {

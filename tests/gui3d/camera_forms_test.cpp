@@ -60,7 +60,6 @@ TEST_F(CameraControlFormTest, ClicksChangeSwitchesAndTellAndRefreshShows) {
   form.Refresh();
   EXPECT_TRUE(Radio(form, "Quality0")->isChecked());
   EXPECT_FALSE(form.findChild<QCheckBox*>("NegativeCheckBox")->isChecked());
-  MaybeScreenshot(form, "camera_control_form");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The "Object Mask" page's editor driven through the main window: a mask made with its tools
 // for the synthetic room, saved with the project and made into a scene, with no other program.
-// Screenshots of the tools go to GLKOV_SCREENSHOT_DIR when it is set.
+//
 #include "app/mask_editor.h"
 
 #include <QAction>
@@ -15,6 +15,7 @@
 #include "core/model/project.h"
 #include "core/vision/mask_tools.h"
 #include "gui/gui_fixture.h"
+#include "support/small_room.h"
 #include "tools/synthetic_room.h"
 
 namespace glkov::testing {
@@ -38,11 +39,8 @@ class MaskEditorTest : public GuiTest {
  protected:
   // The half-size synthetic room written as a project; its own mask file is never used.
   std::unique_ptr<app::TMainForm> OpenRoom() {
-    synthetic::SyntheticRoomOptions o;
-    o.Width = 320;
-    o.Height = 240;
-    o.VanishX /= 2, o.VanishY /= 2, o.InnerLeft /= 2, o.InnerRight /= 2;
-    o.InnerBottom /= 2, o.InnerTop /= 2, o.FocalLength /= 2;
+    synthetic::SyntheticRoomOptions o = MediumRoomOptions();
+    o.Objects = synthetic::DefaultRoomObjects();
     for (synthetic::RoomObject& obj : o.Objects) {
       obj.CenterX /= 2, obj.FloorRow /= 2, obj.Width /= 2, obj.Height /= 2;
     }
@@ -102,7 +100,6 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   for (const MaskRect& box : ObjectBoxes()) {
     Gesture(canvas, {{box.Left, box.Top}, {box.Right, box.Bottom}}, Qt::LeftButton, Qt::NoModifier);
   }
-  Shot(editor, "mask-select-object");
   EXPECT_GT(IoU(p.IMask, room_.Mask), 0.85);
   QUndoStack* undo = form->findChild<QUndoStack*>();
   EXPECT_EQ(undo->count(), steps + 3);
@@ -138,7 +135,6 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   Gesture(canvas, {dot}, Qt::LeftButton, Qt::NoModifier);
   EXPECT_EQ(p.IMask.Pixel(dot.X, dot.Y)[2], 255);
   EXPECT_EQ(vision::CountMaskPixels(p.IMask), selected + 1);
-  Shot(editor, "mask-zoomed");
   undo->undo();
   form->findChild<QAction*>("Fit1")->trigger();
   EXPECT_EQ(view->Zoom(), 1.0);
@@ -148,7 +144,6 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   editor->AddLassoPoint({20, 200}, false);
   editor->AddLassoPoint({70, 195}, false);
   editor->AddLassoPoint({60, 230}, true);
-  Shot(editor, "mask-lasso");
   editor->CloseLasso(true);
   EXPECT_GT(vision::CountMaskPixels(p.IMask), selected + 200);
   undo->undo();
@@ -204,7 +199,6 @@ TEST_F(MaskEditorTest, LongToolsKeepTheWindowRunningAndCancelChangesNothing) {
   const int cx = (box.Left + box.Right) / 2, cy = (box.Top + box.Bottom) / 2;
   EXPECT_EQ(p.IMask.Pixel(cx, cy)[2], 255);
   EXPECT_NE(editor->View().Pixel(cx, cy)[0], p.IOriginal.Pixel(cx, cy)[0]);
-  Shot(editor, "mask-selected-on-worker");
 
   // Cancel pressed in the dialog while a tool runs: nothing changes.
   auto cancelNextRun = [&] {

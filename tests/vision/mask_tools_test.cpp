@@ -7,7 +7,7 @@
 
 #include "core/error.h"
 #include "core/objects/extraction.h"
-#include "support/test_support.h"
+#include "support/small_room.h"
 #include "tools/synthetic_room.h"
 
 namespace glkov::vision {
@@ -255,23 +255,12 @@ TEST(EdgeSnapper, LassoFollowsTheEdges) {
   EXPECT_LT(snapped * 2, straight);
 }
 
-// The synthetic room at a third of its size (quick under the sanitizers), with its exact mask.
-synthetic::SyntheticRoom SmallRoom() {
-  synthetic::SyntheticRoomOptions o;
-  o.Width = 213;
-  o.Height = 160;
-  o.VanishX /= 3;
-  o.VanishY /= 3;
-  o.InnerLeft /= 3;
-  o.InnerRight /= 3;
-  o.InnerBottom /= 3;
-  o.InnerTop /= 3;
-  o.FocalLength /= 3;
+// The synthetic room at half its size, with its objects and their exact mask.
+synthetic::SyntheticRoom HalfRoom() {
+  synthetic::SyntheticRoomOptions o = testing::MediumRoomOptions();
+  o.Objects = synthetic::DefaultRoomObjects();
   for (synthetic::RoomObject& obj : o.Objects) {
-    obj.CenterX /= 3;
-    obj.FloorRow /= 3;
-    obj.Width /= 3;
-    obj.Height /= 3;
+    obj.CenterX /= 2, obj.FloorRow /= 2, obj.Width /= 2, obj.Height /= 2;
   }
   return synthetic::MakeSyntheticRoom(o);
 }
@@ -289,7 +278,7 @@ double IoU(const TFastBMP& got, const TFastBMP& exact) {
 // Select Object from a box 10 pixels larger than each object of the room matches the room's
 // exact mask at least as well as plain GrabCut (5 rounds) from the same box.
 TEST(ObjectSelection, AtLeastPlainGrabCutOnTheRoom) {
-  const synthetic::SyntheticRoom room = SmallRoom();
+  const synthetic::SyntheticRoom room = HalfRoom();
   const ExtractionResult objects = ExtractObjects(room.Mask, {}, room.Mask.Height());
   ASSERT_EQ(objects.Rows.size(), 3u);
   for (const ExtractedRow& row : objects.Rows) {
