@@ -40,8 +40,7 @@ double MeanGradient(const TFastBMP& p, const std::vector<uint8_t>& region) {
   int n = 0;
   for (int y = 1; y + 1 < p.Height(); ++y) {
     for (int x = 1; x + 1 < p.Width(); ++x) {
-      if (!region[static_cast<size_t>(y) * static_cast<size_t>(p.Width()) + static_cast<size_t>(x)])
-        continue;
+      if (!region[size_t(y) * size_t(p.Width()) + size_t(x)]) continue;
       auto l = [&](int dx, int dy) { return Luma(p, x + dx, y + dy); };
       const double gx = l(1, -1) + 2 * l(1, 0) + l(1, 1) - l(-1, -1) - 2 * l(-1, 0) - l(-1, 1);
       const double gy = l(-1, 1) + 2 * l(0, 1) + l(1, 1) - l(-1, -1) - 2 * l(0, -1) - l(1, -1);
@@ -57,8 +56,7 @@ double Psnr(const TFastBMP& a, const TFastBMP& b, const std::vector<uint8_t>& re
   int64_t n = 0;
   for (int y = 0; y < a.Height(); ++y)
     for (int x = 0; x < a.Width(); ++x) {
-      if (!region[static_cast<size_t>(y) * static_cast<size_t>(a.Width()) + static_cast<size_t>(x)])
-        continue;
+      if (!region[size_t(y) * size_t(a.Width()) + size_t(x)]) continue;
       for (int c = 0; c < 3; ++c) {
         const double d = a.Pixel(x, y)[c] - b.Pixel(x, y)[c];
         se += d * d;
@@ -76,9 +74,8 @@ std::vector<uint8_t> Shrink(const std::vector<uint8_t>& region, int w, int h, in
       bool all = true;
       for (int dy = -r; dy <= r && all; ++dy)
         for (int dx = -r; dx <= r && all; ++dx)
-          all = region[static_cast<size_t>(y + dy) * static_cast<size_t>(w) +
-                       static_cast<size_t>(x + dx)] != 0;
-      out[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] = all;
+          all = region[size_t(y + dy) * size_t(w) + size_t(x + dx)] != 0;
+      out[size_t(y) * size_t(w) + size_t(x)] = all;
     }
   return out;
 }
