@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -13,6 +14,7 @@
 #include "app/main_form.h"
 #include "core/image/fast_bmp.h"
 #include "core/image/picture_file.h"
+#include "model/project_test_helpers.h"
 #include "support/test_app.h"
 #include "support/test_support.h"
 
@@ -26,15 +28,22 @@ T* Find(QObject* root, const char* name) {
   return w;
 }
 
-inline bool HasDisplay() { return QApplication::platformName() == QLatin1String("xcb"); }
-
-// Pictures of the windows, written only under a display and when GLKOV_SCREENSHOT_DIR names a
-// folder.
-inline void Shot(QWidget* w, const char* name) {
-  if (!HasDisplay()) return;
-  QApplication::processEvents();
-  MaybeScreenshot(*w, name);
+// Sends a mouse event straight to a widget (positions in its own pixels).
+inline void Mouse(QWidget* w, QEvent::Type type, QPointF pos, Qt::MouseButton button,
+                  Qt::MouseButtons buttons, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QMouseEvent e(type, pos, w->mapToGlobal(pos), button, buttons, mods);
+  QApplication::sendEvent(w, &e);
 }
+
+// Drags a widget's point at grab by delta: press, move, release.
+inline void Drag(QWidget* w, QPoint grab, QPoint delta, Qt::MouseButton button = Qt::LeftButton,
+                 Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  Mouse(w, QEvent::MouseButtonPress, grab, button, button, mods);
+  Mouse(w, QEvent::MouseMove, grab + delta, Qt::NoButton, button, mods);
+  Mouse(w, QEvent::MouseButtonRelease, grab + delta, button, Qt::NoButton, mods);
+}
+
+inline bool HasDisplay() { return QApplication::platformName() == QLatin1String("xcb"); }
 
 // Scripted answers for the main window's dialogs, and a record of what it showed.
 struct DialogScript {
@@ -144,17 +153,8 @@ class GuiTest : public ::testing::Test {
 
   // A picture of w x h pixels written as a BMP file; colour varies with the position.
   QString MakePicture(const std::string& name, int w, int h, int seed = 0) {
-    TFastBMP bmp(w, h);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        uint8_t* p = bmp.Pixel(x, y);
-        p[0] = static_cast<uint8_t>(x * 255 / std::max(1, w - 1));
-        p[1] = static_cast<uint8_t>(y * 255 / std::max(1, h - 1));
-        p[2] = static_cast<uint8_t>(seed * 60);
-      }
-    const auto path = dir_ / name;
-    SaveBMP(path.string(), bmp);
-    return QString::fromStdString(path.string());
+    SaveBMP((dir_ / name).string(), GradientPicture(w, h, seed));
+    return Path(name);
   }
 
   TempDir dir_;

@@ -24,17 +24,21 @@ TEST_F(MainFormCaptionTest, AsteriskWhileTheProjectHasUnsavedChanges) {
   EXPECT_EQ(form->windowTitle(), "glKOV - [Untitled]");
   ASSERT_TRUE(form->ImportPicture(0, MakePicture("o.bmp", 120, 80)));
   EXPECT_EQ(form->windowTitle(), "glKOV - [Untitled*]");
-  const QString file = Path("p.kov");
-  script.files = {file};
+  script.files = {Path("p")};  // no extension given
   ASSERT_TRUE(form->SaveProjectAs());
+  const QString file = Path("p.kov");
   EXPECT_EQ(form->windowTitle(), "glKOV - [" + file + "]");
-  // An edit, its undo (the project still differs from the saved one) and a save.
+  // An edit, its undo (the project still differs from the saved one) and a save, which asks for
+  // no name again.
   form->ShowPage(3);
   Find<QCheckBox>(form.get(), "PerspectiveDone")->click();
   EXPECT_EQ(form->windowTitle(), "glKOV - [" + file + "*]");
   form->UndoAction->trigger();
   EXPECT_EQ(form->windowTitle(), "glKOV - [" + file + "*]");
+  std::filesystem::remove(file.toStdString());
   ASSERT_TRUE(form->SaveProject());
+  EXPECT_EQ(script.fileTitles.size(), 1);
+  EXPECT_TRUE(std::filesystem::exists(file.toStdString()));
   EXPECT_EQ(form->windowTitle(), "glKOV - [" + file + "]");
   form->Project().Modified = false;
   ASSERT_TRUE(form->CloseProject());

@@ -53,9 +53,7 @@ class MainFormFillTest : public GuiTest {
 TEST_F(MainFormFillTest, FillsUndoesAndSavesBesideTheProject) {
   auto form = RoomForm();
   form->ShowPage(2);
-  Shot(form.get(), "fill-before");
   Find<QToolButton>(form.get(), "FillAutomaticallyButton")->click();
-  Shot(form.get(), "fill-after");
   ASSERT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   const TProject& p = form->Project();
   ASSERT_EQ(p.IBackground.Width(), 160);

@@ -24,23 +24,6 @@ class ProjectCommandsTest : public GuiTest {
   }
 };
 
-TEST_F(ProjectCommandsTest, SaveAsThenSaveWritesWithoutAsking) {
-  auto form = MakeForm();
-  form->NewProject();
-  form->ImportPicture(0, MakePicture("o.bmp", 90, 60));
-  const QString file = Path("room");  // no extension given
-  script.files = {file};
-  ASSERT_TRUE(form->SaveProject());
-  EXPECT_EQ(script.fileTitles.size(), 1);
-  EXPECT_EQ(form->windowTitle(), "glKOV - [" + file + ".kov]");
-  EXPECT_FALSE(form->Project().Modified);
-  ASSERT_TRUE(std::filesystem::exists(dir_ / "room.kov"));
-  std::filesystem::remove(dir_ / "room.kov");
-  ASSERT_TRUE(form->SaveProject());
-  EXPECT_EQ(script.fileTitles.size(), 1);  // no second dialog
-  EXPECT_TRUE(std::filesystem::exists(dir_ / "room.kov"));
-}
-
 // Opening shows the scene divider as "New" does; "New" and closing empty its list of the
 // previous project's sub-scenes.
 TEST_F(ProjectCommandsTest, DividerFollowsTheProject) {

@@ -24,11 +24,7 @@ TEST(MovieFileDialog, QualityFieldFollowsTheFileType) {
   dialog.SetQuality(-1);
   const FormatCase cases[] = {{"MP4 Video (*.mp4)", "mp4", 51, "Default (18)"},
                               {"AVI Movie (*.avi)", "avi", 0, ""},
-                              {"WebM Video (*.webm)", "webm", 63, "Default (32)"},
-                              {"Animated GIF (*.gif)", "gif", 0, ""},
-                              {"PNG Frames (*.png)", "png", 0, ""},
-                              {"Matroska Video (*.mkv)", "mkv", 51, "Default (18)"}};
-  MaybeScreenshot(dialog, "movie_file_dialog_avi");
+                              {"WebM Video (*.webm)", "webm", 63, "Default (32)"}};
   for (const FormatCase& c : cases) {
     SCOPED_TRACE(c.Filter);
     dialog.selectNameFilter(QString::fromLatin1(c.Filter));
@@ -40,7 +36,6 @@ TEST(MovieFileDialog, QualityFieldFollowsTheFileType) {
     EXPECT_EQ(quality->maximum(), c.MaxQuality);
     EXPECT_EQ(quality->text(), QString::fromLatin1(c.DefaultText));
     EXPECT_EQ(dialog.Quality(), -1);
-    if (c.MaxQuality == 51) MaybeScreenshot(dialog, "movie_file_dialog_mp4");
   }
   // A chosen factor comes back as chosen, and one beyond H.264's range is brought into it.
   dialog.selectNameFilter(QStringLiteral("WebM Video (*.webm)"));

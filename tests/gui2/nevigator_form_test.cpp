@@ -10,30 +10,12 @@
 #include <QUndoStack>
 
 #include "core/model/project.h"
+#include "model/project_test_helpers.h"
 #include "support/test_app.h"
 #include "support/test_support.h"
 
 namespace glkov {
 namespace {
-
-// A 640 x 480 picture: a grey gradient with a blue block, as after an import.
-TProject Imported(int w = 640, int h = 480) {
-  TProject p;
-  p.PicWidth = w;
-  p.PicHeight = h;
-  p.IOriginal.SetSize(w, h);
-  p.IMask.SetSize(w, h);
-  p.IBackground.SetSize(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint8_t* px = p.IOriginal.Pixel(x, y);
-      px[0] = static_cast<uint8_t>(x * 255 / w);
-      px[1] = static_cast<uint8_t>(y * 255 / h);
-      px[2] = 90;
-    }
-  InitRegions(p);
-  return p;
-}
 
 class NevigatorFormTest : public ::testing::Test {
  protected:
@@ -65,7 +47,8 @@ class NevigatorFormTest : public ::testing::Test {
 };
 
 TEST_F(NevigatorFormTest, DrawsRectanglesInTheirColours) {
-  TProject p = Imported();
+  testing::ImportedRoom room(640, 480);
+  TProject& p = room.project;
   TNevigatorForm form(p, &undo, answers);
   Show(form);
   form.AddSBClick();
@@ -80,11 +63,11 @@ TEST_F(NevigatorFormTest, DrawsRectanglesInTheirColours) {
   form.findChild<QComboBox*>("RegionCB")->setCurrentIndex(1);
   EXPECT_EQ(p.CurrentRegion, 2);
   EXPECT_EQ(form.DividerImage().pixelColor(D(300, 160)), QColor(255, 0, 0));
-  MaybeScreenshot(form, "scene_divider_two_sub_scenes");
 }
 
 TEST_F(NevigatorFormTest, MoveAndResizeWithUndo) {
-  TProject p = Imported();
+  testing::ImportedRoom room(640, 480);
+  TProject& p = room.project;
   TNevigatorForm form(p, &undo, answers);
   Show(form);
   int changed = -1;
@@ -110,7 +93,8 @@ TEST_F(NevigatorFormTest, MoveAndResizeWithUndo) {
 }
 
 TEST_F(NevigatorFormTest, AddAndDeleteTheLast) {
-  TProject p = Imported();
+  testing::ImportedRoom room(640, 480);
+  TProject& p = room.project;
   TNevigatorForm form(p, &undo, answers);
   Show(form);
   int listChanges = 0;

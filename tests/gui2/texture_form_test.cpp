@@ -37,7 +37,6 @@ TEST(TextureForm, ObjectCaptionAndSize) {
   EXPECT_TRUE(form.isVisible());
   EXPECT_EQ(form.IfgObj()->size(), QSize(64, 32));
   EXPECT_EQ(form.Image().Pixel(10, 31)[0], 160);  // texel row 0 at the bottom
-  MaybeScreenshot(form, "texture");
 }
 
 TEST(TextureForm, PlaneNotUploadedKeepsTheView) {

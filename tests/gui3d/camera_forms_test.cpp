@@ -17,12 +17,6 @@ namespace {
 
 using CameraControlFormTest = Gui3dTest;
 
-QRadioButton* Radio(QWidget& form, const char* name) {
-  auto* r = form.findChild<QRadioButton*>(QString::fromLatin1(name));
-  EXPECT_NE(r, nullptr) << name;
-  return r;
-}
-
 TEST_F(CameraControlFormTest, ClicksChangeSwitchesAndTellAndRefreshShows) {
   RenderSwitches switches;
   app::TCameraControlForm form(switches);
@@ -31,14 +25,15 @@ TEST_F(CameraControlFormTest, ClicksChangeSwitchesAndTellAndRefreshShows) {
   QSignalSpy clip(&form, &app::TCameraControlForm::SeeVWClipClick);
   QSignalSpy use(&form, &app::TCameraControlForm::UseVWClick);
 
-  QTest::mouseClick(Radio(form, "Quality0"), Qt::LeftButton);  // already "Low": nothing
+  QTest::mouseClick(Find<QRadioButton>(form, "Quality0"),
+                    Qt::LeftButton);  // already "Low": nothing
   EXPECT_EQ(quality.count(), 0);
-  QTest::mouseClick(Radio(form, "Quality1"), Qt::LeftButton);
+  QTest::mouseClick(Find<QRadioButton>(form, "Quality1"), Qt::LeftButton);
   EXPECT_EQ(switches.Quality, 1);
   ASSERT_EQ(quality.count(), 1);
   EXPECT_EQ(quality[0][0].toInt(), 1);
 
-  QTest::mouseClick(Radio(form, "Operation1"), Qt::LeftButton);
+  QTest::mouseClick(Find<QRadioButton>(form, "Operation1"), Qt::LeftButton);
   EXPECT_EQ(form.Operation(), MouseOperation::RotateCamera);
   EXPECT_EQ(operation.count(), 1);
 
@@ -53,14 +48,13 @@ TEST_F(CameraControlFormTest, ClicksChangeSwitchesAndTellAndRefreshShows) {
 
   // Set from the view or from the switches, the form shows it without telling it back.
   form.SetOperation(NextOperation(form.Operation()));
-  EXPECT_TRUE(Radio(form, "Operation0")->isChecked());
+  EXPECT_TRUE(Find<QRadioButton>(form, "Operation0")->isChecked());
   EXPECT_EQ(operation.count(), 1);  // only the user's choice is told
   switches.Quality = 0;
   switches.Negative = false;
   form.Refresh();
-  EXPECT_TRUE(Radio(form, "Quality0")->isChecked());
+  EXPECT_TRUE(Find<QRadioButton>(form, "Quality0")->isChecked());
   EXPECT_FALSE(form.findChild<QCheckBox*>("NegativeCheckBox")->isChecked());
-  MaybeScreenshot(form, "camera_control_form");
 }
 
 }  // namespace

@@ -97,7 +97,6 @@ TEST_F(GLPanelTest, FirstFrameMatchesTheOffscreenRender) {
       }
     }
   EXPECT_LE(differing, w * h / 100) << "of " << w * h;
-  MaybeScreenshot(*panel, "gl_panel");
 }
 
 // Mean absolute difference per colour sample between the view's frame and the mean of each

@@ -23,6 +23,14 @@ struct FormScript {
   QStringList fileTitles, questions, errors;
 };
 
+// The named child of root; a test failure when there is none.
+template <class T>
+T* Find(QObject& root, const char* name) {
+  T* w = root.findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(w, nullptr) << name;
+  return w;
+}
+
 class Gui3dTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { TestApp(); }

@@ -49,21 +49,17 @@ class PlayerTest : public Gui3dTest {
   app::TAVIPlayerForm player;
 };
 
-TEST_F(PlayerTest, BrowseLoadsAndShowsTheFirstFrame) {
+// "Browse" loads a movie and shows its first frame; play loops until stopped (by the buttons,
+// Space or Esc, which also closes the window); a seek stops, clamps to the movie and refuses what
+// is no number.
+TEST_F(PlayerTest, BrowsePlayStopAndSeek) {
   const QString name = QString::fromStdString(WriteMovie(dir_, "m.avi", 10, 20).string());
   script.files = {name};
   player.findChild<QToolButton*>("BrowseButton")->click();
   EXPECT_EQ(player.FileName(), name);
-  EXPECT_EQ(player.FrameCount(), 10);
   EXPECT_EQ(player.TimerPeriod(), 50);  // 20 frames per second
   EXPECT_EQ(ShownGrey(), 0);
   EXPECT_TRUE(player.Problems().isEmpty());
-}
-
-// Play loops until stopped (by the buttons, Space or Esc, which also closes the window); a seek
-// stops, clamps to the movie and refuses what is no number.
-TEST_F(PlayerTest, PlayStopAndSeek) {
-  ASSERT_TRUE(player.Load(QString::fromStdString(WriteMovie(dir_, "m.avi", 10, 20).string())));
   QSignalSpy shown(&player, &app::TAVIPlayerForm::FrameShown);
   player.findChild<QPushButton*>("Button2")->click();
   EXPECT_TRUE(player.Playing());

@@ -35,7 +35,6 @@ TEST_F(OutputOptionFormTest, ChangesStayAfterCancel) {
   form.findChild<QComboBox*>("SamplesCombo")->setCurrentIndex(3);
   form.findChild<QSpinBox*>("CrfEdit")->setValue(23);
   form.findChild<QComboBox*>("TextureDetailCombo")->setCurrentIndex(1);
-  MaybeScreenshot(form, "output-options");
   form.findChild<QPushButton*>("Button2")->click();
   EXPECT_EQ(options.ColorDepthItem, 1);
   EXPECT_TRUE(options.Stereograph);

@@ -1,27 +1,21 @@
 // The "Object Mask" page's editor driven through the main window: a mask made with its tools
-// for the synthetic room, saved with the project, made into a scene and exported, with no other
-// program. Screenshots of the tools go to GLKOV_SCREENSHOT_DIR when it is set.
+// for the synthetic room, saved with the project and made into a scene, with no other program.
+//
 #include "app/mask_editor.h"
 
 #include <QAction>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QProgressDialog>
-#include <QPushButton>
-#include <QScreen>
-#include <QSlider>
-#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 #include <QUndoStack>
 #include <filesystem>
 
-#include "app/output_avi_form.h"
 #include "app/picture_view.h"
 #include "core/model/project.h"
 #include "core/vision/mask_tools.h"
 #include "gui/gui_fixture.h"
+#include "support/small_room.h"
 #include "tools/synthetic_room.h"
 
 namespace glkov::testing {
@@ -45,11 +39,8 @@ class MaskEditorTest : public GuiTest {
  protected:
   // The half-size synthetic room written as a project; its own mask file is never used.
   std::unique_ptr<app::TMainForm> OpenRoom() {
-    synthetic::SyntheticRoomOptions o;
-    o.Width = 320;
-    o.Height = 240;
-    o.VanishX /= 2, o.VanishY /= 2, o.InnerLeft /= 2, o.InnerRight /= 2;
-    o.InnerBottom /= 2, o.InnerTop /= 2, o.FocalLength /= 2;
+    synthetic::SyntheticRoomOptions o = MediumRoomOptions();
+    o.Objects = synthetic::DefaultRoomObjects();
     for (synthetic::RoomObject& obj : o.Objects) {
       obj.CenterX /= 2, obj.FloorRow /= 2, obj.Width /= 2, obj.Height /= 2;
     }
@@ -81,13 +72,10 @@ class MaskEditorTest : public GuiTest {
                       Qt::KeyboardModifiers mods) {
     auto* view = static_cast<app::TPictureView*>(canvas);
     auto at = [&](MaskPoint p) { return view->ImageToView(QPointF(p.X + 0.5, p.Y + 0.5)); };
-    auto send = [&](QEvent::Type type, QPointF pos, Qt::MouseButtons buttons) {
-      QMouseEvent e(type, pos, canvas->mapToGlobal(pos), b, buttons, mods);
-      QApplication::sendEvent(canvas, &e);
-    };
-    send(QEvent::MouseButtonPress, at(points.front()), b);
-    for (size_t i = 1; i < points.size(); ++i) send(QEvent::MouseMove, at(points[i]), b);
-    send(QEvent::MouseButtonRelease, at(points.back()), Qt::NoButton);
+    Mouse(canvas, QEvent::MouseButtonPress, at(points.front()), b, b, mods);
+    for (size_t i = 1; i < points.size(); ++i)
+      Mouse(canvas, QEvent::MouseMove, at(points[i]), b, b, mods);
+    Mouse(canvas, QEvent::MouseButtonRelease, at(points.back()), b, Qt::NoButton, mods);
   }
 
   synthetic::SyntheticRoom room_;
@@ -112,7 +100,6 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   for (const MaskRect& box : ObjectBoxes()) {
     Gesture(canvas, {{box.Left, box.Top}, {box.Right, box.Bottom}}, Qt::LeftButton, Qt::NoModifier);
   }
-  Shot(editor, "mask-select-object");
   EXPECT_GT(IoU(p.IMask, room_.Mask), 0.85);
   QUndoStack* undo = form->findChild<QUndoStack*>();
   EXPECT_EQ(undo->count(), steps + 3);
@@ -148,7 +135,6 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   Gesture(canvas, {dot}, Qt::LeftButton, Qt::NoModifier);
   EXPECT_EQ(p.IMask.Pixel(dot.X, dot.Y)[2], 255);
   EXPECT_EQ(vision::CountMaskPixels(p.IMask), selected + 1);
-  Shot(editor, "mask-zoomed");
   undo->undo();
   form->findChild<QAction*>("Fit1")->trigger();
   EXPECT_EQ(view->Zoom(), 1.0);
@@ -158,7 +144,6 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   editor->AddLassoPoint({20, 200}, false);
   editor->AddLassoPoint({70, 195}, false);
   editor->AddLassoPoint({60, 230}, true);
-  Shot(editor, "mask-lasso");
   editor->CloseLasso(true);
   EXPECT_GT(vision::CountMaskPixels(p.IMask), selected + 200);
   undo->undo();
@@ -176,24 +161,10 @@ TEST_F(MaskEditorTest, MaskMadeInTheProgramToTheMovie) {
   LoadPictureFile((dir_ / "room_mask.png").string(), saved);
   EXPECT_EQ(saved.PackedPixels(), p.IMask.PackedPixels());
 
-  // The background behind the objects painted here is filled by the program itself.
-  form->ShowPage(2);
-  Find<QToolButton>(form.get(), "FillAutomaticallyButton")->click();
-  EXPECT_TRUE(p.BackgroundFilled);
-
-  // Make finds the three objects in the mask made here; the export writes the movie.
+  // Make finds the three objects in the mask made here.
   form->MakeScene();
   EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
   EXPECT_EQ(p.fgObjCount(), 3);
-  form->ExportAnimationAction->trigger();
-  app::TOutputAVIForm* out = form->OutputWindow();
-  ASSERT_TRUE(out->isVisible());
-  Find<QSpinBox>(out, "WidthEdit")->setValue(64);
-  Find<QSpinBox>(out, "HeightEdit")->setValue(48);
-  script.files = {Path("movie.avi")};
-  Find<QPushButton>(out, "OutputButtonLED")->click();
-  EXPECT_TRUE(script.errors.isEmpty()) << script.errors.join("\n").toStdString();
-  EXPECT_TRUE(std::filesystem::exists(dir_ / "movie.avi"));
 }
 
 // Select Object, its refinement and Feather run on a worker thread: the window's events keep
@@ -228,7 +199,6 @@ TEST_F(MaskEditorTest, LongToolsKeepTheWindowRunningAndCancelChangesNothing) {
   const int cx = (box.Left + box.Right) / 2, cy = (box.Top + box.Bottom) / 2;
   EXPECT_EQ(p.IMask.Pixel(cx, cy)[2], 255);
   EXPECT_NE(editor->View().Pixel(cx, cy)[0], p.IOriginal.Pixel(cx, cy)[0]);
-  Shot(editor, "mask-selected-on-worker");
 
   // Cancel pressed in the dialog while a tool runs: nothing changes.
   auto cancelNextRun = [&] {

@@ -145,23 +145,6 @@ TEST(SpecialFiles, EveryReaderRefusesWhatIsNoFile) {
   }
 }
 
-// A project whose pictures are gone since it was saved names the missing picture.
-TEST(VanishingFiles, ProjectWhosePictureIsGone) {
-  TempDir dir;
-  testing::WriteRoomPictures(dir, 64, 48);
-  testing::WriteFile(dir / "room.kov", testing::CrLf(testing::OneRegionProjectLines()));
-  std::filesystem::remove(dir / "roommask.bmp");
-  TProject p;
-  TTimeline t(p);
-  try {
-    LoadProject(p, t, (dir / "room.kov").string());
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_NE(std::string(e.what()).find("roommask.bmp"), std::string::npos) << e.what();
-  }
-  EXPECT_EQ(p.ProjectFileName, "");
-}
-
 // Samples of each kind of file, each written and cut and rewritten by a second thread while
 // the reader loads it again and again.
 std::string SampleFor(const Reader& reader, const TempDir& scratch) {

@@ -77,12 +77,6 @@ TProject BigProject() {
   return p;
 }
 
-TFastBMP Filled(int w, int h, uint8_t v) {
-  TFastBMP b(w, h);
-  for (int y = 0; y < h; ++y) std::memset(b.Row(y), v, static_cast<size_t>(w) * 3);
-  return b;
-}
-
 // A picture that does not compress, so that the faults land inside its file.
 TFastBMP Noise(int w, int h, bool grey) {
   TFastBMP b(w, h);
@@ -114,15 +108,16 @@ std::vector<Writer> Writers() {
                        SaveCameraPathFile(t, f);
                      }});
   writers.push_back({"MaskedPicture", "masked.bmp", [](const std::string& f) {
-                       SaveMaskedImage(Filled(300, 200, 10), Filled(300, 200, 128),
-                                       Filled(300, 200, 200), f);
+                       SaveMaskedImage(testing::FilledPicture(300, 200, 10, 10, 10),
+                                       testing::FilledPicture(300, 200, 128, 128, 128),
+                                       testing::FilledPicture(300, 200, 200, 200, 200), f);
                      }});
   writers.push_back({"Movie", "movie.avi", [](const std::string& f) {
                        AviWriterOptions o;
                        o.Width = 320;
                        o.Height = 240;
                        AviWriter w(f, o);
-                       const TFastBMP frame = Filled(320, 240, 77);
+                       const TFastBMP frame = testing::FilledPicture(320, 240, 77, 77, 77);
                        for (int i = 0; i < 12; ++i) w.AddFrame(frame);
                        w.Finish();
                      }});

@@ -30,7 +30,7 @@ void EditedProject(TProject& p, TTimeline& t, const TempDir& dir) {
   p.Modified = true;
 }
 
-TEST(Recovery, WrittenFoundAndRestoredWithItsOwnFileName) {
+TEST(Recovery, WrittenFoundRestoredWithItsOwnFileNameAndRemoved) {
   TempDir projectDir, settings;
   TProject p;
   TTimeline t(p);
@@ -56,6 +56,13 @@ TEST(Recovery, WrittenFoundAndRestoredWithItsOwnFileName) {
   // The user's own project file was not touched.
   EXPECT_EQ(testing::ReadFile(projectDir / "room.kov"),
             testing::CrLf(testing::OneRegionProjectLines()));
+
+  // Removing takes both files and nothing else, and is quiet when they are gone.
+  testing::WriteFile(settings / "glKOV.conf", "[MRU Items]\r\n");
+  RemoveRecovery(settings.path().string());
+  EXPECT_EQ(testing::FolderEntries(settings.path()), std::set<std::string>{"glKOV.conf"});
+  RemoveRecovery(settings.path().string());
+  EXPECT_FALSE(FindRecovery(settings.path().string()));
 }
 
 TEST(Recovery, UntitledProjectKeepsItsPictureFolder) {
@@ -97,19 +104,6 @@ TEST(Recovery, NothingOrHalfAOrDamagedRecoveryIsNotOffered) {
   ASSERT_TRUE(info);
   EXPECT_EQ(info->ProjectDir, "/pictures/");
   EXPECT_EQ(info->SavedAt, 12);
-}
-
-TEST(Recovery, RemoveTakesBothFilesAndIsQuietWhenNoneAreThere) {
-  TempDir projectDir, settings;
-  TProject p;
-  TTimeline t(p);
-  EditedProject(p, t, projectDir);
-  WriteRecovery(p, settings.path().string(), kSavedAt);
-  testing::WriteFile(settings / "glKOV.conf", "[MRU Items]\r\n");
-  RemoveRecovery(settings.path().string());
-  EXPECT_EQ(testing::FolderEntries(settings.path()), std::set<std::string>{"glKOV.conf"});
-  RemoveRecovery(settings.path().string());
-  EXPECT_FALSE(FindRecovery(settings.path().string()));
 }
 
 // A recovery whose project cannot be written (a full disk) keeps the earlier note: the project

@@ -22,12 +22,6 @@ TEST(CliMask, ArgumentsStatusAndMessages) {
        "",
        "/Pixels",
        760},
-      {{"mask", "@/photo.bmp", "-o", "@/two.png", "--json", "--polygon", "10,5,29,5,29,24,10,24",
-        "--polygon", "75,60,94,60,94,77,75,77"},
-       0,
-       "",
-       "/Objects/1/Y1",
-       2},
       // The box shrinks to the dark object in it.
       {{"mask", "@/photo.bmp", "-o", "@/box.png", "--json", "--box", "20,10,79,59"},
        0,

@@ -4,11 +4,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "core/error.h"
 #include "core/objects/extraction.h"
-#include "support/test_support.h"
+#include "support/small_room.h"
 #include "tools/synthetic_room.h"
 
 namespace glkov::vision {
@@ -21,13 +20,6 @@ struct StoppingCallbacks : glkov::testing::ScriptedCallbacks {
   int StopAt = 1000;
   bool AbortRequested() override { return !Percents.empty() && Percents.back() >= StopAt; }
 };
-
-bool Same(const TFastBMP& a, const TFastBMP& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-  for (int y = 0; y < a.Height(); ++y)
-    if (std::memcmp(a.Row(y), b.Row(y), 3 * size_t(a.Width())) != 0) return false;
-  return true;
-}
 
 bool Rising(const std::vector<int>& percents) {
   return std::is_sorted(percents.begin(), percents.end()) && !percents.empty() &&
@@ -207,13 +199,13 @@ TEST(FeatherMask, ProgressAndStop) {
   EXPECT_TRUE(Rising(done.Percents));
   EXPECT_EQ(done.Percents.back(), 100);
   EXPECT_GT(done.Percents.size(), 2u);
-  EXPECT_FALSE(Same(mask, disc));
+  EXPECT_NE(mask.PackedPixels(), disc.PackedPixels());
 
   mask = disc;
   StoppingCallbacks stopped;
   stopped.StopAt = 1;
   EXPECT_FALSE(FeatherMask(mask, 6, stopped));
-  EXPECT_TRUE(Same(mask, disc));
+  EXPECT_EQ(mask.PackedPixels(), disc.PackedPixels());
   EXPECT_LT(stopped.Percents.back(), 100);  // it stopped before the last band
 }
 
@@ -263,23 +255,12 @@ TEST(EdgeSnapper, LassoFollowsTheEdges) {
   EXPECT_LT(snapped * 2, straight);
 }
 
-// The synthetic room at a third of its size (quick under the sanitizers), with its exact mask.
-synthetic::SyntheticRoom SmallRoom() {
-  synthetic::SyntheticRoomOptions o;
-  o.Width = 213;
-  o.Height = 160;
-  o.VanishX /= 3;
-  o.VanishY /= 3;
-  o.InnerLeft /= 3;
-  o.InnerRight /= 3;
-  o.InnerBottom /= 3;
-  o.InnerTop /= 3;
-  o.FocalLength /= 3;
+// The synthetic room at half its size, with its objects and their exact mask.
+synthetic::SyntheticRoom HalfRoom() {
+  synthetic::SyntheticRoomOptions o = testing::MediumRoomOptions();
+  o.Objects = synthetic::DefaultRoomObjects();
   for (synthetic::RoomObject& obj : o.Objects) {
-    obj.CenterX /= 3;
-    obj.FloorRow /= 3;
-    obj.Width /= 3;
-    obj.Height /= 3;
+    obj.CenterX /= 2, obj.FloorRow /= 2, obj.Width /= 2, obj.Height /= 2;
   }
   return synthetic::MakeSyntheticRoom(o);
 }
@@ -297,7 +278,7 @@ double IoU(const TFastBMP& got, const TFastBMP& exact) {
 // Select Object from a box 10 pixels larger than each object of the room matches the room's
 // exact mask at least as well as plain GrabCut (5 rounds) from the same box.
 TEST(ObjectSelection, AtLeastPlainGrabCutOnTheRoom) {
-  const synthetic::SyntheticRoom room = SmallRoom();
+  const synthetic::SyntheticRoom room = HalfRoom();
   const ExtractionResult objects = ExtractObjects(room.Mask, {}, room.Mask.Height());
   ASSERT_EQ(objects.Rows.size(), 3u);
   for (const ExtractedRow& row : objects.Rows) {
@@ -356,14 +337,14 @@ TEST(ObjectSelection, ProgressAndStop) {
   PaintStroke(mask, {5, 5}, {5, 5}, 3, 255);
   const TFastBMP before = mask;
   cut.AddTo(mask);
-  EXPECT_TRUE(Same(mask, before));
+  EXPECT_EQ(mask.PackedPixels(), before.PackedPixels());
 
   const TFastBMP selected = sel.Result();
   sel.Mark({60, 25}, {60, 55}, 9, false);
   StoppingCallbacks refineStopped;
   refineStopped.StopAt = 1;
   EXPECT_FALSE(sel.Update(refineStopped));
-  EXPECT_TRUE(Same(sel.Result(), selected));
+  EXPECT_EQ(sel.Result().PackedPixels(), selected.PackedPixels());
   // The stopped marks are gone: a refinement without them still selects both boards.
   EXPECT_TRUE(sel.Update());
   EXPECT_TRUE(On(sel.Result(), 60, 40));
