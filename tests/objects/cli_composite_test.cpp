@@ -26,8 +26,9 @@ std::string MakeProject(const TempDir& dir, const TFastBMP& mask) {
   return (dir / "p.kov").string();
 }
 
-// The blend itself is tested in composite_test; here: the command writes what the core composes,
-// leaves the original alone, and fails with status and message.
+// The blend itself is tested in composite_test; here: the command writes what the core composes
+// as a BMP, leaves the original alone, and fails with status and message, leaving no file or the
+// earlier one.
 TEST(CliComposite, WritesTheCompositeAndFailsCleanly) {
   TempDir dir;
   TFastBMP mask = FilledPicture(6, 4, 0, 0, 128);

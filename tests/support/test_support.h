@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,6 +72,9 @@ class TempDir {
 
 // The repository's source folder, for sample files.
 std::filesystem::path SourceDir();
+
+// Names of the entries of a folder, hidden ones included.
+std::set<std::string> FolderEntries(const std::filesystem::path& folder);
 
 // Whole-file helpers.
 std::string ReadFile(const std::filesystem::path& path);
