@@ -304,10 +304,8 @@ TEST(SaveProject, RoundTripKeepsEverythingToTwoDecimals) {
     const TMeshRegion& a = p.MeshRegions[i];
     const TMeshRegion& b = q.MeshRegions[i];
     EXPECT_EQ(b.Name, a.Name);
-    EXPECT_EQ(b.Left, a.Left);
-    EXPECT_EQ(b.Top, a.Top);
-    EXPECT_EQ(b.Right, a.Right);
-    EXPECT_EQ(b.Bottom, a.Bottom);
+    EXPECT_EQ((std::array{b.Left, b.Top, b.Right, b.Bottom}),
+              (std::array{a.Left, a.Top, a.Right, a.Bottom}));
     EXPECT_EQ(b.Objects, a.Objects);
     EXPECT_EQ(b.PerspectiveDone, a.PerspectiveDone);
     for (double TMeshRegion::*f :

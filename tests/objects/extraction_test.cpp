@@ -342,11 +342,9 @@ TEST(AcceptExtraction, FirstExtractionNamesObjectsAndStoresTheSubScene) {
   ASSERT_EQ(p.fgObjCount(), 3);
   EXPECT_EQ(p.fgObjs[0].Name, "Object 1");
   EXPECT_EQ(p.fgObjs[2].Name, "Object 3");
-  EXPECT_EQ(p.fgObjs[1].Parent, kFloor);
-  EXPECT_EQ(p.fgObjs[1].X1, 6);
-  EXPECT_EQ(p.fgObjs[1].Y1, 6);
-  EXPECT_EQ(p.fgObjs[1].X2, 8);
-  EXPECT_EQ(p.fgObjs[1].Y2, 9);
+  const TfgObj& o = p.fgObjs[1];
+  EXPECT_EQ(o.Parent, kFloor);
+  EXPECT_EQ((Box{o.X1, o.Y1, o.X2, o.Y2}), (Box{6, 6, 8, 9}));
   ASSERT_EQ(p.MeshRegions[1].ObjCount, 3);
   EXPECT_EQ(p.MeshRegions[1].Objects[2].Name, "Object 3");
   EXPECT_EQ(p.MeshRegions[1].Objects[2].X1, 11);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <random>
 
 #include "core/error.h"
@@ -467,26 +468,22 @@ TEST(BuildObjectTextures, ColoursFromTheOriginalAndRowZeroIsTheBottomRow) {
   }
 }
 
+// Every texel of an object has the alpha given for its picture column (the mask's red).
+void ExpectAlphaByColumn(const TfgObj& o, const std::function<int(int)>& alpha) {
+  int x = 0, row = 0;
+  for (size_t i = 0; i < o.Texels.size(); i += 4) {
+    ASSERT_TRUE(DecodeTexel(&o.Texels[i], &x, &row));
+    ASSERT_EQ(o.Texels[i + 3], alpha(x)) << o.Name << ", column " << x;
+  }
+}
+
 TEST(BuildObjectTextures, AlphaFromTheMaskWhereTheLabelImageNamesTheObject) {
   TProject p = ObjectTextureProject();
   p.LabelImage.SetSize(300, 200);  // all red 0: every pixel belongs to object 0
   for (int row = 0; row < 200; ++row) p.LabelImage.Pixel(35, row)[2] = 1;  // column 35: object 1
   BuildObjectTextures(p, false);
-  const TfgObj& o = p.fgObjs[0];
-  int x = 0, row = 0;
-  for (int j = 0; j < 32; ++j) {
-    for (int i = 0; i < 32; ++i) {
-      const uint8_t* t = &o.Texels[static_cast<size_t>(j * 32 + i) * 4];
-      ASSERT_TRUE(DecodeTexel(t, &x, &row));
-      EXPECT_EQ(t[3], x == 35 ? 0 : x) << "column " << x;
-    }
-  }
-  const TfgObj& o2 = p.fgObjs[1];
-  for (int i = 0; i < o2.TexWidth; ++i) {
-    const uint8_t* t = &o2.Texels[static_cast<size_t>(i) * 4];
-    ASSERT_TRUE(DecodeTexel(t, &x, &row));
-    EXPECT_EQ(t[3], x == 35 ? 35 : 0) << "column " << x;
-  }
+  ExpectAlphaByColumn(p.fgObjs[0], [](int x) { return x == 35 ? 0 : x; });
+  ExpectAlphaByColumn(p.fgObjs[1], [](int x) { return x == 35 ? 35 : 0; });
 }
 
 // Labels beyond 255 continue in the green and blue bytes.
@@ -499,21 +496,15 @@ TEST(BuildObjectTextures, LabelsBeyond255) {
     for (int x = 0; x < 300; ++x) p.LabelImage.Pixel(x, row)[1] = 1;  // 256 everywhere
   }
   BuildObjectTextures(p, false);
-  for (size_t i = 3; i < p.fgObjs[0].Texels.size(); i += 4) {
-    ASSERT_EQ(p.fgObjs[0].Texels[i], 0);
-  }
-  const std::vector<uint8_t>& t = p.fgObjs[256].Texels;
-  int x = 0, row = 0;
-  for (size_t i = 0; i < t.size(); i += 4) {
-    ASSERT_TRUE(DecodeTexel(&t[i], &x, &row));
-    ASSERT_EQ(t[i + 3], x);  // mask red = column
-  }
+  ExpectAlphaByColumn(p.fgObjs[0], [](int) { return 0; });
+  ExpectAlphaByColumn(p.fgObjs[256], [](int x) { return x; });
 }
 
 // Without a label image, or with one left from an extraction that is no longer accepted, the
 // alpha is where the mask's red equals the object's index.
 TEST(BuildObjectTextures, WithoutAcceptedLabelImageAlphaWhereTheMaskEqualsTheIndex) {
   for (const bool stale : {false, true}) {
+    SCOPED_TRACE(stale ? "stale label image" : "no label image");
     TProject p = ObjectTextureProject();  // mask red = column
     p.fgObjs[1] = MakeObject("Object 2", 0, 20, 30, 50, kFloor);
     if (stale) {
@@ -521,13 +512,8 @@ TEST(BuildObjectTextures, WithoutAcceptedLabelImageAlphaWhereTheMaskEqualsTheInd
       p.ObjectsExtracted = false;
     }
     BuildObjectTextures(p, false);
-    int x = 0, row = 0;
     for (int o = 0; o < 2; ++o) {
-      const std::vector<uint8_t>& t = p.fgObjs[static_cast<size_t>(o)].Texels;
-      for (size_t i = 0; i < t.size(); i += 4) {
-        ASSERT_TRUE(DecodeTexel(&t[i], &x, &row));
-        ASSERT_EQ(t[i + 3], x == o ? o : 0) << "object " << o << " column " << x << stale;
-      }
+      ExpectAlphaByColumn(p.fgObjs[static_cast<size_t>(o)], [o](int x) { return x == o ? o : 0; });
     }
   }
 }
