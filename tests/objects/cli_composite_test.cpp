@@ -9,7 +9,6 @@
 namespace glkov {
 namespace {
 
-using testing::ExpectCliFails;
 using testing::FilledPicture;
 using testing::RunCli;
 using testing::TempDir;
@@ -45,14 +44,14 @@ TEST(CliComposite, WritesTheCompositeAndFailsCleanly) {
   EXPECT_EQ(result.PackedPixels(), expected.PackedPixels());
   EXPECT_EQ(testing::ReadFile(dir / "o.bmp"), before);
 
-  ExpectCliFails({"composite", (dir / "none.kov").string(), "-o", (dir / "x.bmp").string()}, 1,
-                 "none.kov");
-  ExpectCliFails({"composite", kov, "-o", (dir / "no" / "x.bmp").string()}, 1, "x.bmp");
-  ExpectCliFails({"composite", kov}, 2);
+  testing::ExpectCliTable({{{"composite", "@/none.kov", "-o", "@/x.bmp"}, 1, "none.kov"},
+                           {{"composite", kov, "-o", "@/no/x.bmp"}, 1, "x.bmp"},
+                           {{"composite", kov}, 2}},
+                          dir.path());
   // A background of another size: refused, and the earlier output stays.
   SaveBMP((dir / "b.bmp").string(), FilledPicture(5, 4, 0, 0, 255));
-  ExpectCliFails({"composite", kov, "-o", (dir / "out.bmp").string()}, 1,
-                 "must have the same size");
+  testing::ExpectCliTable({{{"composite", kov, "-o", "@/out.bmp"}, 1, "must have the same size"}},
+                          dir.path());
   LoadPictureFile((dir / "out.bmp").string(), result);
   EXPECT_EQ(result.PackedPixels(), expected.PackedPixels());
 }

@@ -153,7 +153,6 @@ TEST(DrawMesh, PensAndGuidesFollowTheView) {
   const MeshDrawing edit = DrawMesh(p, {1.0, true, true});
   const auto guides = OfKind(edit, MeshLineKind::Guide);
   ASSERT_EQ(guides.size(), 4u);
-  EXPECT_TRUE(guides[0].Pen.Dashed);
   EXPECT_EQ(guides[0].Pen, (MeshPen{128, 128, 128, 1, true}));
   EXPECT_EQ(guides[0].From, (PointD{150, 99}));
   const auto radials = OfKind(edit, MeshLineKind::Radial);

@@ -153,11 +153,11 @@ TEST_F(ExportFormats, PngFramesStartAtZeroAndReplaceAnOlderSequence) {
 }
 
 TEST_F(ExportFormats, CodecsAFormatCannotHoldAreRefused) {
-  const auto out = *dir_ / "refused.webm";
-  testing::ExpectCliFails({"export", Project(), "-o", out.string(), "--codec", "ffv1"}, 1,
-                          "libvpx-vp9");
-  EXPECT_FALSE(std::filesystem::exists(out));
-  testing::ExpectCliFails({"export", Project(), "-o", out.string(), "--crf", "64"}, 2);
+  testing::ExpectCliTable(
+      {{{"export", Project(), "-o", "@/refused.webm", "--codec", "ffv1"}, 1, "libvpx-vp9"},
+       {{"export", Project(), "-o", "@/refused.webm", "--crf", "64"}, 2}},
+      dir_->path());
+  EXPECT_FALSE(std::filesystem::exists(*dir_ / "refused.webm"));
 }
 
 // Side-by-side stereo: the movie is twice as wide; with no eye separation both halves are the

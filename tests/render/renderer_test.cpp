@@ -43,6 +43,8 @@ std::pair<int, int> FramePixelOf(double x, double y, const PictureWindow& w, int
   return {c, r};
 }
 
+constexpr Rgb kWhite{255, 255, 255};
+
 RenderSwitches NoOutline() {
   RenderSwitches sw;
   sw.UseVW = false;
@@ -109,14 +111,6 @@ TEST(RenderBox, ViewingWindowFrustumShowsOnlyTheWindow) {
   EXPECT_EQ(PixelAt(frame, 119, 89).r, 160);
 }
 
-int CountWhite(const TFastBMP& frame) {
-  int n = 0;
-  for (int r = 0; r < frame.Height(); ++r) {
-    for (int c = 0; c < frame.Width(); ++c) n += PixelAt(frame, c, r) == Rgb{255, 255, 255};
-  }
-  return n;
-}
-
 TEST(RenderBox, ViewingWindowOutline) {
   TProject p = MakeBoxProject(64);
   const TFastBMP with = Draw(p, RenderSwitches{});
@@ -126,17 +120,18 @@ TEST(RenderBox, ViewingWindowOutline) {
   const auto [right, bottom] = FramePixelOf(p.ViewRight, p.ViewBottom, whole, 200, 150);
   for (int r = top + 1; r < bottom; ++r) {
     bool white = false;
-    for (int c = left - 1; c <= left + 1; ++c) white |= PixelAt(with, c, r) == Rgb{255, 255, 255};
+    for (int c = left - 1; c <= left + 1; ++c) white |= PixelAt(with, c, r) == kWhite;
     EXPECT_TRUE(white) << "row " << r;
   }
   for (int c = left + 1; c < right; ++c) {
     bool white = false;
-    for (int r = top - 1; r <= top + 1; ++r) white |= PixelAt(with, c, r) == Rgb{255, 255, 255};
+    for (int r = top - 1; r <= top + 1; ++r) white |= PixelAt(with, c, r) == kWhite;
     EXPECT_TRUE(white) << "column " << c;
   }
   // About the outline's length in pixels (2 x (120 + 90) picture pixels), nothing else white.
-  EXPECT_NEAR(CountWhite(with), 2 * (121 + 91), 20);
-  EXPECT_EQ(CountWhite(Draw(p, NoOutline())), 0);  // in the window's preview: the frustum test
+  EXPECT_NEAR(testing::CountPixels(with, kWhite), 2 * (121 + 91), 20);
+  // Nothing white without the outline (in the window's preview: the frustum test).
+  EXPECT_EQ(testing::CountPixels(Draw(p, NoOutline()), kWhite), 0);
 }
 
 TEST(RenderBox, TransitionDrawsOnlyTheFlatBoard) {

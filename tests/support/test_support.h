@@ -88,10 +88,6 @@ int RunCli(const std::vector<std::string>& args, std::string* out = nullptr,
 // with a test failure, when it is not).
 nlohmann::json RunCliJson(const std::vector<std::string>& args);
 
-// Runs glkov-cli and expects the exit status; for status 1 also that standard output is empty
-// and standard error is "glkov-cli: " + a message containing `part`.
-void ExpectCliFails(const std::vector<std::string>& args, int status, const std::string& part = "");
-
 // One row of a command-line table: the arguments ("@" at the start of one stands for the test's
 // folder), the exit status, a part of the message (standard error when the call fails, standard
 // output when it succeeds) and, for a JSON answer, one field (a JSON pointer) with its value.
