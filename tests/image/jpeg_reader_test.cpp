@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "core/error.h"
 #include "core/image/picture_file.h"
 #include "core/image/picture_reader.h"
 #include "image/picture_fixtures.h"

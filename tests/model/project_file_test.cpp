@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/animation/camera_path_file.h"
 #include "core/animation/timeline.h"
 #include "core/error.h"
 #include "core/model/picture_import.h"

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/error.h"
 #include "support/test_support.h"
 
 namespace glkov {

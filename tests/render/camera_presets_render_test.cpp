@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <tuple>
 
 #include "core/animation/camera_presets.h"
