@@ -49,11 +49,6 @@ TEST(SaveCameraPathFile, WorkedExampleLine) {
   EXPECT_EQ(p.CameraPathFile, file);
   EXPECT_EQ(p.MeshRegions[2].CameraPath, "walk.cam");
   EXPECT_EQ(p.MeshRegions[2].TransitionPath, "");
-  // While a transition is shown the path still becomes the sub-scene's camera path.
-  p.TransitionMode = true;
-  SaveCameraPathFile(t, (dir / "t.cam").string());
-  EXPECT_EQ(p.MeshRegions[2].CameraPath, "t.cam");
-  EXPECT_EQ(p.MeshRegions[2].TransitionPath, "");
 }
 
 TEST(CameraPathFile, RoundTripKeepsRatesFlagsAnd15Digits) {
@@ -230,26 +225,6 @@ TEST(LoadCameraPathFile, PartlyReadFileKeepsTheNewPath) {
   EXPECT_EQ(t.KeyCount(), 3);
   EXPECT_TRUE(t.KeyFrames()[1].Recorded);
   EXPECT_EQ(p.CameraPathFile, (dir / "p.cam").string());
-}
-
-// The file cut after every byte: the load either succeeds or throws glkov::Error.
-TEST(LoadCameraPathFile, CutAtEveryByteIsHandled) {
-  TempDir dir;
-  const std::string whole = CrLf(ThreeKeyLines());
-  int loads = 0;
-  for (size_t n = 0; n <= whole.size(); ++n) {
-    WriteFile(dir / "cut.cam", whole.substr(0, n));
-    TProject p;
-    TTimeline t(p);
-    try {
-      LoadCameraPathFile(t, (dir / "cut.cam").string());
-      ++loads;
-    } catch (const Error&) {
-    }
-  }
-  // Only the cuts inside the last line's trailing fields and line end still hold three keys.
-  EXPECT_GE(loads, 3);
-  EXPECT_LT(loads, 30);
 }
 
 // A save that fails changes none of the names (the old file itself: the injected faults).

@@ -9,7 +9,6 @@
 namespace glkov {
 namespace {
 
-using testing::ExpectCliFails;
 using testing::FilledPicture;
 using testing::RunCli;
 using testing::TempDir;
@@ -26,8 +25,9 @@ std::string MakeProject(const TempDir& dir, const TFastBMP& mask) {
   return (dir / "p.kov").string();
 }
 
-// The blend itself is tested in composite_test; here: the command writes what the core composes,
-// leaves the original alone, and fails with status and message.
+// The blend itself is tested in composite_test; here: the command writes what the core composes
+// as a BMP, leaves the original alone, and fails with status and message, leaving no file or the
+// earlier one.
 TEST(CliComposite, WritesTheCompositeAndFailsCleanly) {
   TempDir dir;
   TFastBMP mask = FilledPicture(6, 4, 0, 0, 128);
@@ -44,14 +44,14 @@ TEST(CliComposite, WritesTheCompositeAndFailsCleanly) {
   EXPECT_EQ(result.PackedPixels(), expected.PackedPixels());
   EXPECT_EQ(testing::ReadFile(dir / "o.bmp"), before);
 
-  ExpectCliFails({"composite", (dir / "none.kov").string(), "-o", (dir / "x.bmp").string()}, 1,
-                 "none.kov");
-  ExpectCliFails({"composite", kov, "-o", (dir / "no" / "x.bmp").string()}, 1, "x.bmp");
-  ExpectCliFails({"composite", kov}, 2);
+  testing::ExpectCliTable({{{"composite", "@/none.kov", "-o", "@/x.bmp"}, 1, "none.kov"},
+                           {{"composite", kov, "-o", "@/no/x.bmp"}, 1, "x.bmp"},
+                           {{"composite", kov}, 2}},
+                          dir.path());
   // A background of another size: refused, and the earlier output stays.
   SaveBMP((dir / "b.bmp").string(), FilledPicture(5, 4, 0, 0, 255));
-  ExpectCliFails({"composite", kov, "-o", (dir / "out.bmp").string()}, 1,
-                 "must have the same size");
+  testing::ExpectCliTable({{{"composite", kov, "-o", "@/out.bmp"}, 1, "must have the same size"}},
+                          dir.path());
   LoadPictureFile((dir / "out.bmp").string(), result);
   EXPECT_EQ(result.PackedPixels(), expected.PackedPixels());
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
-#include "core/image/picture_file.h"
 #include "support/test_support.h"
 
 namespace glkov {
@@ -43,22 +42,6 @@ TEST(ComposeMaskedImage, DifferentSizesAreRefused) {
             "(original 4 x 3, mask 4 x 2, background 4 x 3).");
   EXPECT_THROW(ComposeMaskedImage(a, a, TFastBMP(3, 3)), Error);
   EXPECT_THROW(ComposeMaskedImage(TFastBMP(), a, a), Error);
-}
-
-TEST(SaveMaskedImage, WritesABmpAndLeavesNoFileOnFailure) {
-  testing::TempDir dir;
-  const TFastBMP o = FilledPicture(5, 4, 200, 100, 0);
-  const TFastBMP m = FilledPicture(5, 4, 0, 0, 128);
-  const TFastBMP b = FilledPicture(5, 4, 0, 0, 255);
-  const std::string out = (dir / "out.bmp").string();
-  SaveMaskedImage(o, m, b, out);
-  TFastBMP back;
-  LoadPictureFile(out, back);
-  ASSERT_EQ(back.Width(), 5);
-  EXPECT_EQ(back.Pixel(4, 3)[2], 127);  // red 0 over 255 at mask 128
-  EXPECT_EQ(back.Pixel(4, 3)[1], 50);
-  EXPECT_THROW(SaveMaskedImage(o, m, TFastBMP(5, 5), (dir / "bad.bmp").string()), Error);
-  EXPECT_FALSE(std::filesystem::exists(dir / "bad.bmp"));
 }
 
 }  // namespace

@@ -63,14 +63,6 @@ double MeanAbsDiff(const TFastBMP& a, const TFastBMP& b) {
   return sum / (3.0 * a.Width() * a.Height());
 }
 
-std::set<std::string> FilesIn(const std::filesystem::path& dir) {
-  std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) {
-    names.insert(e.path().filename().string());
-  }
-  return names;
-}
-
 struct DepthCase {
   int colorCount;
   int bits;
@@ -109,20 +101,15 @@ TEST_P(UncompressedMovie, DecodesToTheWrittenPixels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, UncompressedMovie,
-                         ::testing::Values(DepthCase{65536, 24, 64, 48},
-                                           DepthCase{65536, 24, 33, 7},  // padded rows
-                                           DepthCase{256, 8, 64, 48}, DepthCase{256, 8, 31, 5},
-                                           DepthCase{16, 4, 64, 48}, DepthCase{16, 4, 33, 9}));
+                         ::testing::Values(DepthCase{65536, 24, 33, 7},  // padded rows
+                                           DepthCase{256, 8, 31, 5}, DepthCase{16, 4, 33, 9}));
 
 // Frames given bottom-up (straight from the frame's memory for 24 bits, converted otherwise) make
 // the same file, byte for byte, as the same frames given top-down.
 TEST(AviWriter, BottomUpFramesMakeTheSameFile) {
   TempDir dir;
-  for (const auto& [colorCount, codec, width] : {std::tuple{65536, "", 64},
-                                                 {65536, "", 33},
-                                                 {256, "", 31},
-                                                 {16, "", 33},
-                                                 {65536, "ffv1", 64}}) {
+  for (const auto& [colorCount, codec, width] :
+       {std::tuple{65536, "", 33}, {256, "", 31}, {16, "", 33}, {65536, "ffv1", 64}}) {
     AviWriterOptions o;
     o.Width = width;
     o.Height = 9;
@@ -218,14 +205,14 @@ TEST(AviWriter, ErrorsCarryTheProgramsMessages) {
     const std::string m = ErrorOf([&] { AviWriter w(dir / c.file, bad); });
     EXPECT_EQ(m.rfind(c.message, 0), 0u) << c.file << ": " << m;
   }
-  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"folder.avi"});
+  EXPECT_EQ(testing::FolderEntries(dir.path()), std::set<std::string>{"folder.avi"});
 
   AviWriter writer(dir / "m.avi", o);
   EXPECT_EQ(ErrorOf([&] { writer.AddFrame(TestFrame(31, 16, 0)); }).rfind("Add Frame Error", 0),
             0u);
   // After a failed frame the movie is not finished into a file.
   EXPECT_EQ(ErrorOf([&] { writer.Finish(); }).rfind("Add Frame Error", 0), 0u);
-  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"folder.avi"});
+  EXPECT_EQ(testing::FolderEntries(dir.path()), std::set<std::string>{"folder.avi"});
 }
 
 TEST(AviWriter, OddSizesEitherWorkOrFailClearly) {

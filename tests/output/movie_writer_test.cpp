@@ -77,9 +77,7 @@ TEST(MovieWriter, UnwritableTargetsAreRefusedWithTheirCause) {
                Error);
   EXPECT_THROW(OpenMovieWriter(dir / "m.mp4", {16, 16, 65536, 15, "ffv1", -1}, DefaultCallbacks()),
                Error);
-  size_t entries = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
-  EXPECT_EQ(entries, 1u);
+  EXPECT_EQ(testing::FolderEntries(dir.path()).size(), 1u);
 }
 
 TEST(MovieInformation, NamesContainerCodecSizeRateAndLength) {

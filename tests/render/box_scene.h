@@ -31,6 +31,15 @@ inline Rgb PixelAt(const TFastBMP& frame, int x, int row) {
   return {p[2], p[1], p[0]};
 }
 
+// How many pixels of the frame show colour c.
+inline int CountPixels(const TFastBMP& frame, const Rgb& c) {
+  int n = 0;
+  for (int r = 0; r < frame.Height(); ++r) {
+    for (int x = 0; x < frame.Width(); ++x) n += PixelAt(frame, x, r) == c;
+  }
+  return n;
+}
+
 inline void SetPixel(TFastBMP& frame, int x, int row, const Rgb& c) {
   uint8_t* p = frame.Pixel(x, row);
   p[0] = static_cast<uint8_t>(c.b);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <tuple>
 
 #include "core/animation/camera_presets.h"
@@ -69,19 +68,6 @@ const MadeRoom& Room(bool photo) {
   return photo ? maze : small;
 }
 
-// Pixels the clear colour shows through: every texel is painted grey first, so a black pixel is
-// one that no board covers.
-int EmptyPixels(const TFastBMP& frame) {
-  int n = 0;
-  for (int r = 0; r < frame.Height(); ++r) {
-    for (int c = 0; c < frame.Width(); ++c) {
-      const uint8_t* p = frame.Pixel(c, r);
-      n += p[0] == 0 && p[1] == 0 && p[2] == 0;
-    }
-  }
-  return n;
-}
-
 using PresetCase = std::tuple<bool, CameraPreset>;  // (photograph, preset)
 
 class PresetFlight3D : public ::testing::TestWithParam<PresetCase> {};
@@ -135,7 +121,8 @@ TEST_P(PresetFlight3D, StartsAtTheEyeStaysInsideAndFillsEveryFrame) {
     shown.push_back(frames.size() - 1);
     for (const size_t f : shown) {
       ASSERT_TRUE(RedrawScene(target, renderer, grey, frames[f], sw, frame));
-      const int empty = EmptyPixels(frame);
+      // Every texel is painted grey: a black pixel is one that no board covers.
+      const int empty = testing::CountPixels(frame, {});
       EXPECT_EQ(empty, 0) << "frame " << f << (viewWindow ? " (viewing window)" : "");
       if (empty > 0) {
         testing::WriteFailureImages("preset_" + PresetCliName(preset) + "_" + std::to_string(f),

@@ -46,7 +46,7 @@ class ExportFixture : public ::testing::Test {
     return ExportAnimation(project_, *timeline_, request, callbacks);
   }
 
-  std::filesystem::path Movie() const { return dir_ / "movie.avi"; }
+  std::filesystem::path Movie() const { return dir_ / movieName_; }
 
   TempDir dir_;
   synthetic::SyntheticRoom room_ = synthetic::MakeSyntheticRoom(testing::SmallRoomOptions());
@@ -54,6 +54,7 @@ class ExportFixture : public ::testing::Test {
   std::unique_ptr<TTimeline> timeline_;
   ExportCallbacks quiet_;
   bool negative_ = false;
+  std::string movieName_ = "movie.avi";
 };
 
 // The frames and the rate of the movie a request makes.
@@ -156,8 +157,7 @@ struct AbortingCallbacks : ExportCallbacks {
   bool pending = true;
 };
 
-// An abort request asks once; Yes stops the export (what stays on disk: AbortedExport), No
-// goes on to the end.
+// An abort request asks once; Yes stops the export, No goes on to the end.
 TEST_F(ExportFixture, AbortAsksOnce) {
   MakeProject({Path(2, 20)});
   for (bool answer : {true, false}) {
@@ -172,6 +172,28 @@ TEST_F(ExportFixture, AbortAsksOnce) {
     }
   }
 }
+
+// An export stopped half-way leaves no new file or folder and keeps what was there, whatever
+// the format.
+class AbortedExport : public ExportFixture, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(AbortedExport, LeavesNothingAndKeepsTheOlderMovie) {
+  MakeProject({Path(2, 20)});
+  movieName_ = GetParam();
+  const bool frames = movieName_.find('%') != std::string::npos;
+  const std::filesystem::path older = frames ? dir_ / "older.png" : Movie();
+  testing::WriteFile(older, "older movie");
+  const auto before = testing::FolderEntries(dir_.path());
+  AbortingCallbacks callbacks;
+  callbacks.abortAt = 5;
+  EXPECT_TRUE(Export({}, callbacks).Aborted);
+  EXPECT_EQ(testing::ReadFile(older), "older movie");
+  EXPECT_EQ(testing::FolderEntries(dir_.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFormats, AbortedExport,
+                         ::testing::Values("m.avi", "m.mp4", "m.mkv", "m.webm", "m.gif",
+                                           "m_%04d.png", "new/m_%04d.png"));
 
 TEST_F(ExportFixture, FramesAreTheViewingWindowRenders) {
   MakeProject({Path(2, 4)});

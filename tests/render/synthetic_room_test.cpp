@@ -62,8 +62,8 @@ TFastBMP RenderRoom(TProject& project, bool withObjects) {
 // The view resamples every picture twice (picture -> power-of-two texture by rounding to the
 // nearest pixel, texture -> frame by the nearest texel), so a pattern edge may move by a pixel,
 // the seams overlap by a grown pixel and far parts of the planes are squeezed into fewer texels
-// than their picture pixels: measured 1.9 and 98.4 %. A view turned by two pixels gives 11.6
-// (TwoPixelsOffIsCaught), a misplaced plane or a turned texture more.
+// than their picture pixels: measured 1.9 and 98.4 %. A view turned by two pixels gives 11.6, a
+// misplaced plane or a turned texture more.
 TEST(SyntheticRoom, DefaultCameraReproducesTheBackgroundAndThePhotograph) {
   const synthetic::SyntheticRoom room = synthetic::MakeSyntheticRoom();
   for (const bool withObjects : {false, true}) {
@@ -80,20 +80,6 @@ TEST(SyntheticRoom, DefaultCameraReproducesTheBackgroundAndThePhotograph) {
                                   expected);
     }
   }
-}
-
-// The tolerance is tight enough to see a view moved by two picture pixels.
-TEST(SyntheticRoom, TwoPixelsOffIsCaught) {
-  const synthetic::SyntheticRoom room = synthetic::MakeSyntheticRoom();
-  TProject project;
-  synthetic::ApplyToProject(room, project);
-  MakeScene(project);
-  TCamera moved = project.Camera;
-  moved.CamDir.x += 2.0 / project.FocalLength;  // turned by two pixels at the picture plane
-  RenderFrameOptions options;
-  options.Switches.UseVW = false;
-  const Difference d = Compare(RenderFrame(project, moved, options), room.Original);
-  EXPECT_TRUE(d.meanAbs > 4.0 || d.within16 < 0.95) << d.meanAbs << " " << d.within16;
 }
 
 // glkov-cli render: arguments, status, messages; a camera typed in is the key it copies.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <random>
 
 #include "core/error.h"
@@ -55,10 +56,6 @@ TEST(BuildScene, WorkedExampleRoom300x200) {
   EXPECT_NEAR(r.Zr, -2.424242, 1e-6);
   EXPECT_NEAR(r.Yc, 0.923077, 1e-6);
   EXPECT_EQ(p.Boards[3].PX, (std::array<int, 4>{200, 100, -2, 302}));  // the ceiling's overhang
-  const TBoard& rear = p.Boards[4];
-  EXPECT_EQ(rear.X, (std::array<double, 4>{r.XL, r.XR, r.XR, r.XL}));
-  EXPECT_EQ(rear.Y, (std::array<double, 4>{0, 0, r.Yc, r.Yc}));
-  EXPECT_EQ(rear.Z, (std::array<double, 4>{r.Zr, r.Zr, r.Zr, r.Zr}));
   const std::array<int, 5> textures = {512, 256, 256, 512, 128};
   for (size_t b = 0; b < 5; ++b) {
     EXPECT_EQ(p.Boards[b].TexWidth, textures[b]);
@@ -471,26 +468,22 @@ TEST(BuildObjectTextures, ColoursFromTheOriginalAndRowZeroIsTheBottomRow) {
   }
 }
 
+// Every texel of an object has the alpha given for its picture column (the mask's red).
+void ExpectAlphaByColumn(const TfgObj& o, const std::function<int(int)>& alpha) {
+  int x = 0, row = 0;
+  for (size_t i = 0; i < o.Texels.size(); i += 4) {
+    ASSERT_TRUE(DecodeTexel(&o.Texels[i], &x, &row));
+    ASSERT_EQ(o.Texels[i + 3], alpha(x)) << o.Name << ", column " << x;
+  }
+}
+
 TEST(BuildObjectTextures, AlphaFromTheMaskWhereTheLabelImageNamesTheObject) {
   TProject p = ObjectTextureProject();
   p.LabelImage.SetSize(300, 200);  // all red 0: every pixel belongs to object 0
   for (int row = 0; row < 200; ++row) p.LabelImage.Pixel(35, row)[2] = 1;  // column 35: object 1
   BuildObjectTextures(p, false);
-  const TfgObj& o = p.fgObjs[0];
-  int x = 0, row = 0;
-  for (int j = 0; j < 32; ++j) {
-    for (int i = 0; i < 32; ++i) {
-      const uint8_t* t = &o.Texels[static_cast<size_t>(j * 32 + i) * 4];
-      ASSERT_TRUE(DecodeTexel(t, &x, &row));
-      EXPECT_EQ(t[3], x == 35 ? 0 : x) << "column " << x;
-    }
-  }
-  const TfgObj& o2 = p.fgObjs[1];
-  for (int i = 0; i < o2.TexWidth; ++i) {
-    const uint8_t* t = &o2.Texels[static_cast<size_t>(i) * 4];
-    ASSERT_TRUE(DecodeTexel(t, &x, &row));
-    EXPECT_EQ(t[3], x == 35 ? 35 : 0) << "column " << x;
-  }
+  ExpectAlphaByColumn(p.fgObjs[0], [](int x) { return x == 35 ? 0 : x; });
+  ExpectAlphaByColumn(p.fgObjs[1], [](int x) { return x == 35 ? 35 : 0; });
 }
 
 // Labels beyond 255 continue in the green and blue bytes.
@@ -503,21 +496,15 @@ TEST(BuildObjectTextures, LabelsBeyond255) {
     for (int x = 0; x < 300; ++x) p.LabelImage.Pixel(x, row)[1] = 1;  // 256 everywhere
   }
   BuildObjectTextures(p, false);
-  for (size_t i = 3; i < p.fgObjs[0].Texels.size(); i += 4) {
-    ASSERT_EQ(p.fgObjs[0].Texels[i], 0);
-  }
-  const std::vector<uint8_t>& t = p.fgObjs[256].Texels;
-  int x = 0, row = 0;
-  for (size_t i = 0; i < t.size(); i += 4) {
-    ASSERT_TRUE(DecodeTexel(&t[i], &x, &row));
-    ASSERT_EQ(t[i + 3], x);  // mask red = column
-  }
+  ExpectAlphaByColumn(p.fgObjs[0], [](int) { return 0; });
+  ExpectAlphaByColumn(p.fgObjs[256], [](int x) { return x; });
 }
 
 // Without a label image, or with one left from an extraction that is no longer accepted, the
 // alpha is where the mask's red equals the object's index.
 TEST(BuildObjectTextures, WithoutAcceptedLabelImageAlphaWhereTheMaskEqualsTheIndex) {
   for (const bool stale : {false, true}) {
+    SCOPED_TRACE(stale ? "stale label image" : "no label image");
     TProject p = ObjectTextureProject();  // mask red = column
     p.fgObjs[1] = MakeObject("Object 2", 0, 20, 30, 50, kFloor);
     if (stale) {
@@ -525,13 +512,8 @@ TEST(BuildObjectTextures, WithoutAcceptedLabelImageAlphaWhereTheMaskEqualsTheInd
       p.ObjectsExtracted = false;
     }
     BuildObjectTextures(p, false);
-    int x = 0, row = 0;
     for (int o = 0; o < 2; ++o) {
-      const std::vector<uint8_t>& t = p.fgObjs[static_cast<size_t>(o)].Texels;
-      for (size_t i = 0; i < t.size(); i += 4) {
-        ASSERT_TRUE(DecodeTexel(&t[i], &x, &row));
-        ASSERT_EQ(t[i + 3], x == o ? o : 0) << "object " << o << " column " << x << stale;
-      }
+      ExpectAlphaByColumn(p.fgObjs[static_cast<size_t>(o)], [o](int x) { return x == o ? o : 0; });
     }
   }
 }
@@ -567,8 +549,14 @@ TEST(MakeScene, BuildsEverythingAndPutsTheCameraAtTheEye) {
   EXPECT_NEAR(p.Boards[0].Z[0], r.Zr - 1 / 214.5, 1e-12);
 }
 
+// Before the first Make the scale comes from the sub-scenes; then the board spans the picture at
+// the scale of the last Make.
 TEST(BuildPictureBoard, WholePictureFlatAtZeroWithTopRowFirst) {
   TProject p = MakeRoomProject();
+  BuildPictureBoard(p, false);
+  EXPECT_DOUBLE_EQ(p.SceneScale, 214.5);
+  EXPECT_DOUBLE_EQ(p.EyeDistance, 260 / 214.5);
+  EXPECT_DOUBLE_EQ(p.Boards[0].X[1], 300 / 214.5);
   p.IOriginal.SetSize(600, 400);
   testing::FillPositionPattern(p.IOriginal);
   p.SceneScale = 200;
@@ -588,15 +576,6 @@ TEST(BuildPictureBoard, WholePictureFlatAtZeroWithTopRowFirst) {
   EXPECT_EQ(row, 399);
   BuildPictureBoard(p, true);
   EXPECT_EQ(p.Boards[0].Texels[0], 255 - 0);  // red of column 0
-}
-
-TEST(BuildPictureBoard, BeforeTheFirstMakeTheScaleComesFromTheSubScenes) {
-  TProject p = MakeRoomProject();
-  EXPECT_EQ(p.SceneScale, 0);
-  BuildPictureBoard(p, false);
-  EXPECT_DOUBLE_EQ(p.SceneScale, 214.5);
-  EXPECT_DOUBLE_EQ(p.EyeDistance, 260 / 214.5);
-  EXPECT_DOUBLE_EQ(p.Boards[0].X[1], 300 / 214.5);
   EXPECT_TRUE(AllFinite(p));
 }
 

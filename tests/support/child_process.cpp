@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "core/error.h"
+#include "support/test_support.h"
 
 namespace glkov::testing {
 namespace {

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <set>
 #include <string>
 #include <type_traits>
 
@@ -67,8 +66,5 @@ struct KilledWrite {
 // the child's open descriptors before the kill.
 KilledWrite KillDuringWrite(const std::filesystem::path& folder, uint64_t maxBytes,
                             const std::function<void()>& fn);
-
-// Names of the entries of a folder, hidden ones included.
-std::set<std::string> FolderEntries(const std::filesystem::path& folder);
 
 }  // namespace glkov::testing

@@ -86,16 +86,6 @@ nlohmann::json RunCliJson(const std::vector<std::string>& args) {
   return j.is_discarded() ? nlohmann::json() : j;
 }
 
-void ExpectCliFails(const std::vector<std::string>& args, int status, const std::string& part) {
-  std::string out, err;
-  const std::string call = args.empty() ? std::string() : args[0];
-  EXPECT_EQ(RunCli(args, &out, &err), status) << call << ": " << err;
-  if (status != 1) return;
-  EXPECT_EQ(out, "") << call;
-  EXPECT_EQ(err.rfind("glkov-cli: ", 0), 0u) << err;
-  EXPECT_NE(err.find(part), std::string::npos) << err;
-}
-
 void ExpectCliTable(const std::vector<CliCase>& cases, const std::filesystem::path& folder) {
   for (const CliCase& c : cases) {
     std::vector<std::string> args = c.args;

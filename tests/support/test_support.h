@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,6 +73,9 @@ class TempDir {
 // The repository's source folder, for sample files.
 std::filesystem::path SourceDir();
 
+// Names of the entries of a folder, hidden ones included.
+std::set<std::string> FolderEntries(const std::filesystem::path& folder);
+
 // Whole-file helpers.
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& contents);
@@ -83,10 +87,6 @@ int RunCli(const std::vector<std::string>& args, std::string* out = nullptr,
 // Runs glkov-cli, expects exit status 0 and returns its standard output parsed as JSON (null,
 // with a test failure, when it is not).
 nlohmann::json RunCliJson(const std::vector<std::string>& args);
-
-// Runs glkov-cli and expects the exit status; for status 1 also that standard output is empty
-// and standard error is "glkov-cli: " + a message containing `part`.
-void ExpectCliFails(const std::vector<std::string>& args, int status, const std::string& part = "");
 
 // One row of a command-line table: the arguments ("@" at the start of one stands for the test's
 // folder), the exit status, a part of the message (standard error when the call fails, standard

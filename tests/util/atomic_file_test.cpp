@@ -12,12 +12,6 @@ using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
-size_t EntriesIn(const std::filesystem::path& dir) {
-  size_t n = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
-  return n;
-}
-
 // Committed, the new contents replace the old file; abandoned, the old file stays. No stray
 // temporary file either way.
 TEST(AtomicFile, ReplacesTheTargetOnlyOnCommit) {
@@ -32,7 +26,7 @@ TEST(AtomicFile, ReplacesTheTargetOnlyOnCommit) {
       if (commit) file.Commit();
     }
     EXPECT_EQ(ReadFile(target), commit ? "new contents" : "old");
-    EXPECT_EQ(EntriesIn(dir.path()), 1u);
+    EXPECT_EQ(testing::FolderEntries(dir.path()).size(), 1u);
   }
 }
 
@@ -61,7 +55,7 @@ TEST(AtomicFile, LargeFileWithPatchedHeaderReplacesALargeOne) {
     file.Commit();
   }
   EXPECT_TRUE(ReadFile(target) == expected);
-  EXPECT_EQ(EntriesIn(dir.path()), 1u);
+  EXPECT_EQ(testing::FolderEntries(dir.path()).size(), 1u);
 }
 
 }  // namespace
