@@ -2,28 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace glkov {
 namespace {
 
-TEST(LayoutViews, HeightBoundWorkedExample) {
-  // 320 x 240 on 640 x 400: 320 * 400 < 240 * 640, so the height decides.
-  const ViewLayout l = LayoutViews(640, 400, 320, 240);
-  EXPECT_DOUBLE_EQ(l.FitScale, 400.0 / 240.0);
-  EXPECT_EQ(l.DisplayWidth, 533);
-  EXPECT_EQ(l.DisplayHeight, 400);
-  EXPECT_EQ(l.Left, (640 - 533) / 2);
-  EXPECT_EQ(l.Top, 0);
-  EXPECT_EQ(ScaleText(l.FitScale), "167%");
-}
-
-TEST(LayoutViews, WidthBoundShrinksLargePictures) {
-  const ViewLayout l = LayoutViews(800, 600, 4000, 1000);
-  EXPECT_DOUBLE_EQ(l.FitScale, 0.2);
-  EXPECT_EQ(l.DisplayWidth, 800);
-  EXPECT_EQ(l.DisplayHeight, 200);
-  EXPECT_EQ(l.Left, 0);
-  EXPECT_EQ(l.Top, 200);
-  EXPECT_EQ(ScaleText(l.FitScale), "20%");
+// 320 x 240 on 640 x 400: 320 * 400 < 240 * 640, so the height decides; a wide 4000 x 1000 on
+// 800 x 600 is bound by the width and shrinks. The picture is centred in the other direction.
+TEST(LayoutViews, FitsAndCentresWorkedExamples) {
+  struct Case {
+    int aw, ah, w, h;
+    double scale;
+    int dw, dh, left, top;
+    const char* text;
+  };
+  for (const Case& c : {Case{640, 400, 320, 240, 400.0 / 240.0, 533, 400, 53, 0, "167%"},
+                        Case{800, 600, 4000, 1000, 0.2, 800, 200, 0, 200, "20%"}}) {
+    const ViewLayout l = LayoutViews(c.aw, c.ah, c.w, c.h);
+    EXPECT_DOUBLE_EQ(l.FitScale, c.scale);
+    EXPECT_EQ(std::tuple(l.DisplayWidth, l.DisplayHeight, l.Left, l.Top),
+              std::tuple(c.dw, c.dh, c.left, c.top));
+    EXPECT_EQ(ScaleText(l.FitScale), c.text);
+  }
 }
 
 TEST(LayoutViews, RoundsHalvesToEven) {

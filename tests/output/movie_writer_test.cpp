@@ -35,7 +35,6 @@ TEST(MovieWriter, FrameNamesFillTheNumberField) {
   EXPECT_THROW(PngFrameName("a%d_%d.png", 0), Error);
 }
 
-// A picture whose every row and column differ (blue x, green y), so that a flip or a shift shows.
 using testing::GradientPicture;
 
 TFastBMP Flipped(const TFastBMP& p) {

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QString>
 #include <QWidget>
-#include <cstdlib>
 
 namespace glkov {
 
@@ -15,13 +14,6 @@ inline QApplication& TestApp() {
   static char* argv[] = {name, nullptr};
   static QApplication* app = new QApplication(argc, argv);
   return *app;
-}
-
-// Saves a picture of the window as <GLKOV_SCREENSHOT_DIR>/<name>.png when that variable is set.
-inline void MaybeScreenshot(QWidget& w, const char* name) {
-  const char* dir = std::getenv("GLKOV_SCREENSHOT_DIR");
-  if (!dir) return;
-  w.grab().save(QString(dir) + "/" + name + ".png");
 }
 
 }  // namespace glkov
