@@ -25,7 +25,7 @@ double Degrees(double halfTangent) { return 2 * std::atan(halfTangent) * 180 / s
 std::optional<double> ExifFieldOfView(const std::string& fileName) {
   try {
     Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(fileName);
+    const auto image = Exiv2::ImageFactory::open(fileName);
     if (!image.get()) return std::nullopt;
     image->readMetadata();
     const Exiv2::ExifData& exif = image->exifData();
