@@ -2,7 +2,6 @@
 // [--key N | --camera PX,PY,PZ,DX,DY,DZ,UX,UY,UZ] [--quality low|high] [--negative]
 // [--view-window] [--samples N] [--depth DEPTH.png]: makes sub-scene K and renders one frame off
 // screen.
-#include <png.h>
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +13,7 @@
 #include "core/animation/timeline.h"
 #include "core/error.h"
 #include "core/image/picture_file.h"
+#include "core/image/png_save.h"
 #include "core/model/project.h"
 #include "core/model/project_file.h"
 #include "core/perspective/sub_scenes.h"
@@ -70,27 +70,6 @@ TCamera ParseCamera(const std::string& text) {
   return TCamera{{v[0], v[1], v[2]}, {v[3], v[4], v[5]}, {v[6], v[7], v[8]}};
 }
 
-// Writes the frame as a 24-bit PNG through a temporary file.
-void SavePng(const std::string& fileName, const TFastBMP& frame) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(frame.Width());
-  image.height = static_cast<png_uint_32>(frame.Height());
-  image.format = PNG_FORMAT_BGR;
-  const auto stride = static_cast<png_int_32>(frame.RowStride());
-  png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&image, nullptr, &size, 0, frame.Bits(), stride, nullptr)) {
-    throw Error("Cannot write \"" + fileName + "\": " + image.message);
-  }
-  std::vector<uint8_t> bytes(size);
-  if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, frame.Bits(), stride, nullptr)) {
-    throw Error("Cannot write \"" + fileName + "\": " + image.message);
-  }
-  png_image_free(&image);
-  WriteFileAtomically(fileName,
-                      std::string_view(reinterpret_cast<const char*>(bytes.data()), size));
-}
-
 void RunRender(const RenderOptions& opt) {
   const std::string ext = LowerExtension(opt.output);
   if (ext != ".png" && ext != ".bmp") {
@@ -144,7 +123,7 @@ void RunRender(const RenderOptions& opt) {
     WriteFileAtomically(opt.depth, EncodeGrey16Png(depth, frame.Width(), frame.Height()));
   }
   if (ext == ".png") {
-    SavePng(opt.output, frame);
+    SavePicturePNG(opt.output, frame);
   } else {
     SaveBMP(opt.output, frame);
   }
