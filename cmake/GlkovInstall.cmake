@@ -76,8 +76,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/glkov/glkov)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: Mesa's EGL and GLX vendor libraries and
-# drivers, and the GStreamer plugins without which Qt 6.4's media player crashes.
+# drivers, OpenCV's contributed modules (the line detector of the suggested mesh), and the
+# GStreamer plugins without which Qt 6.4's media player crashes.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libegl-mesa0, libglx-mesa0, libgl1-mesa-dri, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+    "libegl-mesa0, libglx-mesa0, libgl1-mesa-dri, libopencv-contrib406, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg")
 include(CPack)

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -163,6 +165,20 @@ TEST(SuggestMesh, ALongEdgeDoesNotOutweighConvergingLines) {
   EXPECT_GT(found.Confidence, 0);
   EXPECT_NEAR(found.VanishX, px, 0.03 * 400);
   EXPECT_NEAR(found.VanishY, 299 - py, 0.03 * 400);
+}
+
+bool Loaded(const std::string& library) {
+  std::ifstream maps("/proc/self/maps");
+  return std::string(std::istreambuf_iterator<char>(maps), {}).find(library) != std::string::npos;
+}
+
+// The fast line detector's library brings OpenCV's picture codecs (some 30 MB) and is opened for
+// the first suggestion only, never by a process that just exports. (Each test runs alone.)
+TEST(SuggestMesh, OpensTheLineDetectorsLibraryOnlyWhenSuggesting) {
+  EXPECT_FALSE(Loaded("libopencv_ximgproc"));
+  EXPECT_FALSE(Loaded("libopencv_imgcodecs"));
+  SuggestMesh(Strokes(200, 150, {{10, 140, 100, 75}, {190, 140, 100, 75}}));
+  EXPECT_TRUE(Loaded("libopencv_ximgproc"));
 }
 
 // Receding lines that meet on the picture's border or corner: the rear wall still lies around

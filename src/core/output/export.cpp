@@ -138,8 +138,8 @@ void LowerThisThreadsPriority() {
 }
 
 // Writes frames into the movie on a thread of its own, so that converting and writing one frame
-// overlaps with rendering the next. At most kDepth frames wait; a write error stops the thread
-// and comes back out of the next Add() or of Finish().
+// overlaps with rendering the next. At most the writer's FramesToQueue() wait; a write error stops
+// the thread and comes back out of the next Add() or of Finish().
 class MovieWriterThread {
  public:
   explicit MovieWriterThread(MovieWriter& writer) : writer_(writer), thread_([this] { Run(); }) {}
@@ -151,7 +151,7 @@ class MovieWriterThread {
   // whose contents are undefined: every caller draws its next frame over all of it.
   void Add(TFastBMP& frame, RowOrder rows) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queue_.size() < kDepth || error_; });
+    changed_.wait(lock, [this] { return queue_.size() < writer_.FramesToQueue() || error_; });
     if (error_) std::rethrow_exception(error_);
     TFastBMP next;
     if (!spare_.empty()) {
@@ -173,8 +173,6 @@ class MovieWriterThread {
   }
 
  private:
-  static constexpr size_t kDepth = 4;  // enough to ride out a flush of the write-behind
-
   void Run() {
     LowerThisThreadsPriority();
     std::unique_lock lock(mutex_);

@@ -4,6 +4,7 @@
 // or Matroska file, a VP9 WebM file, an animated GIF, or one PNG picture per frame. The output's
 // file name chooses the format.
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -54,6 +55,10 @@ class MovieWriter {
 
   virtual int Width() const = 0;
   virtual int Height() const = 0;
+
+  // How many rendered frames may wait for AddFrame() while it works: enough to ride out a flush of
+  // the AVI's write-behind. An encoder has a look-ahead of its own and needs only one.
+  virtual size_t FramesToQueue() const { return 4; }
 };
 
 // The quality a format is written at: the constant rate factor of H.264 (MP4, Matroska) and VP9

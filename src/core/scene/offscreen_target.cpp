@@ -272,20 +272,26 @@ struct OffscreenTarget::Impl {
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     const size_t rowPixels = static_cast<size_t>(width);
-    scratch.resize(4 * rowPixels * static_cast<size_t>(height));
-    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, scratch.data());
-    for (int y = 0; y < height; ++y) {
-      const uint8_t* from = scratch.data() + 4 * rowPixels * static_cast<size_t>(y);
-      uint8_t* to = frame.Row(topDown ? height - 1 - y : y);
-      for (size_t x = 0; x < rowPixels; ++x, from += 4, to += 3) {
-        to[0] = from[0];
-        to[1] = from[1];
-        to[2] = from[2];
+    // In bands, so that the four-byte copy stays small beside the frame.
+    constexpr int kBand = 64;
+    scratch.resize(4 * rowPixels * static_cast<size_t>(std::min(height, kBand)));
+    for (int band = 0; band < height; band += kBand) {
+      const int rows = std::min(kBand, height - band);
+      glReadPixels(0, band, width, rows, GL_BGRA, GL_UNSIGNED_BYTE, scratch.data());
+      for (int r = 0; r < rows; ++r) {
+        const int y = band + r;
+        const uint8_t* from = scratch.data() + 4 * rowPixels * static_cast<size_t>(r);
+        uint8_t* to = frame.Row(topDown ? height - 1 - y : y);
+        for (size_t x = 0; x < rowPixels; ++x, from += 4, to += 3) {
+          to[0] = from[0];
+          to[1] = from[1];
+          to[2] = from[2];
+        }
       }
     }
   }
 
-  std::vector<uint8_t> scratch;  // the last frame as GL returned it
+  std::vector<uint8_t> scratch;  // a band of the frame as GL returned it
 };
 
 OffscreenTarget::OffscreenTarget(int width, int height, int samples)

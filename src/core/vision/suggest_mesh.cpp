@@ -1,7 +1,10 @@
 #include "core/vision/suggest_mesh.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <numbers>
@@ -150,6 +153,29 @@ cv::Mat Resized(const cv::Mat& grey, int size) {
   return out;
 }
 
+// OpenCV's contributed image library, home of the fast line detector, brings the whole of OpenCV's
+// picture codecs with it (GDAL, DICOM, OpenEXR and more): some 30 MB in every process that links
+// it. It is opened the first time a mesh is suggested instead, so that an export never carries it.
+using CreateFastLineDetector = cv::Ptr<cv::ximgproc::FastLineDetector> (*)(int, float, double,
+                                                                          double, int, bool);
+
+CreateFastLineDetector FastLineDetectorFactory() {
+  static const CreateFastLineDetector create = [] () -> CreateFastLineDetector {
+    void* library = ::dlopen(GLKOV_XIMGPROC_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    void* symbol =
+        library ? ::dlsym(library, "_ZN2cv8ximgproc22createFastLineDetectorEifddib") : nullptr;
+    if (!symbol) {
+      // Only a broken installation gets here; the suggestion still comes, from fewer lines.
+      const char* why = ::dlerror();
+      std::fprintf(stderr, "glkov: no fast line detector (%s); the mesh is suggested without it\n",
+                   why ? why : GLKOV_XIMGPROC_LIBRARY);
+      return nullptr;
+    }
+    return reinterpret_cast<CreateFastLineDetector>(symbol);
+  }();
+  return create;
+}
+
 // grey: the picture of size full at the working size.
 std::vector<Segment> FindSegments(const cv::Mat& grey, cv::Size full) {
   const double minLength = std::max(8.0, 0.02 * std::max(grey.cols, grey.rows));
@@ -158,8 +184,9 @@ std::vector<Segment> FindSegments(const cv::Mat& grey, cv::Size full) {
   // detector, on Canny edges, still finds those as long lines.
   std::vector<cv::Vec4f> found, joined;
   cv::createLineSegmentDetector(cv::LSD_REFINE_STD)->detect(grey, found);
-  cv::ximgproc::createFastLineDetector(int(minLength), 1.414f, 30, 60, 3, false)
-      ->detect(grey, joined);
+  if (const CreateFastLineDetector create = FastLineDetectorFactory()) {
+    create(int(minLength), 1.414f, 30, 60, 3, false)->detect(grey, joined);
+  }
   found.insert(found.end(), joined.begin(), joined.end());
   // Back to the picture's pixels: a work pixel's centre is a picture position.
   const double sx = double(full.width) / grey.cols, sy = double(full.height) / grey.rows;
