@@ -87,8 +87,9 @@ TEST(AntiAliasing, EdgesComeCloserToASupersampledFrame) {
 }
 
 // The example room rendered with "Low" quality and one sample is exactly the picture of the
-// renderer before anti-aliasing existed (hash taken then, Mesa llvmpipe 22.3): one sample draws
-// into the plain framebuffer with nearest texels, as always.
+// renderer before anti-aliasing existed (hash taken then, Mesa llvmpipe 22.3, and again when the
+// ceiling came to end exactly on the picture's top row, which moved one of its texel rows): one
+// sample draws into the plain framebuffer with nearest texels, as always.
 TEST(AntiAliasing, LowQualityAndOneSampleKeepThePictureAsItWas) {
   TempDir dir;
   const std::string room = (testing::SourceDir() / "examples/room/room.kov").string();
@@ -100,7 +101,7 @@ TEST(AntiAliasing, LowQualityAndOneSampleKeepThePictureAsItWas) {
             0)
       << err;
   EXPECT_EQ(testing::RunCliJson({"image-info", out, "--json"})["Sha256"],
-            "2374928f988cc3fedf2dd3b5e8c9ca4aade177ec7ea87855a94a1a9e536117ce");
+            "082ef225db3d5024315ce964b37c47f6f17c4d30140c3b62fb53cdaecc949fa1");
 }
 
 // More samples than the driver has: render says so as the export does and draws with the

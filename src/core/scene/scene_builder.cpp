@@ -120,7 +120,14 @@ void OuterCorner(const Projection& pr, const Point3& rc, int cx, int cy, const P
                 "point, so the " +
                 plane + " cannot be built. Move the vanishing point or the inner rectangle.");
   }
-  const double d = rc.x / across;
+  double d = rc.x / across;
+  if (edge.row) {
+    // A floor or ceiling ends exactly on its row: the depth there follows from the plane's height
+    // alone. From the rounded column it ended up to a pixel short, and the frame's first or last
+    // row showed the black behind it.
+    const double onRow = (rc.y - pr.Eh) * pr.U / (edge.value - pr.Vy);
+    if (std::isfinite(onRow) && onRow > 0) d = onRow;
+  }
   SetCorner(board, target, px, py, {rc.x, rc.y, pr.E * (1 - d)});
 }
 
