@@ -87,6 +87,14 @@ TEST(CliQuick, ArgumentsStatusAndMessages) {
                            "own.cam", "own_background.png"}) {
     EXPECT_TRUE(fs::exists(dir / name)) << name;
   }
+  // An odd size is rounded down for H.264 with a warning; the last line says the movie's size.
+  std::string err;
+  ASSERT_EQ(RunCli({"quick", photo.Picture, "--seconds", "0.3", "--width", "63", "-o",
+                    (dir / "odd.mp4").string()},
+                   nullptr, &err),
+            0);
+  EXPECT_NE(err.find("rounded down to 62 x 48"), std::string::npos) << err;
+  EXPECT_NE(err.find("frames of 62 x 48;"), std::string::npos) << err;
   // A failed run leaves nothing of its own behind.
   EXPECT_FALSE(fs::exists(dir / "p.txt"));
   EXPECT_FALSE(fs::exists(dir / "p.cam"));

@@ -15,6 +15,7 @@
 #include "core/model/picture_import.h"
 #include "core/model/project.h"
 #include "core/model/project_file.h"
+#include "core/output/movie_writer.h"
 #include "core/perspective/sub_scenes.h"
 #include "core/scene/scene_builder.h"
 #include "core/vision/background_fill.h"
@@ -231,6 +232,8 @@ QuickMovieResult MakeQuickMovie(const QuickMovieRequest& request, ExportCallback
     er.Options.Height = result.Height;
     er.Options.GenMultiRegion = true;
     exported = ExportAnimation(project, timeline, er, callbacks);
+    // The size the movie has: an H.264 or VP9 movie rounds odd sizes down (with a warning).
+    FitMovieFrameSize(MovieFormatOf(request.Movie), "", result.Width, result.Height);
   } catch (...) {
     made.Remove();
     throw;

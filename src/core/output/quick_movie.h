@@ -41,7 +41,7 @@ struct QuickMovieRequest {
 struct QuickMovieResult {
   bool Aborted = false;  // the movie and the files this run made are then removed
   int64_t Frames = 0;
-  int Width = 0;  // the movie's frame size asked of the export
+  int Width = 0;  // the movie's frame size
   int Height = 0;
   std::string Project;     // the saved project
   std::string CameraPath;  // the saved flight, beside the project
