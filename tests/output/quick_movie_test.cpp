@@ -67,6 +67,9 @@ TEST(CliQuick, ArgumentsStatusAndMessages) {
   TempDir dir;
   const Photo photo = WritePhoto(dir);
   const std::string gif = (dir / "short.gif").string();
+  TFastBMP tiny;
+  tiny.SetSize(5, 3);
+  SaveBMP((dir / "tiny.bmp").string(), tiny);
   const std::vector<testing::CliCase> cases = {
       {{"quick", photo.Picture, "--seconds", "0.3", "--width", "64", "-o", gif}},
       // A mask without a background: the filled background is saved beside the project.
@@ -78,6 +81,7 @@ TEST(CliQuick, ArgumentsStatusAndMessages) {
       {{"quick", photo.Picture, "--strength", "1.5", "-o", gif}, 2, "--strength"},
       {{"quick", photo.Picture, "--seconds", "0", "-o", gif}, 2, "--seconds"},
       {{"quick", "@/none.jpg", "-o", gif}, 1, "none.jpg"},
+      {{"quick", "@/tiny.bmp", "-o", "@/tiny.mp4"}, 1, "5 x 3 pixels is too small"},
       {{"quick", photo.Picture, "--mask", "@/nomask.png", "-o", gif}, 1, "nomask.png"},
       {{"quick", photo.Picture, "-o", gif, "--project", "@/p.txt"}, 1, ".kov"},
       {{"quick", photo.Picture, "-o", "@/missing/m.mp4"}, 1, "missing"},
@@ -98,6 +102,7 @@ TEST(CliQuick, ArgumentsStatusAndMessages) {
   // A failed run leaves nothing of its own behind.
   EXPECT_FALSE(fs::exists(dir / "p.txt"));
   EXPECT_FALSE(fs::exists(dir / "p.cam"));
+  EXPECT_FALSE(fs::exists(dir / "tiny.kov"));
   EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 

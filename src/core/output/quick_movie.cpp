@@ -139,6 +139,14 @@ QuickMovieResult MakeQuickMovie(const QuickMovieRequest& request, ExportCallback
     TTimeline timeline(project);
     project.NewProjectStarted = true;
     LoadOriginal(project, timeline, beside.Photo, callbacks);
+    // Below four pixels a side no inner rectangle fits around a vanishing point.
+    constexpr int kSmallest = 4;
+    if (project.PicWidth < kSmallest || project.PicHeight < kSmallest) {
+      throw Error("The photograph of " + std::to_string(project.PicWidth) + " x " +
+                  std::to_string(project.PicHeight) + " pixels is too small for a room: it takes " +
+                  "at least " + std::to_string(kSmallest) + " x " + std::to_string(kSmallest) +
+                  ".");
+    }
     LoadMask(project, beside.Mask, callbacks);
     LoadBackground(
         project,
