@@ -8,7 +8,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <initializer_list>
+#include <iterator>
+#include <utility>
 #include <thread>
 
 extern "C" {
@@ -118,8 +124,8 @@ class EncodedMovieWriter : public MovieWriter {
         ReduceFrameColors(reduced_, FrameBitCount(options_.ColorCount));
         source = &reduced_;
       }
-      if (graph_) {
-        Filter(*source, rows);
+      if (format_ == MovieFormat::Gif) {
+        Keep(*source, rows);
       } else {
         Encode(*source, rows);
       }
@@ -133,11 +139,7 @@ class EncodedMovieWriter : public MovieWriter {
   void Commit() override {
     if (!oc_ || failed_) Fail(kAdd, "the movie is closed");
     try {
-      if (graph_) {
-        const int ret = av_buffersrc_add_frame(source_, nullptr);
-        if (ret < 0) Fail(kAdd, AvError(ret));
-        PullFiltered();
-      }
+      if (format_ == MovieFormat::Gif) DitherKeptFrames();
       int ret = avcodec_send_frame(enc_, nullptr);
       if (ret < 0) Fail(kAdd, AvError(ret));
       Drain();
@@ -300,69 +302,182 @@ class EncodedMovieWriter : public MovieWriter {
     if (ret < 0) Fail(kCreate, Cause(ret));
   }
 
-  // BGR24 frames in, palette frames out: the palette is made from every frame of the movie, so
-  // the graph holds all frames until the last has come and then gives them back dithered.
+  // GIF: one palette for the whole movie, made from every frame before the first is dithered.
+  // Until then the frames wait in a temporary file; kept in the filter graph they took 1.8 GB
+  // for a 1080p flight of 181 frames. The first pass counts the colours, the second dithers.
   void OpenPaletteFilter() {
-    graph_ = avfilter_graph_alloc();
     filtered_ = av_frame_alloc();
-    if (!graph_ || !filtered_) Fail(kCreate, "out of memory");
-    const std::string args = "video_size=" + std::to_string(options_.Width) + "x" +
-                             std::to_string(options_.Height) +
-                             ":pix_fmt=" + std::to_string(AV_PIX_FMT_BGR24) + ":time_base=1/" +
-                             std::to_string(options_.Rate) + ":pixel_aspect=1/1";
-    int ret = avfilter_graph_create_filter(&source_, avfilter_get_by_name("buffer"), "in",
-                                           args.c_str(), nullptr, graph_);
-    if (ret < 0) Fail(kCreate, "palette filter: " + AvError(ret));
-    ret = avfilter_graph_create_filter(&sink_, avfilter_get_by_name("buffersink"), "out", nullptr,
-                                       nullptr, graph_);
-    if (ret < 0) Fail(kCreate, "palette filter: " + AvError(ret));
-    const AVPixelFormat pal8[] = {AV_PIX_FMT_PAL8, AV_PIX_FMT_NONE};
-    ret = av_opt_set_int_list(sink_, "pix_fmts", pal8, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN);
-    if (ret < 0) Fail(kCreate, "palette filter: " + AvError(ret));
-
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    AVFilterInOut* inputs = avfilter_inout_alloc();
-    if (!outputs || !inputs) {
-      avfilter_inout_free(&outputs);
-      avfilter_inout_free(&inputs);
-      Fail(kCreate, "out of memory");
-    }
-    outputs->name = av_strdup("in");
-    outputs->filter_ctx = source_;
-    inputs->name = av_strdup("out");
-    inputs->filter_ctx = sink_;
-    // All 256 entries for colours (no transparent one); error diffusion.
-    ret = avfilter_graph_parse_ptr(graph_,
-                                   "split[a][b];[a]palettegen=stats_mode=full:"
-                                   "reserve_transparent=0[p];[b][p]paletteuse=dither=sierra2_4a",
-                                   &inputs, &outputs, nullptr);
-    avfilter_inout_free(&outputs);
-    avfilter_inout_free(&inputs);
-    if (ret < 0) Fail(kCreate, "palette filter: " + AvError(ret));
-    ret = avfilter_graph_config(graph_, nullptr);
-    if (ret < 0) Fail(kCreate, "palette filter: " + AvError(ret));
+    if (!filtered_) Fail(kCreate, "out of memory");
+    waiting_ = TemporaryFile();
+    statsGraph_ = avfilter_graph_alloc();
+    if (!statsGraph_) Fail(kCreate, "out of memory");
+    statsIn_ = BufferSource(kCreate, statsGraph_, "in", AV_PIX_FMT_BGR24, options_.Width,
+                            options_.Height);
+    // All 256 entries for colours (no transparent one).
+    ConfigureGraph(kCreate, statsGraph_, {{"in", statsIn_}},
+                   "palettegen=stats_mode=full:reserve_transparent=0", statsOut_, AV_PIX_FMT_NONE);
   }
 
-  void Filter(const TFastBMP& frame, RowOrder rows) {
+  // A file without a name in the temporary folder ($TMPDIR or /tmp): gone when closed.
+  static std::FILE* TemporaryFile() {
+    std::string pattern;
+    try {
+      pattern = (std::filesystem::temp_directory_path() / "glkov-frames-XXXXXX").string();
+    } catch (const std::exception& e) {
+      Fail(kCreate, std::string("no temporary folder for the frames: ") + e.what());
+    }
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+      Fail(kCreate, "no temporary file for the frames in " +
+                        std::filesystem::path(pattern).parent_path().string() + ": " +
+                        std::strerror(errno));
+    }
+    ::unlink(pattern.c_str());
+    std::FILE* file = ::fdopen(fd, "w+b");
+    if (!file) {
+      ::close(fd);
+      Fail(kCreate, std::string("no temporary file for the frames: ") + std::strerror(errno));
+    }
+    return file;
+  }
+
+  AVFilterContext* BufferSource(const char* failure, AVFilterGraph* graph, const char* name,
+                                int format, int width, int height) {
+    const std::string args = "video_size=" + std::to_string(width) + "x" + std::to_string(height) +
+                             ":pix_fmt=" + std::to_string(format) + ":time_base=1/" +
+                             std::to_string(options_.Rate) + ":pixel_aspect=1/1";
+    AVFilterContext* source = nullptr;
+    const int ret = avfilter_graph_create_filter(&source, avfilter_get_by_name("buffer"), name,
+                                                 args.c_str(), nullptr, graph);
+    if (ret < 0) Fail(failure, std::string("palette filter: ") + AvError(ret));
+    return source;
+  }
+
+  // Joins the named sources to the filters of description and these to a new sink (of the one
+  // pixel format given, or any).
+  static void ConfigureGraph(const char* failure, AVFilterGraph* graph,
+                             std::initializer_list<std::pair<const char*, AVFilterContext*>> sources,
+                             const char* description, AVFilterContext*& sink,
+                             AVPixelFormat format) {
+    int ret = avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out",
+                                           nullptr, nullptr, graph);
+    if (ret >= 0 && format != AV_PIX_FMT_NONE) {
+      const AVPixelFormat formats[] = {format, AV_PIX_FMT_NONE};
+      ret = av_opt_set_int_list(sink, "pix_fmts", formats, AV_PIX_FMT_NONE,
+                                AV_OPT_SEARCH_CHILDREN);
+    }
+    if (ret < 0) Fail(failure, std::string("palette filter: ") + AvError(ret));
+    AVFilterInOut* outputs = nullptr;
+    for (auto it = std::rbegin(sources); it != std::rend(sources); ++it) {
+      AVFilterInOut* link = avfilter_inout_alloc();
+      if (!link) {
+        avfilter_inout_free(&outputs);
+        Fail(failure, "out of memory");
+      }
+      link->name = av_strdup(it->first);
+      link->filter_ctx = it->second;
+      link->next = outputs;
+      outputs = link;
+    }
+    AVFilterInOut* inputs = avfilter_inout_alloc();
+    if (!inputs) {
+      avfilter_inout_free(&outputs);
+      Fail(failure, "out of memory");
+    }
+    inputs->name = av_strdup("out");
+    inputs->filter_ctx = sink;
+    ret = avfilter_graph_parse_ptr(graph, description, &inputs, &outputs, nullptr);
+    avfilter_inout_free(&outputs);
+    avfilter_inout_free(&inputs);
+    if (ret >= 0) ret = avfilter_graph_config(graph, nullptr);
+    if (ret < 0) Fail(failure, std::string("palette filter: ") + AvError(ret));
+  }
+
+  AVFrame* NewPicture() {
     AVFrame* f = av_frame_alloc();
     if (!f) Fail(kAdd, "out of memory");
     f->format = AV_PIX_FMT_BGR24;
     f->width = options_.Width;
     f->height = options_.Height;
-    int ret = av_frame_get_buffer(f, 0);
+    const int ret = av_frame_get_buffer(f, 0);
     if (ret < 0) {
       av_frame_free(&f);
       Fail(kAdd, AvError(ret));
     }
+    return f;
+  }
+
+  // First pass: the frame's colours are counted and its rows (top-down) wait in the file.
+  void Keep(const TFastBMP& frame, RowOrder rows) {
+    AVFrame* f = NewPicture();
     const size_t rowBytes = static_cast<size_t>(options_.Width) * 3;
     for (int y = 0; y < options_.Height; ++y) {
       const int from = rows == RowOrder::TopDown ? y : options_.Height - 1 - y;
       std::memcpy(f->data[0] + static_cast<ptrdiff_t>(y) * f->linesize[0], frame.Row(from),
                   rowBytes);
+      if (std::fwrite(frame.Row(from), 1, rowBytes, waiting_) != rowBytes) {
+        av_frame_free(&f);
+        Fail(kAdd, std::string("cannot keep the frame in a temporary file: ") +
+                       std::strerror(errno));
+      }
     }
     f->pts = frames_;
-    ret = av_buffersrc_add_frame(source_, f);
+    // Pushed through at once: a frame merely added would wait on the filter's input.
+    const int ret = av_buffersrc_add_frame_flags(statsIn_, f, AV_BUFFERSRC_FLAG_PUSH);
     av_frame_free(&f);
+    if (ret < 0) Fail(kAdd, AvError(ret));
+  }
+
+  // Second pass: the palette of all frames, then every waiting frame dithered into the movie.
+  void DitherKeptFrames() {
+    int ret = av_buffersrc_add_frame(statsIn_, nullptr);
+    AVFrame* palette = av_frame_alloc();
+    if (!palette) Fail(kAdd, "out of memory");
+    if (ret >= 0) ret = av_buffersink_get_frame(statsOut_, palette);
+    if (ret >= 0) {
+      graph_ = avfilter_graph_alloc();
+      if (!graph_) ret = AVERROR(ENOMEM);
+    }
+    if (ret < 0) {
+      av_frame_free(&palette);
+      Fail(kAdd, std::string("palette filter: ") + AvError(ret));
+    }
+    try {
+      source_ =
+          BufferSource(kAdd, graph_, "in", AV_PIX_FMT_BGR24, options_.Width, options_.Height);
+      AVFilterContext* paletteIn =
+          BufferSource(kAdd, graph_, "pal", palette->format, palette->width, palette->height);
+      // Error diffusion.
+      ConfigureGraph(kAdd, graph_, {{"in", source_}, {"pal", paletteIn}},
+                     "[in][pal]paletteuse=dither=sierra2_4a", sink_, AV_PIX_FMT_PAL8);
+      palette->pts = 0;
+      ret = av_buffersrc_add_frame(paletteIn, palette);
+      if (ret >= 0) ret = av_buffersrc_add_frame(paletteIn, nullptr);
+      if (ret < 0) Fail(kAdd, std::string("palette filter: ") + AvError(ret));
+    } catch (...) {
+      av_frame_free(&palette);
+      throw;
+    }
+    av_frame_free(&palette);
+
+    std::rewind(waiting_);
+    const size_t rowBytes = static_cast<size_t>(options_.Width) * 3;
+    for (int64_t n = 0; n < frames_; ++n) {
+      AVFrame* f = NewPicture();
+      for (int y = 0; y < options_.Height; ++y) {
+        if (std::fread(f->data[0] + static_cast<ptrdiff_t>(y) * f->linesize[0], 1, rowBytes,
+                       waiting_) != rowBytes) {
+          av_frame_free(&f);
+          Fail(kAdd, "cannot read a frame back from its temporary file");
+        }
+      }
+      f->pts = n;
+      ret = av_buffersrc_add_frame(source_, f);
+      av_frame_free(&f);
+      if (ret < 0) Fail(kAdd, AvError(ret));
+      PullFiltered();
+    }
+    ret = av_buffersrc_add_frame(source_, nullptr);
     if (ret < 0) Fail(kAdd, AvError(ret));
     PullFiltered();
   }
@@ -483,6 +598,10 @@ class EncodedMovieWriter : public MovieWriter {
   void Release() {
     avfilter_graph_free(&graph_);
     source_ = sink_ = nullptr;
+    avfilter_graph_free(&statsGraph_);
+    statsIn_ = statsOut_ = nullptr;
+    if (waiting_) std::fclose(waiting_);
+    waiting_ = nullptr;
     av_frame_free(&filtered_);
     avcodec_free_context(&enc_);
     sws_freeContext(sws_);
@@ -512,7 +631,11 @@ class EncodedMovieWriter : public MovieWriter {
   AVPacket* pkt_ = nullptr;
   SwsContext* sws_ = nullptr;
   AVFrame* picture_ = nullptr;
-  AVFilterGraph* graph_ = nullptr;
+  AVFilterGraph* statsGraph_ = nullptr;  // GIF: counts the colours
+  AVFilterContext* statsIn_ = nullptr;
+  AVFilterContext* statsOut_ = nullptr;
+  std::FILE* waiting_ = nullptr;  // GIF: the frames until the palette is made
+  AVFilterGraph* graph_ = nullptr;  // GIF: dithers with the palette
   AVFilterContext* source_ = nullptr;
   AVFilterContext* sink_ = nullptr;
   AVFrame* filtered_ = nullptr;
