@@ -173,6 +173,17 @@ TEST_F(ExportFixture, AbortAsksOnce) {
   }
 }
 
+// A GIF is dithered after its last frame is rendered: a request then still stops it.
+TEST_F(ExportFixture, AbortWhileTheGifIsDithered) {
+  MakeProject({Path(2, 20)});
+  movieName_ = "m.gif";
+  AbortingCallbacks callbacks;
+  callbacks.abortAt = 21;
+  EXPECT_TRUE(Export({}, callbacks).Aborted);
+  EXPECT_EQ(callbacks.asked, 1);
+  EXPECT_FALSE(std::filesystem::exists(Movie()));
+}
+
 // An export stopped half-way leaves no new file or folder and keeps what was there, whatever
 // the format.
 class AbortedExport : public ExportFixture, public ::testing::WithParamInterface<std::string> {};

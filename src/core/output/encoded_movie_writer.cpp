@@ -95,8 +95,8 @@ struct ReadBack {
 class EncodedMovieWriter : public MovieWriter {
  public:
   EncodedMovieWriter(const std::filesystem::path& fileName, MovieFormat format,
-                     const MovieWriterOptions& options)
-      : format_(format), options_(options) {
+                     const MovieWriterOptions& options, UiCallbacks& callbacks)
+      : format_(format), options_(options), callbacks_(callbacks) {
     // Encoders report their statistics on the log; only errors are of interest here.
     if (av_log_get_level() == AV_LOG_INFO) av_log_set_level(AV_LOG_ERROR);
     try {
@@ -466,6 +466,12 @@ class EncodedMovieWriter : public MovieWriter {
     std::rewind(waiting_);
     const size_t rowBytes = static_cast<size_t>(options_.Width) * 3;
     for (int64_t n = 0; n < frames_; ++n) {
+      callbacks_.Progress("Writing the GIF", static_cast<int>(n * 100 / frames_));
+      callbacks_.PumpEvents();
+      if (callbacks_.AbortRequested()) {
+        callbacks_.ClearAbortRequest();
+        if (callbacks_.AskYesNo("Abort outputing?")) throw MovieCommitAborted{};
+      }
       AVFrame* f = NewPicture();
       for (int y = 0; y < options_.Height; ++y) {
         if (std::fread(f->data[0] + static_cast<ptrdiff_t>(y) * f->linesize[0], 1, rowBytes,
@@ -625,6 +631,7 @@ class EncodedMovieWriter : public MovieWriter {
 
   MovieFormat format_;
   MovieWriterOptions options_;
+  UiCallbacks& callbacks_;
   std::unique_ptr<AtomicFile> file_;
   std::string ioError_;
   AVIOContext* pb_ = nullptr;
@@ -651,8 +658,9 @@ class EncodedMovieWriter : public MovieWriter {
 
 std::unique_ptr<MovieWriter> OpenEncodedMovieWriter(const std::filesystem::path& fileName,
                                                     MovieFormat format,
-                                                    const MovieWriterOptions& options) {
-  return std::make_unique<EncodedMovieWriter>(fileName, format, options);
+                                                    const MovieWriterOptions& options,
+                                                    UiCallbacks& callbacks) {
+  return std::make_unique<EncodedMovieWriter>(fileName, format, options, callbacks);
 }
 
 }  // namespace glkov

@@ -264,13 +264,13 @@ class Exporter {
       writer_ = &thread;
       for (size_t s = 0; s < scenes_.size(); ++s) ExportSubScene(scenes_[s]);
       thread.Finish();
+      writer->Commit();
     } catch (const ExportAborted&) {
       writer->Abort();
       result.Aborted = true;
-      result.Frames = frames_;
-      return result;
+    } catch (const MovieCommitAborted&) {
+      result.Aborted = true;
     }
-    writer->Commit();
     result.Frames = frames_;
     return result;
   }

@@ -240,7 +240,7 @@ std::unique_ptr<MovieWriter> OpenMovieWriter(const std::filesystem::path& fileNa
     case MovieFormat::PngFrames:
       return OpenPngFramesWriter(fileName, o);
     default:
-      return OpenEncodedMovieWriter(fileName, format, o);
+      return OpenEncodedMovieWriter(fileName, format, o, callbacks);
   }
 }
 

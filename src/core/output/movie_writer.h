@@ -83,10 +83,15 @@ std::unique_ptr<MovieWriter> OpenMovieWriter(const std::filesystem::path& fileNa
                                              const MovieWriterOptions& options,
                                              UiCallbacks& callbacks);
 
+// Thrown by Commit() when the user stops a long finish (a GIF's dithering, with progress shown
+// through the writer's callbacks): the movie is then discarded as by Abort().
+struct MovieCommitAborted {};
+
 // The back ends, for OpenMovieWriter and the tests.
 std::unique_ptr<MovieWriter> OpenEncodedMovieWriter(const std::filesystem::path& fileName,
                                                     MovieFormat format,
-                                                    const MovieWriterOptions& options);
+                                                    const MovieWriterOptions& options,
+                                                    UiCallbacks& callbacks = DefaultCallbacks());
 std::unique_ptr<MovieWriter> OpenPngFramesWriter(const std::filesystem::path& pattern,
                                                  const MovieWriterOptions& options);
 
