@@ -433,6 +433,7 @@ class EncodedMovieWriter : public MovieWriter {
 
   // Second pass: the palette of all frames, then every waiting frame dithered into the movie.
   void DitherKeptFrames() {
+    if (frames_ == 0) return;  // no colours, no palette: the movie stays empty
     int ret = av_buffersrc_add_frame(statsIn_, nullptr);
     AVFrame* palette = av_frame_alloc();
     if (!palette) Fail(kAdd, "out of memory");
