@@ -97,36 +97,33 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-void Mp4AgainstAviThenEncode(benchmark::State& state) {
+// Runs kRuns pairs (numerator first) and reports the medians of both sides and of their ratio.
+template <typename Numerator, typename Denominator>
+void MedianRatio(benchmark::State& state, const char* numeratorName, Numerator numerator,
+                 const char* denominatorName, Denominator denominator) {
   for (auto _ : state) {
-    std::vector<double> mp4s, separates, ratios;
+    std::vector<double> tops, bottoms, ratios;
     for (int run = 0; run < kRuns; ++run) {
-      const double mp4 = Export("overlapped.mp4", 1);
-      const double separate = Export("raw.avi", 1) + EncodeSeparately("raw.avi", "separate.mp4");
-      mp4s.push_back(mp4);
-      separates.push_back(separate);
-      ratios.push_back(mp4 / separate);
+      tops.push_back(numerator());
+      bottoms.push_back(denominator());
+      ratios.push_back(tops.back() / bottoms.back());
     }
-    state.counters["mp4_s"] = Median(mp4s);
-    state.counters["avi_then_encode_s"] = Median(separates);
+    state.counters[numeratorName] = Median(tops);
+    state.counters[denominatorName] = Median(bottoms);
     state.counters["ratio"] = Median(ratios);
   }
 }
 
+void Mp4AgainstAviThenEncode(benchmark::State& state) {
+  MedianRatio(
+      state, "mp4_s", [] { return Export("overlapped.mp4", 1); }, "avi_then_encode_s",
+      [] { return Export("raw.avi", 1) + EncodeSeparately("raw.avi", "separate.mp4"); });
+}
+
 void FourSamplesAgainstOne(benchmark::State& state) {
-  for (auto _ : state) {
-    std::vector<double> ones, fours, ratios;
-    for (int run = 0; run < kRuns; ++run) {
-      const double one = Export("one.avi", 1);
-      const double four = Export("four.avi", 4);
-      ones.push_back(one);
-      fours.push_back(four);
-      ratios.push_back(four / one);
-    }
-    state.counters["one_s"] = Median(ones);
-    state.counters["four_s"] = Median(fours);
-    state.counters["ratio"] = Median(ratios);
-  }
+  MedianRatio(
+      state, "four_s", [] { return Export("four.avi", 4); }, "one_s",
+      [] { return Export("one.avi", 1); });
 }
 
 BENCHMARK(Mp4AgainstAviThenEncode)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);

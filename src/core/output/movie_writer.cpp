@@ -208,9 +208,9 @@ std::string MovieFormatName(MovieFormat format) {
 
 std::optional<MovieQuality> MovieQualityOf(MovieFormat format, const std::string& codec) {
   if (format == MovieFormat::Mp4 || (format == MovieFormat::Mkv && Lower(codec) != "ffv1")) {
-    return MovieQuality{0, 51, 18};
+    return MovieQuality{51, 18};
   }
-  if (format == MovieFormat::WebM) return MovieQuality{0, 63, 32};
+  if (format == MovieFormat::WebM) return MovieQuality{63, 32};
   return std::nullopt;
 }
 

@@ -63,9 +63,8 @@ class MovieWriter {
 
 // The quality a format is written at: the constant rate factor of H.264 (MP4, Matroska) and VP9
 // (WebM), lower meaning better pictures and larger files. Formats without such a choice (AVI, GIF,
-// PNG frames, lossless FFV1) have none.
+// PNG frames, lossless FFV1) have none. The range starts at 0.
 struct MovieQuality {
-  int Min = 0;
   int Max = 0;
   int Default = 0;
 };
